@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on Debian 12, then configures and
+# builds the default preset. Safe to run again: it installs only what is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  build-essential cmake pkg-config git
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  mdbtools mdbtools-dev libglib2.0-dev
+  libsqlite3-dev libbenchmark-dev
+  nodejs npm
+  xvfb xauth xdotool x11-utils poppler-utils
+  fonts-dejavu-core
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The independent Jet reader that the cross-check tests compare against.
+if [ ! -d tests/js/node_modules/mdb-reader ]; then
+  (cd tests/js && npm ci --no-audit --no-fund --loglevel=error)
+fi
+
+preset="${ORVANE_PRESET:-default}"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset"

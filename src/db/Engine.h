@@ -1,0 +1,96 @@
+#pragma once
+
+// The data-access layer the program talks to: a workspace that opens database
+// files, open databases that run one Jet SQL SELECT at a time, and static
+// snapshot record sets walked from the first row. Every failure is a JetError.
+
+#include "JetError.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace orvane::db {
+
+// The rows of one query, fixed at the moment it ran.
+struct Snapshot {
+    QStringList columns;
+    std::vector<std::vector<std::optional<QString>>> rows;   // nullopt = Null
+};
+
+class Database {
+public:
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const QString& path() const;
+    bool isOpen() const;
+
+    // Runs one Jet SQL SELECT statement. Throws JetError: 3078 for a table that
+    // does not exist, 3075 for a syntax error, an invalid LIKE pattern or any
+    // statement other than one SELECT.
+    Snapshot execute(const QString& sql);
+
+    // Releases the file and everything loaded from it; further use throws.
+    void close();
+
+    struct Impl;
+
+private:
+    friend class Workspace;
+    explicit Database(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> d;
+};
+
+class Workspace {
+public:
+    Workspace();
+    ~Workspace();
+
+    // Opens `path`; connect is a connect string such as ";pwd=secret".
+    // The file is always opened read-only at the operating-system level,
+    // whatever `exclusive` and `readOnly` say: the program never writes it.
+    // Throws JetError 3024 (missing), 3031 (wrong password), 3343 (not a Jet file).
+    std::unique_ptr<Database> openDatabase(const QString& path, bool exclusive, bool readOnly,
+                                           const QString& connect);
+
+    bool isOpen() const { return open_; }
+    void close() { open_ = false; }
+
+private:
+    bool open_ = true;
+};
+
+// Snapshot record set (record-set type 4). One instance is shared by the
+// program's routines, each opening, walking and closing it in turn.
+class Recordset {
+public:
+    static constexpr int kSnapshot = 4;
+
+    // Runs `sql` on `db`. On failure throws JetError and stays closed.
+    void open(Database& db, const QString& sql, int type = kSnapshot);
+    bool isOpen() const { return open_; }
+
+    bool eof() const;          // also true when closed
+    void moveFirst();
+    void moveNext();
+    int recordCount() const;
+
+    // Field of the current row by name, case-insensitive. Null reads as empty
+    // text. Throws JetError 3265 for an unknown name, 3021 with no current row.
+    QString field(const QString& name) const;
+    bool isNull(const QString& name) const;
+
+    void close();
+
+private:
+    int column(const QString& name) const;
+    Snapshot data_;
+    std::size_t row_ = 0;
+    bool open_ = false;
+};
+
+} // namespace orvane::db
