@@ -15,33 +15,28 @@
 //   MainWindowCommandLine.cpp command-line query
 //   MainWindowPrint.cpp       printing and printer set-up
 
+#include "ui/Controls.h"
 #include "ui/Layout.h"
 #include "ui/Twips.h"
 
+#include <QAction>
 #include <QHash>
+#include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <array>
 #include <vector>
 
-class QAction;
-class QLabel;
-class QMenu;
-class QPushButton;
-class QRadioButton;
-class QTextEdit;
-class QToolBar;
-class QToolButton;
-class QTreeWidgetItem;
-
 namespace orvane::ui {
 
-class Frame;
-class ListView;
-class PictureButton;
 class Platform;
-class Shape;
-class TextBox;
 struct ProgramState;
 
 // The window's image list: pictures numbered from 1.
