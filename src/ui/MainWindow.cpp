@@ -430,13 +430,35 @@ void orvaneIntMain::Form_Initialize()
     // Nothing to prepare before loading.
 }
 
-void orvaneIntMain::Form_Load()
+void orvaneIntMain::centreOnScreen()
 {
     const QSize screen = platform_.screenSize();
     const QSize outer = outerSizeTwips();
     const int left = (toTwips(screen.width()) - outer.width()) / 2;
     const int top = (toTwips(screen.height()) - outer.height()) / 2;
     move(toPixels(left), toPixels(top));
+}
+
+void orvaneIntMain::recentreOnceFramed()
+{
+    if (!centredWithEstimate_ || frameGeometry() == geometry())
+        return;
+    if (pos() == *centredWithEstimate_)
+        centreOnScreen();
+    centredWithEstimate_.reset();
+}
+
+void orvaneIntMain::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    QTimer::singleShot(0, this, [this] { recentreOnceFramed(); });
+}
+
+void orvaneIntMain::Form_Load()
+{
+    centreOnScreen();
+    if (frameGeometry() == geometry())
+        centredWithEstimate_ = pos();
 
     if (!initiateProgram())
         mnuFileImport_Click();
@@ -491,6 +513,7 @@ void orvaneIntMain::ownWindowClosed()
 
 void orvaneIntMain::runPendingActivation()
 {
+    recentreOnceFramed();
     activationPending_ = false;
     Form_Activate();
 }

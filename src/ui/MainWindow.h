@@ -32,6 +32,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace orvane::ui {
@@ -179,6 +180,7 @@ protected:
     bool event(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -189,12 +191,17 @@ private:
     void applyStackingOrder();
     void applyTabOrder();
     void runPendingActivation();
+    void centreOnScreen();
+    void recentreOnceFramed();
 
     ProgramState& state_;
     Platform& platform_;
     QWidget* client_ = nullptr;
     QHash<const QWidget*, TwipRect> twips_;
     bool activationPending_ = true;
+    // Where the load centred the window with an estimated frame; while the
+    // window still stands there, it is centred again once its frame is known.
+    std::optional<QPoint> centredWithEstimate_;
     bool unloaded_ = false;
 };
 
