@@ -5,9 +5,11 @@
 // snapshot record sets walked from the first row. Every failure is a JetError.
 
 #include "JetError.h"
+#include "db/jet/JetFile.h"
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -20,8 +22,16 @@ struct Snapshot {
     std::vector<std::vector<std::optional<QString>>> rows;   // nullopt = Null
 };
 
+// Where an open database gets a table's rows the first time a statement
+// names it. Throws JetError 3078 for a table that does not exist.
+using TableSource = std::function<jet::TableData(const QString& name)>;
+
 class Database {
 public:
+    // A database whose tables come from `source` rather than a file: the
+    // workspace uses it over a Jet file, tests over rows held in memory.
+    static std::unique_ptr<Database> fromTableSource(const QString& path, TableSource source);
+
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
