@@ -134,9 +134,6 @@ private slots:
         QCOMPARE(offsetTwips(1, 300), 5);      // 4.8
         QCOMPARE(offsetTwips(0, 600), 0);
         QCOMPARE(offsetTwips(10, 0), 0);
-        QCOMPARE(twipsToDevice(1440, 96), 96.0);
-        QCOMPARE(twipsToDevice(15, 96), 1.0);
-        QCOMPARE(deviceToTwips(300, 600), 720.0);
         QCOMPARE(roundHalfEven(2.5), 2LL);
         QCOMPARE(roundHalfEven(3.5), 4LL);
         QCOMPARE(roundHalfEven(-2.5), -2LL);

@@ -116,16 +116,6 @@ private slots:
         QCOMPARE(rowOffset(5, kSeparatorText.trimmed()), 0);
     }
 
-    void clicksAndCount()
-    {
-        QVERIFY(!clickReloads("IX-01", "IX-01"));
-        QVERIFY(clickReloads("IX-01", "ix-01"));
-        // The label holds the notice trimmed: clicking the notice reloads.
-        QVERIFY(clickReloads(kNoticeId, kNoticeId.trimmed()));
-        QCOMPARE(interpretationCount(4, true), 2);
-        QCOMPARE(interpretationCount(2, true), 0);
-        QCOMPARE(interpretationCount(4, false), 4);
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_Navigation)
