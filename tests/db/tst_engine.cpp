@@ -18,7 +18,11 @@ using Row = std::vector<std::optional<QString>>;
 
 TableData table(const QString& name, const QStringList& columns, std::vector<Row> rows)
 {
-    return TableData{name, columns, std::move(rows)};
+    TableData t;
+    t.name = name;
+    t.columns = columns;
+    t.rows = std::move(rows);
+    return t;
 }
 
 // A table source over a fixed set of tables that counts how often each is read.
