@@ -3,6 +3,9 @@
 #include "db/JetCollation.h"
 #include "db/JetError.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace orvane::db {
 
 namespace {
@@ -50,23 +53,47 @@ void foldUtf8Into(std::string_view s, std::u32string& out)
     out.clear();
     if (out.capacity() < s.size())
         out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        if (b < 0x80) {
-            out.push_back((b >= 'A' && b <= 'Z') ? char32_t(b + 32) : char32_t(b));
-            ++i;
-        } else {
-            out.push_back(jetFold(jetDecodeUtf8(s, i)));
-        }
-    }
+    for (std::size_t i = 0; i < s.size();)
+        out.push_back(jetFold(jetDecodeUtf8(s, i)));
 }
 
-void foldUtf16Into(QStringView s, std::u32string& out)
+bool isAscii(std::string_view s)
 {
-    out = toUcs4(s);
-    for (char32_t& c : out)
-        c = jetFold(c);
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, s.data() + i, 8);
+        if (chunk & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) & 0x80)
+            return false;
+    return true;
 }
+
+constexpr std::array<char32_t, 128> kAsciiLower = [] {
+    std::array<char32_t, 128> t{};
+    for (char32_t c = 0; c < 128; ++c)
+        t[c] = (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    return t;
+}();
+
+// The two shapes of a value the matcher walks: plain ASCII bytes, folded on
+// the fly (the usual case, no copy), or a folded UCS-4 buffer.
+struct AsciiText {
+    const unsigned char* d;
+    std::size_t n;
+    std::size_t size() const { return n; }
+    char32_t operator[](std::size_t i) const { return kAsciiLower[d[i]]; }
+};
+
+struct WideText {
+    const char32_t* d;
+    std::size_t n;
+    std::size_t size() const { return n; }
+    char32_t operator[](std::size_t i) const { return d[i]; }
+};
 
 } // namespace
 
@@ -117,7 +144,7 @@ void JetLikePattern::compile(const std::u32string& p)
             continue;
         }
         if (c != U'[') {
-            elements_.push_back({Kind::Literal, false, jetFold(c)});
+            elements_.push_back({Kind::Literal, jetFold(c)});
             ++i;
             continue;
         }
@@ -158,15 +185,63 @@ void JetLikePattern::compile(const std::u32string& p)
             invalidPattern();
         if (items.empty() && !negated)
             continue;   // [] stands for the empty text
-        sets_.push_back(std::move(items));
-        Element e{Kind::Set, negated};
+        CharSet set;
+        set.items = std::move(items);
+        set.negated = negated;
+        for (char32_t k = 0; k < 256; ++k)
+            set.low[k] = setContains(set, k);
+        sets_.push_back(std::move(set));
+        Element e{Kind::Set};
         e.setIndex = static_cast<int>(sets_.size() - 1);
         elements_.push_back(e);
     }
     segments_.push_back({segBegin, elements_.size()});
+
+    // Literal segments are searched with Horspool's shifts.
+    for (Segment& seg : segments_) {
+        const std::size_t m = seg.size();
+        if (m < 2)
+            continue;
+        bool literal = true;
+        for (std::size_t k = seg.begin; k < seg.end && literal; ++k)
+            literal = elements_[k].kind == Kind::Literal && elements_[k].ch < 256;
+        if (!literal)
+            continue;
+        std::array<std::size_t, 256> shift;
+        shift.fill(m);
+        for (std::size_t k = 0; k + 1 < m; ++k)
+            shift[elements_[seg.begin + k].ch] = m - 1 - k;
+        skips_.push_back(shift);
+        seg.skipIndex = static_cast<int>(skips_.size() - 1);
+    }
 }
 
-bool JetLikePattern::elementMatches(const Element& e, char32_t folded) const
+bool JetLikePattern::setContains(const CharSet& set, char32_t folded) const
+{
+    bool in = false;
+    bool weighed = false;
+    JetCharWeight w;
+    for (const SetItem& item : set.items) {
+        if (!item.range) {
+            if (item.lo == folded) {
+                in = true;
+                break;
+            }
+            continue;
+        }
+        if (!weighed) {
+            w = jetCharWeight(folded);
+            weighed = true;
+        }
+        if (jetComparePrimary(jetCharWeight(item.lo), w) <= 0 && jetComparePrimary(w, jetCharWeight(item.hi)) <= 0) {
+            in = true;
+            break;
+        }
+    }
+    return in != set.negated;
+}
+
+inline bool JetLikePattern::elementMatches(const Element& e, char32_t folded) const
 {
     switch (e.kind) {
     case Kind::Literal:
@@ -176,31 +251,15 @@ bool JetLikePattern::elementMatches(const Element& e, char32_t folded) const
     case Kind::Digit:
         return folded >= U'0' && folded <= U'9';
     case Kind::Set: {
-        bool in = false;
-        const JetCharWeight* w = nullptr;
-        JetCharWeight weight;
-        for (const SetItem& item : sets_[static_cast<std::size_t>(e.setIndex)]) {
-            if (!item.range) {
-                if (item.lo == folded) { in = true; break; }
-                continue;
-            }
-            if (!w) {
-                weight = jetCharWeight(folded);
-                w = &weight;
-            }
-            if (jetComparePrimary(jetCharWeight(item.lo), *w) <= 0
-                && jetComparePrimary(*w, jetCharWeight(item.hi)) <= 0) {
-                in = true;
-                break;
-            }
-        }
-        return in != e.negated;
+        const CharSet& set = sets_[static_cast<std::size_t>(e.setIndex)];
+        return folded < 256 ? set.low[folded] : setContains(set, folded);
     }
     }
     return false;
 }
 
-bool JetLikePattern::segmentAt(const Segment& s, const std::u32string& text, std::size_t pos) const
+template <typename Text>
+bool JetLikePattern::segmentAt(const Segment& s, const Text& text, std::size_t pos) const
 {
     for (std::size_t k = 0; k < s.size(); ++k)
         if (!elementMatches(elements_[s.begin + k], text[pos + k]))
@@ -208,23 +267,45 @@ bool JetLikePattern::segmentAt(const Segment& s, const std::u32string& text, std
     return true;
 }
 
-std::size_t JetLikePattern::findSegment(const Segment& s, const std::u32string& text, std::size_t from,
+// Leftmost position in [from, last] where `s` matches, or npos.
+template <typename Text>
+std::size_t JetLikePattern::findSegment(const Segment& s, const Text& text, std::size_t from,
                                         std::size_t last) const
 {
+    constexpr std::size_t npos = std::u32string::npos;
+    const std::size_t m = s.size();
+    if (s.skipIndex >= 0) {
+        const auto& shift = skips_[static_cast<std::size_t>(s.skipIndex)];
+        const Element* p = elements_.data() + s.begin;
+        for (std::size_t pos = from; pos <= last;) {
+            const char32_t end = text[pos + m - 1];
+            if (end == p[m - 1].ch) {
+                std::size_t k = 0;
+                while (k + 1 < m && text[pos + k] == p[k].ch)
+                    ++k;
+                if (k + 1 == m)
+                    return pos;
+            }
+            pos += end < 256 ? shift[end] : m;
+        }
+        return npos;
+    }
     const Element& head = elements_[s.begin];
     for (std::size_t pos = from; pos <= last; ++pos) {
         if (head.kind == Kind::Literal) {
-            pos = text.find(head.ch, pos);
-            if (pos == std::u32string::npos || pos > last)
-                return std::u32string::npos;
+            while (pos <= last && text[pos] != head.ch)
+                ++pos;
+            if (pos > last)
+                return npos;
         }
         if (segmentAt(s, text, pos))
             return pos;
     }
-    return std::u32string::npos;
+    return npos;
 }
 
-bool JetLikePattern::matchFolded(const std::u32string& text) const
+template <typename Text>
+bool JetLikePattern::matchText(const Text& text) const
 {
     const std::size_t n = text.size();
     if (!hasStar_) {
@@ -256,15 +337,19 @@ bool JetLikePattern::matchFolded(const std::u32string& text) const
 bool JetLikePattern::matches(QStringView value) const
 {
     std::u32string& buf = foldedBuffer();
-    foldUtf16Into(value, buf);
-    return matchFolded(buf);
+    buf = toUcs4(value);
+    for (char32_t& c : buf)
+        c = jetFold(c);
+    return matchText(WideText{buf.data(), buf.size()});
 }
 
 bool JetLikePattern::matchesUtf8(std::string_view value) const
 {
+    if (isAscii(value))
+        return matchText(AsciiText{reinterpret_cast<const unsigned char*>(value.data()), value.size()});
     std::u32string& buf = foldedBuffer();
     foldUtf8Into(value, buf);
-    return matchFolded(buf);
+    return matchText(WideText{buf.data(), buf.size()});
 }
 
 } // namespace orvane::db

@@ -19,6 +19,8 @@
 
 #include <QString>
 #include <QStringView>
+#include <array>
+#include <bitset>
 #include <string_view>
 #include <vector>
 
@@ -39,32 +41,39 @@ public:
 private:
     JetLikePattern() = default;
     void compile(const std::u32string& pattern);
-    bool matchFolded(const std::u32string& text) const;
 
     enum class Kind : unsigned char { Literal, Any, Digit, Set };
     struct Element {
         Kind kind;
-        bool negated = false;
         char32_t ch = 0;         // Literal: the folded character
         int setIndex = -1;       // Set: index into sets_
     };
     struct SetItem {
-        char32_t lo, hi;         // single character when lo == hi (folded)
+        char32_t lo, hi;         // folded single character when !range
         bool range;
+    };
+    struct CharSet {
+        std::vector<SetItem> items;
+        bool negated = false;
+        std::bitset<256> low;    // the answer for folded characters below 256
     };
     struct Segment {
         std::size_t begin, end;  // into elements_
+        int skipIndex = -1;      // all literals below 256: its Horspool shift table
         std::size_t size() const { return end - begin; }
     };
 
+    bool setContains(const CharSet& set, char32_t folded) const;
     bool elementMatches(const Element& e, char32_t folded) const;
-    bool segmentAt(const Segment& s, const std::u32string& text, std::size_t pos) const;
-    std::size_t findSegment(const Segment& s, const std::u32string& text, std::size_t from,
-                            std::size_t last) const;
+    template <typename Text> bool matchText(const Text& text) const;
+    template <typename Text> bool segmentAt(const Segment& s, const Text& text, std::size_t pos) const;
+    template <typename Text>
+    std::size_t findSegment(const Segment& s, const Text& text, std::size_t from, std::size_t last) const;
 
     std::vector<Element> elements_;
-    std::vector<std::vector<SetItem>> sets_;
+    std::vector<CharSet> sets_;
     std::vector<Segment> segments_;   // split at the stars
+    std::vector<std::array<std::size_t, 256>> skips_;
     bool hasStar_ = false;
 };
 

@@ -93,6 +93,15 @@ void TestJetLike::match_data()
     QTest::newRow("closing bracket outside literal") << "a]" << "a]" << true;
     QTest::newRow("empty list is nothing") << "a[]b" << "ab" << true;
     QTest::newRow("empty list needs no char") << "a[]b" << "axb" << false;
+    // Literal runs between stars are searched with shifts; the shift must
+    // not skip an overlapping or final occurrence, in ASCII or wider text.
+    QTest::newRow("overlapping occurrence") << "*aab*" << "aaab" << true;
+    QTest::newRow("occurrence just before tail") << "*ab*c" << "xxabc" << true;
+    QTest::newRow("occurrence would overlap tail") << "*abc*c" << "xxabc" << false;
+    QTest::newRow("literal run over wide text") << "*preheat*" << "\u2013 PREHEAT \u2013" << true;
+    QTest::newRow("latin-1 run over wide text") << "*\u00e9t\u00e9*" << "x \u0100 \u00c9T\u00c9" << true;
+    QTest::newRow("wide char before run") << "*ab*" << "\u0100ab" << true;
+    QTest::newRow("wide literal run") << "*\u0100\u0101*" << "xx\u0100\u0100" << true;
     QTest::newRow("class in star segment") << "*[0-9]-[0-9]*" << "see 4-5 here" << true;
 }
 
@@ -102,6 +111,9 @@ void TestJetLike::match()
     QFETCH(QString, value);
     QFETCH(bool, expected);
     QCOMPARE(JetLikePattern(pattern).matches(value), expected);
+    // The engine's path: UTF-8, with a separate route for plain ASCII values.
+    QCOMPARE(JetLikePattern::fromUtf8(pattern.toUtf8().toStdString()).matchesUtf8(value.toUtf8().toStdString()),
+             expected);
 }
 
 void TestJetLike::utf8AgreesWithUtf16()
