@@ -251,7 +251,10 @@ struct Database::Impl {
         return stored;
     }
 
-    Snapshot run(const QString& jetSql)
+    // Runs one statement and hands its column names, then each row, to the
+    // callers' collectors.
+    template <typename Header, typename Cell, typename RowEnd>
+    void run(const QString& jetSql, Header header, Cell cell, RowEnd rowEnd)
     {
         const JetSqlTranslation t =
             translateJetSql(jetSql, [this](const QString& name) { return ensureTable(name); });
@@ -272,29 +275,27 @@ struct Database::Impl {
             if (!std::strchr(" \t\r\n", *p))
                 failSyntax();
 
-        Snapshot snap;
         const int width = sqlite3_column_count(st.s);
+        QStringList columns;
         for (int c = 0; c < width; ++c)
-            snap.columns << QString::fromUtf8(sqlite3_column_name(st.s, c));
+            columns << QString::fromUtf8(sqlite3_column_name(st.s, c));
+        header(std::move(columns));
         for (;;) {
             const int step = sqlite3_step(st.s);
             if (step == SQLITE_DONE)
                 break;
             if (step != SQLITE_ROW)
                 failSyntax();
-            std::vector<std::optional<QString>> row;
-            row.reserve(std::size_t(width));
             for (int c = 0; c < width; ++c) {
                 if (sqlite3_column_type(st.s, c) == SQLITE_NULL) {
-                    row.emplace_back(std::nullopt);
+                    cell(nullptr, 0);
                 } else {
                     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st.s, c));
-                    row.emplace_back(QString::fromUtf8(text, sqlite3_column_bytes(st.s, c)));
+                    cell(text ? text : "", sqlite3_column_bytes(st.s, c));
                 }
             }
-            snap.rows.push_back(std::move(row));
+            rowEnd();
         }
-        return snap;
     }
 };
 
@@ -321,7 +322,38 @@ Snapshot Database::execute(const QString& sql)
 {
     if (!d->db)
         failClosed();
-    return d->run(sql);
+    Snapshot snap;
+    std::vector<std::optional<QString>> row;
+    d->run(
+        sql, [&](QStringList columns) { snap.columns = std::move(columns); },
+        [&](const char* text, int len) {
+            if (text)
+                row.emplace_back(QString::fromUtf8(text, len));
+            else
+                row.emplace_back(std::nullopt);
+        },
+        [&] {
+            snap.rows.push_back(std::move(row));
+            row = {};
+        });
+    return snap;
+}
+
+CompactSnapshot Database::executeCompact(const QString& sql)
+{
+    if (!d->db)
+        failClosed();
+    CompactSnapshot snap;
+    d->run(
+        sql, [&](QStringList columns) { snap.columns = std::move(columns); },
+        [&](const char* text, int len) {
+            if (text)
+                snap.cells.emplace_back(QByteArray(text, len));
+            else
+                snap.cells.emplace_back(std::nullopt);
+        },
+        [] {});
+    return snap;
 }
 
 void Database::close()
@@ -381,21 +413,21 @@ void Recordset::open(Database& db, const QString& sql, int type)
     // served the same way, as they would only differ for writers.
     Q_UNUSED(type);
     close();
-    data_ = db.execute(sql);
+    data_ = db.executeCompact(sql);
     row_ = 0;
     open_ = true;
 }
 
 bool Recordset::eof() const
 {
-    return !open_ || row_ >= data_.rows.size();
+    return !open_ || row_ >= data_.rowCount();
 }
 
 void Recordset::moveFirst()
 {
     if (!open_)
         failClosed();
-    if (data_.rows.empty())
+    if (data_.rowCount() == 0)
         throw JetError(kNoCurrentRecord, QStringLiteral("No current record."));
     row_ = 0;
 }
@@ -411,7 +443,7 @@ void Recordset::moveNext()
 
 int Recordset::recordCount() const
 {
-    return open_ ? int(data_.rows.size()) : 0;
+    return open_ ? int(data_.rowCount()) : 0;
 }
 
 int Recordset::column(const QString& name) const
@@ -429,8 +461,8 @@ QString Recordset::field(const QString& name) const
     const int c = column(name);
     if (eof())
         throw JetError(kNoCurrentRecord, QStringLiteral("No current record."));
-    const auto& cell = data_.rows[row_][std::size_t(c)];
-    return cell.has_value() ? *cell : QString();
+    const auto& cell = data_.cell(row_, c);
+    return cell.has_value() ? QString::fromUtf8(*cell) : QString();
 }
 
 bool Recordset::isNull(const QString& name) const
@@ -440,13 +472,13 @@ bool Recordset::isNull(const QString& name) const
     const int c = column(name);
     if (eof())
         throw JetError(kNoCurrentRecord, QStringLiteral("No current record."));
-    return !data_.rows[row_][std::size_t(c)].has_value();
+    return !data_.cell(row_, c).has_value();
 }
 
 void Recordset::close()
 {
     open_ = false;
-    data_ = Snapshot();
+    data_ = CompactSnapshot();
     row_ = 0;
 }
 

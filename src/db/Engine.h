@@ -7,6 +7,7 @@
 #include "JetError.h"
 #include "db/jet/JetFile.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -20,6 +21,20 @@ namespace orvane::db {
 struct Snapshot {
     QStringList columns;
     std::vector<std::vector<std::optional<QString>>> rows;   // nullopt = Null
+};
+
+// The same rows with every value kept as UTF-8, row after row: about half
+// the memory of a Snapshot for long texts, which is what a record set over a
+// whole section table holds.
+struct CompactSnapshot {
+    QStringList columns;
+    std::vector<std::optional<QByteArray>> cells;   // row-major; nullopt = Null
+
+    std::size_t rowCount() const { return columns.isEmpty() ? 0 : cells.size() / std::size_t(columns.size()); }
+    const std::optional<QByteArray>& cell(std::size_t row, int column) const
+    {
+        return cells[row * std::size_t(columns.size()) + std::size_t(column)];
+    }
 };
 
 // Where an open database gets a table's rows the first time a statement
@@ -43,6 +58,7 @@ public:
     // does not exist, 3075 for a syntax error, an invalid LIKE pattern or any
     // statement other than one SELECT.
     Snapshot execute(const QString& sql);
+    CompactSnapshot executeCompact(const QString& sql);
 
     // Releases the file and everything loaded from it; further use throws.
     void close();
@@ -98,7 +114,7 @@ public:
 
 private:
     int column(const QString& name) const;
-    Snapshot data_;
+    CompactSnapshot data_;
     std::size_t row_ = 0;
     bool open_ = false;
 };

@@ -87,20 +87,24 @@ int main(int argc, char** argv)
     try {
         orvane::db::Workspace workspace;
         auto db = workspace.openDatabase(positional[0], false, true, QStringLiteral(";pwd=") + password);
-        const orvane::db::Snapshot snap = db->execute(positional[1]);
+        const orvane::db::CompactSnapshot snap = db->executeCompact(positional[1]);
 
-        QByteArray out;
+        auto writeLine = [](const QStringList& fields) {
+            const QByteArray line = fields.join(QLatin1Char('\t')).toUtf8() + '\n';
+            std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
+        };
         QStringList header;
         for (const QString& c : snap.columns)
             header << escape(c);
-        out += header.join(QLatin1Char('\t')).toUtf8() + '\n';
-        for (const auto& row : snap.rows) {
+        writeLine(header);
+        for (std::size_t r = 0; r < snap.rowCount(); ++r) {
             QStringList fields;
-            for (const auto& cell : row)
-                fields << (cell ? escape(*cell) : QString());
-            out += fields.join(QLatin1Char('\t')).toUtf8() + '\n';
+            for (int c = 0; c < snap.columns.size(); ++c) {
+                const auto& cell = snap.cell(r, c);
+                fields << (cell ? escape(QString::fromUtf8(*cell)) : QString());
+            }
+            writeLine(fields);
         }
-        std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
         return 0;
     } catch (const orvane::db::JetError& e) {
         std::fprintf(stderr, "error %d: %s\n", e.number(), e.message().toUtf8().constData());
