@@ -41,6 +41,7 @@ struct TableDef {
 struct DatabaseDef {
     QString password;          // up to 20 Windows-1252 characters; empty = none
     std::vector<TableDef> tables;
+    QDateTime created;         // creation date of the tables; invalid = time of writing
 };
 
 class WriteError : public std::runtime_error {
