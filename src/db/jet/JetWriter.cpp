@@ -9,6 +9,8 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <limits>
+
 namespace orvane::jet {
 
 using namespace detail;
@@ -27,7 +29,7 @@ constexpr qint64 kTablesContainer = 0x0F000001;
 constexpr qint64 kDatabasesContainer = 0x0F000002;
 constexpr qint64 kRelationshipsContainer = 0x0F000003;
 constexpr qint64 kContainerParent = 0x0F000000;
-constexpr qint64 kSystemObjectFlag = 0x80000000LL;
+constexpr qint64 kSystemObjectFlag = std::numeric_limits<qint32>::min(); // 0x80000000 in a signed LONG
 constexpr quint32 kCatalogPage = 2;
 
 [[noreturn]] void fail(const QString& message)
@@ -251,8 +253,6 @@ WrittenTable writeTableData(PageFile& file, TableLayout layout, const std::vecto
         }
         data.add(encoded.constData(), int(encoded.size()));
     }
-    if (rows.size() > 0xFFFFFFFFu)
-        fail(QStringLiteral("Table %1 has too many rows.").arg(quoted(layout.name)));
     data.flush();
     longValues.flush();
     t.rowCount = quint32(rows.size());

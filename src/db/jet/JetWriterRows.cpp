@@ -175,9 +175,7 @@ void encodeRow(const TableLayout& layout, const std::vector<CellValue>& cells,
                 wrongKind(i, col.type == 0x03 ? "a whole number (INT)" : "a whole number (LONG)", v);
             const qint64 lo = col.type == 0x03 ? -32768 : std::numeric_limits<qint32>::min();
             const qint64 hi = col.type == 0x03 ? 32767 : std::numeric_limits<qint32>::max();
-            // The catalog's flags are unsigned 32-bit values kept in a LONG.
-            const bool unsignedLong = col.type == 0x04 && *n > hi && *n <= 0xFFFFFFFFLL;
-            if ((*n < lo || *n > hi) && !unsignedLong) {
+            if (*n < lo || *n > hi) {
                 throw CellError{i, QStringLiteral("value %1 is out of range %2..%3").arg(*n).arg(lo).arg(hi)};
             }
             if (col.type == 0x03)

@@ -336,6 +336,7 @@ private slots:
         QTest::newRow("duplicate column") << 8 << QStringList{"\"T\"", "two columns", "\"NAME\""};
         QTest::newRow("text in LONG column") << 9 << QStringList{"\"T\"", "row 1", "\"N\"", "whole number"};
         QTest::newRow("INT out of range") << 10 << QStringList{"\"T\"", "row 1", "\"I\"", "40000"};
+        QTest::newRow("LONG out of range") << 16 << QStringList{"\"T\"", "row 3", "\"N\"", "3000000000"};
         QTest::newRow("too few values") << 11 << QStringList{"\"T\"", "row 2", "1 values", "2 columns"};
         QTest::newRow("TEXT size 256") << 12 << QStringList{"\"T\"", "\"Name\"", "256"};
         QTest::newRow("no columns") << 13 << QStringList{"\"T\"", "no columns"};
@@ -372,6 +373,7 @@ private slots:
         case 13: t.columns.clear(); t.rows.clear(); break;
         case 14: t.columns.push_back({QStringLiteral("D"), ColumnType::DateTime}); for (auto& r : t.rows) r.push_back(QDateTime()); break;
         case 15: t.columns[1].name = QStringLiteral("A[1]"); break;
+        case 16: t.rows[2][1] = qint64(3000000000LL); break;
         }
         db.tables.insert(db.tables.begin(), t);
 
