@@ -4,6 +4,7 @@
 #include "app/core/ProductInfo.h"
 #include "app/core/Settings.h"
 #include "db/JetError.h"
+#include "db/jet/JetWriter.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgramState.h"
 #include "ui/ScriptedPlatform.h"
@@ -30,6 +31,7 @@ private slots:
     void wrongPasswordEndsWithoutMainWindow();
     void otherOpenFailuresAreSilent();
     void handsOverToTheMainWindow();
+    void realDatabaseFiles();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -270,6 +272,50 @@ void TestTitleWindow::handsOverToTheMainWindow()
     QTRY_VERIFY(!state.startingUp);
     main->close();   // deletes itself
     QTRY_VERIFY(main.isNull());
+}
+
+void TestTitleWindow::realDatabaseFiles()
+{
+    // The same start-up against files on disk, through the real engine.
+    auto write = [&](const QString& name, const QString& password) {
+        orvane::jet::DatabaseDef def;
+        def.password = password;
+        def.tables.push_back({QStringLiteral("AuthorizedTablesTab"),
+                              {{QStringLiteral("UserTableName")}, {QStringLiteral("dbTableName")}},
+                              {}});
+        const QString path = dir_->filePath(name);
+        orvane::jet::writeDatabase(path, def);
+        return path;
+    };
+    const QString wrong = write(QStringLiteral("wrong.mdb"), QStringLiteral("letmein"));
+    const QString right = write(QStringLiteral("right.mdb"), QStringLiteral("tolvaren"));
+
+    {
+        orvane::writeSetting(QStringLiteral("data path"), wrong);
+        ProgramState state;
+        ScriptedPlatform platform;
+        orvaneIntTitle title(state, platform);
+        title.Form_Load();
+        title.Form_Activate();
+        QCOMPARE(platform.messageBoxes.size(), std::size_t(1));
+        QCOMPARE(platform.messageBoxes[0].title, QStringLiteral("Incorrect password"));
+        QVERIFY(platform.ended);
+        QCOMPARE(title.mainWindow(), nullptr);
+    }
+    {
+        orvane::writeSetting(QStringLiteral("data path"), right);
+        ProgramState state;
+        ScriptedPlatform platform;
+        orvaneIntTitle title(state, platform);
+        title.Form_Load();
+        title.Form_Activate();
+        QVERIFY(state.dbInterpretation && state.dbInterpretation->isOpen());
+        QCOMPARE(state.dbInterpretation->path(), right);
+        for (const auto& box : platform.messageBoxes)
+            QVERIFY(box.title != QStringLiteral("Incorrect password"));
+        QVERIFY(title.mainWindow());
+        delete title.mainWindow();
+    }
 }
 
 QTEST_MAIN(TestTitleWindow)
