@@ -72,12 +72,12 @@ BACKGROUND = [
     "{Party} has qualified a {proc} welding procedure on {mat} with a minimum preheat of {t}°F "
     "and intends to use it for {item} of {thk} nominal thickness.",
     "During production welding of {item}, the preheat temperature dropped below the {t}°F "
-    "minimum given in the procedure specification for a period of about {n} minutes before it "
+    "minimum given in the written welding procedure for a period of about {n} minutes before it "
     "was restored.",
     "A welder was qualified with {proc} on a {thk} test coupon of {mat}; the qualification "
     "record shows two face bends and two root bends, all acceptable.",
     "The design of {item} calls for {mat} with a thickness of {thk}. The purchaser's "
-    "specification requires postweld heat treatment at {t}°F ±25°F for one hour per inch.",
+    "order requires postweld heat treatment at {t}°F ±25°F for one hour per inch.",
     "{Party} asks whether the procedure qualification record supports {proc} on {item} when "
     "the heat input in production is about {n} percent higher than the value recorded on the "
     "qualification test.",
@@ -89,7 +89,7 @@ BACKGROUND = [
     "ordered thickness but above the required thickness by {n} thousandths of an inch.",
     "The inquirer, a manufacturer based in Montréal, describes {item} made of {mat} that was "
     "examined by radiography after the final postweld heat treatment.",
-    "The procedure specification lists a preheat range of {t}°F to {t2}°F and an interpass "
+    "The written welding procedure lists a preheat range of {t}°F to {t2}°F and an interpass "
     "temperature limit of {t2}°F for {proc} on {mat}.",
 ]
 

@@ -79,11 +79,11 @@ const std::array<const char*, 8> backgrounds = {
     "A manufacturer has qualified a {proc} welding procedure on {mat} with a minimum preheat "
     "of {t}°F and now proposes to apply it to {part} of {thk} nominal thickness.",
     "During fabrication of a pressure vessel from {mat}, the preheat temperature at {part} fell "
-    "below the minimum of {t}°F stated in the procedure specification for a short time.",
+    "below the minimum of {t}°F stated in the written welding procedure for a short time.",
     "A welder was qualified with {proc} on a test coupon of {thk} {mat}, and the "
     "qualification record shows all bend specimens acceptable.",
     "The design of {part} calls for {mat} with a thickness of {thk}; postweld heat treatment "
-    "at {t}°F ±25°F is specified by the purchaser.",
+    "at {t}°F ±25°F is required by the purchaser.",
     "An inspector questioned whether the procedure qualification record supports {proc} on "
     "{part} when the heat input exceeds the value recorded during qualification.",
     "The vessel is constructed of {mat} and will operate at a minimum design metal temperature "
