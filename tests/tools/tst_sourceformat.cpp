@@ -88,13 +88,14 @@ void TestSourceFormat::readsRecordsIndexAndNotice()
     QCOMPARE(a.index.size(), std::size_t(2));
     QCOMPARE(a.index[1].reference, QStringLiteral("PG-27"));
     QCOMPARE(a.index[1].section, QStringLiteral("01"));
+    // INT02's own rows come first, then those aimed at it from INT01.
     QCOMPARE(b.index.size(), std::size_t(3));
-    QCOMPARE(b.index[0].reference, QStringLiteral("QW-406"));
-    QCOMPARE(b.index[0].identifier, QStringLiteral("I-89-01"));
-    QCOMPARE(b.index[0].section, QStringLiteral("01"));
-    QCOMPARE(b.index[1].reference, QStringLiteral("QW-406.1"));
-    QCOMPARE(b.index[2].identifier, QStringLiteral("VIII-1-90-02"));
-    QCOMPARE(b.index[2].section, QStringLiteral("02"));
+    QCOMPARE(b.index[0].identifier, QStringLiteral("VIII-1-90-02"));
+    QCOMPARE(b.index[0].section, QStringLiteral("02"));
+    QCOMPARE(b.index[1].reference, QStringLiteral("QW-406"));
+    QCOMPARE(b.index[1].identifier, QStringLiteral("I-89-01"));
+    QCOMPARE(b.index[1].section, QStringLiteral("01"));
+    QCOMPARE(b.index[2].reference, QStringLiteral("QW-406.1"));
 }
 
 void TestSourceFormat::databaseTables()

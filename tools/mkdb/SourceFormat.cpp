@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace orvane::mkdb {
 
 namespace {
@@ -365,6 +367,13 @@ Source readSource(const QString& folder)
         const QString name = source.sections[i].table + QStringLiteral(".txt");
         const QByteArray data = load(name, listName, source.sections[i].listLine);
         parseSectionFile(dir.filePath(name), data, source.sections, i);
+    }
+    // Rows that other files aimed at a section arrive in file order, some
+    // before the section's own; list the own rows first, as documented.
+    for (Section& s : source.sections) {
+        const QString own = s.suffix();
+        std::stable_partition(s.index.begin(), s.index.end(),
+                              [&](const IndexRow& r) { return r.section == own; });
     }
     return source;
 }
