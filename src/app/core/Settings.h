@@ -2,8 +2,23 @@
 
 // The per-user settings store: text values under application "Halvorn software",
 // section "orvaneINT". On Windows this is the registry branch of the classic
-// application-settings functions; elsewhere an INI file in the user's
-// configuration folder.
+// application-settings functions:
+//   HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Halvorn software\orvaneINT
+// elsewhere an INI file, by default
+//   <GenericConfigLocation>/Halvorn software/orvaneINT.ini
+// (e.g. ~/.config/Halvorn software/orvaneINT.ini) with the values in the group
+// [orvaneINT], so that a file named by ORVANE_SETTINGS_FILE or setSettingsFile
+// still says which section it holds. Keys may contain blanks ("data path");
+// QSettings writes them escaped ("data%20path") and reads them back unchanged.
+//
+// Which store is used, first match wins: the path given to setSettingsFile,
+// the environment variable ORVANE_SETTINGS_FILE (read at each call), the
+// platform default above.
+//
+// Failures never escape: an unreadable store reads as empty; a file that
+// cannot be parsed reads as empty and is replaced by a clean file at the next
+// write; a store that cannot be written keeps the written value only for the
+// call that wrote it (so readSetting still returns its default).
 
 #include <QString>
 
@@ -17,5 +32,10 @@ void writeSetting(const QString& key, const QString& value);
 // Points the store at an INI file (tests, or a per-run override through the
 // environment variable ORVANE_SETTINGS_FILE). An empty path restores the default.
 void setSettingsFile(const QString& path);
+
+// Where the values currently go: the INI file's path, or on Windows without an
+// override the registry key "HKEY_CURRENT_USER\...\orvaneINT". For messages
+// and tests.
+QString settingsLocation();
 
 } // namespace orvane

@@ -18,8 +18,9 @@ struct HeaderInfo {
     QString password;       // decoded database password; empty = none
 };
 
-// Reads and checks page 0. Throws db::JetError 3024 (missing) or 3343 (not a
-// Jet file: empty, short, wrong signature, a directory, ...).
+// Reads and checks page 0. Throws db::JetError 3024 (missing), 3343 (not a
+// Jet file: empty, short, wrong signature, a directory, ...) or 3051 (exists
+// but cannot be opened for reading).
 HeaderInfo readHeader(const QString& path);
 
 // True when `candidate` opens a file with this header the way Jet decides it:
@@ -31,21 +32,30 @@ bool passwordAccepts(const HeaderInfo& header, const QString& candidate);
 struct TableData {
     QString name;                 // as stored in the catalog
     QStringList columns;
+    std::vector<int> columnTypes; // Jet type code per column (0x01 BOOL ... 0x0C MEMO)
     std::vector<std::vector<std::optional<QString>>> rows;
 };
 
 // A Jet file opened read-only through libmdb.
 class MdbFile {
 public:
-    // Throws db::JetError 3024 / 3343.
+    // Throws db::JetError 3024 / 3343 / 3051.
     explicit MdbFile(const QString& path);
     ~MdbFile();
     MdbFile(const MdbFile&) = delete;
     MdbFile& operator=(const MdbFile&) = delete;
 
+    const HeaderInfo& header() const;
+
     // Names of the user tables, as stored (system tables excluded).
     QStringList tableNames() const;
-    // Case-insensitive lookup; throws db::JetError 3078 when there is no such table.
+    // Case-insensitive lookup among all tables, system tables included;
+    // throws db::JetError 3078 when there is no such table and 3343 when its
+    // pages are damaged. Text and memo values are decoded from the file's
+    // code page (Jet 3) or UCS-2 (Jet 4); booleans are "0"/"1" and never NULL;
+    // numbers and dates are formatted as libmdb formats them in the C locale
+    // (dates "MM/DD/YY hh:mm:ss"); OLE and binary values hold one character
+    // per byte (U+0000..U+00FF).
     TableData readTable(const QString& name);
 
 private:

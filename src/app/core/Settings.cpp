@@ -1,0 +1,124 @@
+#include "app/core/Settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <memory>
+
+namespace orvane {
+
+namespace {
+
+constexpr const char* kApplication = "Halvorn software";
+constexpr const char* kSection = "orvaneINT";
+constexpr const char* kEnvOverride = "ORVANE_SETTINGS_FILE";
+
+QString& overridePath()
+{
+    static QString path;
+    return path;
+}
+
+// The INI file to use, or an empty string for the Windows registry.
+QString iniPath()
+{
+    if (!overridePath().isEmpty())
+        return overridePath();
+    const QString fromEnv = qEnvironmentVariable(kEnvOverride);
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+#ifdef Q_OS_WIN
+    return {};
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QLatin1Char('/') + QLatin1String(kApplication) + QLatin1Char('/')
+           + QLatin1String(kSection) + QLatin1String(".ini");
+#endif
+}
+
+QString registryKey()
+{
+    return QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\")
+           + QLatin1String(kApplication) + QLatin1Char('\\') + QLatin1String(kSection);
+}
+
+// One QSettings per call: the file is re-read each time, so a change made by
+// another run (or a test) is seen, and nothing is cached between calls.
+class Store {
+public:
+    Store()
+    {
+        const QString ini = iniPath();
+        if (ini.isEmpty()) {
+            settings_ = std::make_unique<QSettings>(registryKey(), QSettings::NativeFormat);
+        } else {
+            // QSettings creates missing parent folders itself only for its own
+            // default locations; make sure an override's folder exists too.
+            QDir().mkpath(QFileInfo(ini).absolutePath());
+            settings_ = std::make_unique<QSettings>(ini, QSettings::IniFormat);
+            settings_->beginGroup(QLatin1String(kSection));
+        }
+        // A file that could not be parsed is treated as empty: whatever the
+        // parser salvaged is dropped, so that the next write replaces the
+        // file by a clean one instead of keeping half-read junk.
+        if (settings_->status() == QSettings::FormatError)
+            settings_->clear();
+    }
+
+    ~Store()
+    {
+        settings_->sync(); // an access error is ignored: nothing to report to
+    }
+
+    QString read(const QString& key) const
+    {
+        const QVariant v = settings_->value(key);
+        if (!v.isValid())
+            return {};
+        // A non-text value (a list written by hand) reads as empty.
+        return v.canConvert<QString>() ? v.toString() : QString();
+    }
+
+    void write(const QString& key, const QString& value)
+    {
+        // Kept in QSettings' cache even when the file turns out unwritable,
+        // so a read in the same call sees it.
+        settings_->setValue(key, value);
+    }
+
+private:
+    std::unique_ptr<QSettings> settings_;
+};
+
+} // namespace
+
+QString readSetting(const QString& key, const QString& defaultValue)
+{
+    Store store;
+    if (store.read(key).isEmpty())
+        store.write(key, defaultValue);
+    // What the store holds now, not the argument: the two differ only when the
+    // store refuses the value (then the caller gets what the store reports).
+    return store.read(key);
+}
+
+void writeSetting(const QString& key, const QString& value)
+{
+    Store store;
+    store.write(key, value);
+}
+
+void setSettingsFile(const QString& path)
+{
+    overridePath() = path;
+}
+
+QString settingsLocation()
+{
+    const QString ini = iniPath();
+    return ini.isEmpty() ? registryKey() : ini;
+}
+
+} // namespace orvane

@@ -1,0 +1,72 @@
+#include "view/Navigation.h"
+
+namespace orvane::view {
+
+std::optional<NavigationButtons> navigationButtons(int rowCount, int selectedRow)
+{
+    if (rowCount <= 0)
+        return NavigationButtons{};
+    if (selectedRow <= 0)
+        return NavigationButtons{true, false, false, true};
+    if (selectedRow == rowCount) {
+        const bool back = rowCount > 1;
+        return NavigationButtons{back, back, false, false};
+    }
+    if (selectedRow < rowCount) {
+        const bool back = selectedRow > 1;
+        return NavigationButtons{back, back, true, true};
+    }
+    return std::nullopt;
+}
+
+int rowOffset(int rowCount, const QString& row2Text)
+{
+    return rowCount > 2 && row2Text == kSeparatorText ? 2 : 0;
+}
+
+QString positionLabel(int row, int rowOffset)
+{
+    const int position = row - rowOffset;
+    return position > 0 ? QString::number(position) : QStringLiteral("n/a");
+}
+
+int navigationTarget(int button, int selectedRow, int rowCount)
+{
+    int target = 0;
+    switch (button) {
+    case 0: target = 1; break;
+    case 1: target = selectedRow > 0 ? selectedRow - 1 : 0; break;
+    case 2: target = selectedRow > 0 ? selectedRow + 1 : 0; break;
+    case 3: target = rowCount; break;
+    default: break;
+    }
+    return target >= 1 && target <= rowCount ? target : 0;
+}
+
+RowPick pickRow(const QStringList& rows, int row)
+{
+    RowPick pick;
+    const int count = int(rows.size());
+    pick.identifier = row >= 1 && row <= count ? rows.at(row - 1) : QString();
+    if (count > 2) {
+        pick.rowOffset = rowOffset(count, rows.at(1));
+        // Independently of the offset: the separator stands for the notice
+        // above it, whatever row 1 holds.
+        if (pick.identifier == kSeparatorText)
+            pick.identifier = rows.at(0);
+    }
+    pick.positionLabel = positionLabel(row, pick.rowOffset);
+    return pick;
+}
+
+bool clickReloads(const QString& rowText, const QString& identifierLabel)
+{
+    return rowText != identifierLabel;
+}
+
+int interpretationCount(int rowCount, bool noticeShown)
+{
+    return noticeShown ? rowCount - 2 : rowCount;
+}
+
+} // namespace orvane::view

@@ -1,0 +1,65 @@
+#pragma once
+
+// The results list's rules without the list: which navigation buttons are
+// enabled, which row a button goes to, what a picked row loads and what the
+// position label says. Rows are numbered from 1; 0 means "no row". Notice and
+// separator rows are ordinary rows for all row arithmetic; only the position
+// label and the count skip them.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace orvane::view {
+
+// The database's notice record and the row listed after it.
+inline const QString kNoticeId = QStringLiteral("  Orvane-INT Notice");         // two leading blanks
+inline const QString kSeparatorText = QStringLiteral("    ******************");  // 4 blanks, 18 asterisks
+
+// Enabled state of Command4(0..3) and of their caption labels Label1(7..10),
+// which always follow their button.
+struct NavigationButtons {
+    bool first = false;
+    bool previous = false;
+    bool next = false;
+    bool last = false;
+    friend bool operator==(const NavigationButtons&, const NavigationButtons&) = default;
+};
+
+// From the number of rows and the selected row (0 = none):
+//   no rows: all off;  none selected: first, last;  last row of several: first,
+//   previous;  the only row: all off;  a middle row: all;  first of several:
+//   next, last. A selected row beyond the count matches no case: nullopt,
+//   leave the buttons as they are.
+std::optional<NavigationButtons> navigationButtons(int rowCount, int selectedRow);
+
+// 2 when the list has more than 2 rows and row 2 is the separator, else 0.
+int rowOffset(int rowCount, const QString& row2Text);
+
+// What the position label shows for a row: its number less the offset, or
+// "n/a" for the notice and separator rows.
+QString positionLabel(int row, int rowOffset);
+
+// The row a navigation button selects: 0 -> 1, 1 -> selected - 1,
+// 2 -> selected + 1, 3 -> rowCount. 0 when there is no such row (empty list,
+// no selection for previous / next, beyond either end, unknown button).
+int navigationTarget(int button, int selectedRow, int rowCount);
+
+// A row picked in the results list (by a click or a button).
+struct RowPick {
+    QString identifier;     // what to load: the row's text, the notice for the separator
+    int rowOffset = 0;
+    QString positionLabel;  // caption of Label1(4)
+};
+// `rows` are the texts of the results list; `row` is 1-based and in range.
+RowPick pickRow(const QStringList& rows, int row);
+
+// A click reloads unless the clicked row's text equals the identifier label
+// exactly; the label is trimmed, so the notice row always reloads.
+bool clickReloads(const QString& rowText, const QString& identifierLabel);
+
+// The count label after a search: the rows less the notice and separator.
+int interpretationCount(int rowCount, bool noticeShown);
+
+} // namespace orvane::view

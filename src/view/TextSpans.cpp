@@ -1,0 +1,103 @@
+#include "view/TextSpans.h"
+
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace orvane::view {
+
+QString documentText(const QString& stored)
+{
+    QString text = stored;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+QList<TextSpan> headingSpans(const QString& text)
+{
+    QList<TextSpan> spans;
+    if (text.isEmpty())
+        return spans;
+    bool first = true;
+    for (const char* heading : kHeadings) {
+        const QString h = QLatin1String(heading);
+        const qsizetype at = text.indexOf(h, 0, Qt::CaseSensitive);
+        if (at >= 0) {
+            const qsizetype colon = text.indexOf(QLatin1Char(':'), at);
+            spans.append({int(at), int(colon - at)});
+        } else if (first) {
+            // The colour falls on what is selected: the whole text, before
+            // any heading has narrowed the selection.
+            spans.append({0, int(text.size())});
+        }
+        first = false;
+    }
+    return spans;
+}
+
+QList<TextSpan> occurrences(const QString& text, const QString& searchString)
+{
+    QList<TextSpan> spans;
+    if (searchString.isEmpty())
+        return spans;
+    const int length = int(searchString.size());
+    for (qsizetype at = text.indexOf(searchString, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(searchString, at + length, Qt::CaseInsensitive))
+        spans.append({int(at), length});
+    return spans;
+}
+
+QList<TextSpan> keywordSpans(const QString& text, const QString& keywords, bool phrase)
+{
+    if (keywords.isEmpty() || text.isEmpty())
+        return {};
+    if (phrase)
+        return occurrences(text, keywords);
+
+    QList<TextSpan> spans;
+    QString rest = keywords;
+    for (qsizetype blank = rest.indexOf(QLatin1Char(' ')); blank >= 0;
+         blank = rest.indexOf(QLatin1Char(' '))) {
+        spans += occurrences(text, rest.left(blank));
+        rest = rest.mid(blank + 1);
+    }
+    spans += occurrences(text, rest);
+    return spans;
+}
+
+void colourSpans(QTextDocument& doc, const QList<TextSpan>& spans, const QColor& colour)
+{
+    // The last position is the document's closing paragraph mark.
+    const int end = doc.characterCount() - 1;
+    QTextCharFormat format;
+    format.setForeground(colour);
+    QTextCursor cursor(&doc);
+    for (const TextSpan& span : spans) {
+        const int from = qBound(0, span.start, end);
+        const int to = qBound(from, span.start + span.length, end);
+        if (from == to)
+            continue;
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(format);
+    }
+}
+
+void formatInterpretation(QTextDocument& doc, const QString& stored, const QString& keywords,
+                          bool phrase)
+{
+    const QString shown = documentText(stored);
+    doc.setPlainText(shown);
+    QTextCharFormat plain;
+    plain.setForeground(kBodyColour);
+    plain.setFontWeight(QFont::Normal);
+    QTextCursor all(&doc);
+    all.select(QTextCursor::Document);
+    all.mergeCharFormat(plain);
+    colourSpans(doc, headingSpans(shown), kHeadingColour);
+    colourSpans(doc, keywordSpans(shown, keywords, phrase), kSearchColour);
+}
+
+} // namespace orvane::view

@@ -1,0 +1,133 @@
+#include "app/core/Settings.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orvane;
+
+class tst_Settings : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString file_;
+
+    // The file as another program (or the next run) sees it.
+    QString stored(const QString& key) const
+    {
+        QSettings s(file_, QSettings::IniFormat);
+        s.beginGroup(QStringLiteral("orvaneINT"));
+        return s.value(key).toString();
+    }
+
+    void writeRaw(const QByteArray& bytes)
+    {
+        QFile f(file_);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(dir_.isValid());
+        file_ = dir_.filePath(QStringLiteral("orvaneINT.ini"));
+        QFile::remove(file_);
+        setSettingsFile(file_);
+    }
+
+    void cleanupTestCase() { setSettingsFile({}); }
+
+    void missingKeyGetsDefaultWrittenBack()
+    {
+        QCOMPARE(readSetting("data path", "C:\\prog\\intasme.mdb"), QString("C:\\prog\\intasme.mdb"));
+        QCOMPARE(stored("data path"), QString("C:\\prog\\intasme.mdb"));
+        // A second read with another default keeps the stored value.
+        QCOMPARE(readSetting("data path", "other"), QString("C:\\prog\\intasme.mdb"));
+    }
+
+    void emptyValueIsReplacedLikeMissing()
+    {
+        writeSetting("data path", "");
+        QCOMPARE(readSetting("data path", "D:\\x.mdb"), QString("D:\\x.mdb"));
+        QCOMPARE(stored("data path"), QString("D:\\x.mdb"));
+    }
+
+    void writeReplacesAndValuesStayText()
+    {
+        writeSetting("default section", "8");
+        writeSetting("default section", "12");
+        QCOMPARE(readSetting("default section", "8"), QString("12"));
+        // Text with leading zeros or blanks comes back unconverted.
+        writeSetting("default section", " 07");
+        QCOMPARE(readSetting("default section", "8"), QString(" 07"));
+    }
+
+    void keysWithBlanksRoundTrip()
+    {
+        writeSetting("program path", "/opt/orvane");
+        writeSetting("data path", "/data/intasme.mdb");
+        writeSetting("default section", "3");
+        QCOMPARE(stored("program path"), QString("/opt/orvane"));
+        QCOMPARE(stored("data path"), QString("/data/intasme.mdb"));
+        QCOMPARE(stored("default section"), QString("3"));
+        // Three distinct keys, not one mangled key: a blank is not a separator.
+        QSettings s(file_, QSettings::IniFormat);
+        s.beginGroup(QStringLiteral("orvaneINT"));
+        QCOMPARE(s.childKeys().size(), 3);
+    }
+
+    void overrideAndEnvironment()
+    {
+        const QString envFile = dir_.filePath(QStringLiteral("env.ini"));
+        qputenv("ORVANE_SETTINGS_FILE", envFile.toLocal8Bit());
+        setSettingsFile({});
+        QCOMPARE(settingsLocation(), envFile);
+        writeSetting("data path", "from env");
+        setSettingsFile(file_);
+        QCOMPARE(settingsLocation(), file_);
+        QCOMPARE(readSetting("data path", "dflt"), QString("dflt"));
+        qunsetenv("ORVANE_SETTINGS_FILE");
+        QSettings s(envFile, QSettings::IniFormat);
+        QCOMPARE(s.value("orvaneINT/data path").toString(), QString("from env"));
+    }
+
+    void corruptFileReadsEmptyAndHeals_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("binary") << QByteArray("\x00\x01\xff\xfe garbage\n[[[\n=\n", 20);
+        QTest::newRow("unclosed group") << QByteArray("[orvaneINT]\ndata%20path=junk\n[broken\n");
+        QTest::newRow("utf16 bom") << QByteArray("\xff\xfe[\x00o\x00", 6);
+    }
+    void corruptFileReadsEmptyAndHeals()
+    {
+        QFETCH(QByteArray, bytes);
+        writeRaw(bytes);
+        QCOMPARE(readSetting("data path", "dflt"), QString("dflt"));
+        writeSetting("default section", "4");
+        QCOMPARE(readSetting("default section", "8"), QString("4"));
+        QCOMPARE(stored("data path"), QString("dflt"));
+    }
+
+    void unwritableStoreReturnsDefault()
+    {
+        // A regular file where the folder should be: nothing can be created
+        // below it, whatever the user's rights.
+        const QString blocker = dir_.filePath(QStringLiteral("blocker"));
+        QFile f(blocker);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        setSettingsFile(blocker + QStringLiteral("/sub/orvaneINT.ini"));
+        QCOMPARE(readSetting("data path", "dflt"), QString("dflt"));
+        writeSetting("data path", "lost");
+        QCOMPARE(readSetting("data path", "again"), QString("again"));
+
+        // A folder in place of the file: unreadable and unwritable.
+        setSettingsFile(dir_.path());
+        QCOMPARE(readSetting("default section", "8"), QString("8"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Settings)
+#include "tst_settings.moc"
