@@ -1,6 +1,8 @@
 // Runs orvane-int-mkdb as a user would and reads its output back with
 // mdbtools, a reader we did not write.
 
+#include "db/jet/JetFile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -157,6 +159,7 @@ void TestMkdbTool::roundTrip()
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QVERIFY(r.err.isEmpty());
 
+    QCOMPARE(orvane::jet::readHeader(out).password, QStringLiteral("tolvaren"));
     QCOMPARE(exportTable(out, "AuthorizedTablesTab"),
              QList<QStringList>({{"Section I", "INT01"}, {"Section VIII-1", "INT02"}}));
 
@@ -183,6 +186,7 @@ void TestMkdbTool::roundTrip()
     writeFile(dir.filePath("INT02.txt"), "=== X-1\nVolume: 1\nParagraphs: UG-1\n\nNew.\n");
     QCOMPARE(runTool({dir.path(), out, "--password", "other"}).exitCode, 0);
     QCOMPARE(exportTable(out, "INT02"), QList<QStringList>({{"X-1", "New.", "1"}}));
+    QCOMPARE(orvane::jet::readHeader(out).password, QStringLiteral("other"));
 }
 
 void TestMkdbTool::syntheticIsByteIdentical()

@@ -216,6 +216,10 @@ void TestSourceFormat::errors_data()
         << Files{{"sections.txt", twoSections}, {"INT02.txt", ok2},
                  {"INT01.txt", record("I-1") + "T \xE2\x89\xA5 300\n"}}   // U+2265
         << "INT01.txt:6" << "(U+2265) cannot be stored in Windows-1252";
+    QTest::newRow("character outside the basic plane")
+        << Files{{"sections.txt", twoSections}, {"INT02.txt", ok2},
+                 {"INT01.txt", record("I-1", "# \xF0\x9F\x94\xA5\n")}}
+        << "INT01.txt:4" << "(U+1F525) cannot be stored";
     QTest::newRow("invalid UTF-8")
         << Files{{"sections.txt", twoSections}, {"INT02.txt", ok2},
                  {"INT01.txt", record("I-1") + "caf\xE9\n"}}

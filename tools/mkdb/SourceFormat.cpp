@@ -1,5 +1,7 @@
 #include "tools/mkdb/SourceFormat.h"
 
+#include "db/jet/Cp1252.h"
+
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -58,13 +60,16 @@ std::vector<Line> splitLines(const QString& fileName, const QByteArray& data)
                      QStringLiteral("control character U+%1")
                          .arg(QString::number(c.unicode(), 16).toUpper(), 4, u'0'));
         }
-        if (!fitsWindows1252(text)) {
-            for (QChar c : std::as_const(text)) {
-                if (!fitsWindows1252(QStringView(&c, 1)))
-                    fail(fileName, number,
-                         QStringLiteral("character '%1' (U+%2) cannot be stored in Windows-1252")
-                             .arg(c).arg(QString::number(c.unicode(), 16).toUpper(), 4, u'0'));
-            }
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (jet::cp1252Byte(text[i].unicode()) >= 0)
+                continue;
+            // Name the whole character, also when it takes a surrogate pair.
+            const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const char32_t code = n == 2 ? QChar::surrogateToUcs4(text[i], text[i + 1])
+                                         : char32_t(text[i].unicode());
+            fail(fileName, number,
+                 QStringLiteral("character '%1' (U+%2) cannot be stored in Windows-1252")
+                     .arg(text.mid(i, n), QString::number(code, 16).toUpper().rightJustified(4, u'0')));
         }
         lines.push_back({number, std::move(text)});
     }
@@ -147,21 +152,8 @@ QString SourceError::text() const
 
 bool fitsWindows1252(QStringView s)
 {
-    // The code points that Windows-1252 puts at 0x80..0x9F; the rest of its
-    // range is Latin-1. 0x81, 0x8D, 0x8F, 0x90 and 0x9D are unassigned.
-    static constexpr char16_t extra[] = {
-        0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
-        0x0160, 0x2039, 0x0152, 0x017D, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178,
-    };
-    for (QChar c : s) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-            continue;
-        if (std::find(std::begin(extra), std::end(extra), u) == std::end(extra))
-            return false;
-    }
-    return true;
+    return std::all_of(s.begin(), s.end(),
+                       [](QChar c) { return jet::cp1252Byte(c.unicode()) >= 0; });
 }
 
 std::vector<Section> parseSectionList(const QString& fileName, const QByteArray& data)

@@ -6,6 +6,7 @@
 #include "tools/mkdb/Synthetic.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QStringList>
 #include <cstdio>
 
@@ -75,8 +76,14 @@ int main(int argc, char** argv)
         }
     }
 
+    jet::DatabaseDef db = mkdb::toDatabase(source, password);
+    if (synthetic) {
+        // The catalog records when the tables were made; a fixed date keeps
+        // generated files byte-identical from run to run.
+        db.created = QDateTime(QDate(2014, 1, 6), QTime(0, 0), Qt::UTC);
+    }
     try {
-        jet::writeDatabase(out, mkdb::toDatabase(source, password));
+        jet::writeDatabase(out, db);
     } catch (const jet::WriteError& e) {
         printError(out + QStringLiteral(": ") + QString::fromUtf8(e.what()));
         return 1;
