@@ -51,9 +51,12 @@ e2e_cleanup()
     # The program first (and anything it started, e.g. under strace), then
     # the window watcher, then the X server.
     if [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null; then
-        kill -TERM "$APP_PID" 2>/dev/null
-        for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.2; done
-        kill -KILL "$APP_PID" 2>/dev/null
+        # Under a wrapper (strace) the program is the wrapper's child, and
+        # would outlive a wrapper that detaches on its way out.
+        local pids="$APP_PID $(pgrep -P "$APP_PID" 2>/dev/null | tr '\n' ' ')"
+        kill -TERM $pids 2>/dev/null
+        for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 $pids 2>/dev/null || break; sleep 0.2; done
+        kill -KILL $pids 2>/dev/null
     fi
     [ -n "$APP_PID" ] && wait "$APP_PID" 2>/dev/null
     if [ -n "$E2E_WATCH_PID" ]; then
