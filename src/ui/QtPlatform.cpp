@@ -219,6 +219,9 @@ QString QtPlatform::programFolder()
     return product::programFolder();
 }
 
+// What the user typed after the program name, one blank between arguments.
+// Options Qt itself acts on (-platform, -style, ...) are already gone from
+// arguments(): QApplication takes them out when it is constructed.
 QString QtPlatform::commandLine()
 {
     QStringList args = QCoreApplication::arguments();
