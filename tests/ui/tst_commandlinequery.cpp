@@ -31,7 +31,7 @@ QString ix(int n)
 //   02 "minimum" only                     (paragraph QW-406)
 //   03 neither word                       (paragraph QW-407)
 //   04 both words, but not as a phrase    (paragraph QW-406.1)
-DbSpec commandLineSpec()
+DbSpec commandLineDatabase()
 {
     const QString subject = QStringLiteral("Procedure qualification");
     Section v{QStringLiteral("Section V"), QStringLiteral("INT05"), {}, {}};
@@ -58,11 +58,11 @@ DbSpec commandLineSpec()
                 {QStringLiteral("QW-406.1"), ix(4), QStringLiteral("09")},
                 {QStringLiteral("QW-407"), ix(3), QStringLiteral("09")}};
 
-    DbSpec spec;
-    spec.sections = {v, a, s9};
+    DbSpec db;
+    db.sections = {v, a, s9};
     // A listed section without a name (its table need not exist).
-    spec.extraAuthorizedRows = {{QString(), QStringLiteral("INT07")}};
-    return spec;
+    db.extraAuthorizedRows = {{QString(), QStringLiteral("INT07")}};
+    return db;
 }
 
 QStringList allOfSectionIX()
@@ -125,15 +125,15 @@ private:
 
     std::unique_ptr<QTemporaryDir> dir_;
     QString dbPath_;
-    DbSpec spec_;
+    DbSpec dbDef_;
 };
 
 void TestCommandLine::init()
 {
     dir_ = std::make_unique<QTemporaryDir>();
     orvane::setSettingsFile(dir_->filePath(QStringLiteral("settings.ini")));
-    spec_ = commandLineSpec();
-    dbPath_ = orvane::testing::writeInterpretationDb(dir_->filePath(QStringLiteral("intasme.mdb")), spec_);
+    dbDef_ = commandLineDatabase();
+    dbPath_ = orvane::testing::writeInterpretationDb(dir_->filePath(QStringLiteral("intasme.mdb")), dbDef_);
 }
 
 void TestCommandLine::cleanup()
@@ -153,9 +153,9 @@ std::unique_ptr<Session> TestCommandLine::start(const QString& arguments, int st
     s->w = std::make_unique<orvaneIntMain>(s->state, s->platform);
 
     std::vector<std::pair<QString, QString>> listed;
-    for (const Section& sec : spec_.sections)
+    for (const Section& sec : dbDef_.sections)
         listed.emplace_back(sec.userName, sec.table);
-    for (const auto& extra : spec_.extraAuthorizedRows)
+    for (const auto& extra : dbDef_.extraAuthorizedRows)
         listed.push_back(extra);
     for (std::size_t i = 0; i < listed.size(); ++i) {
         const int entry = int(i) + 1;
