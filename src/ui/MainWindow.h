@@ -154,6 +154,13 @@ public:
     void Option1_Click(int index);
     void Option1_GotFocus(int index);
     void Command2_Click(int index);
+    // Gives the keyword entry its own handling of Tab and Enter (called once,
+    // after the controls exist).
+    void wireSearchEntries();
+    // The statement the last search sent to the database, and how many
+    // searches have run since the window was created.
+    QString lastSearchSql;
+    int searchRuns = 0;
 
     // --- view (MainWindowView.cpp) --------------------------------------------
     void loadInterpretation(const QString& id);
