@@ -66,11 +66,11 @@ orvaneIntAbout::orvaneIntAbout(Platform& platform, QWidget* parent)
     fraSupport->setFont(designFont(QStringLiteral("Arial"), 8.25, true));
     fraSupport->setGeometry(toPixels(TwipRect{90, 3480, 4215, 1065}));
     const QFont plain = font();
-    lblVoice = label(fraSupport, "lblVoice", QStringLiteral("Voice: +1 555 0142"), {150, 330, 1815, 225});
-    lblFax = label(fraSupport, "lblFax", QStringLiteral("Fax: +1 555 0143"), {150, 660, 1815, 225});
-    lblEmail = label(fraSupport, "lblEmail", QStringLiteral("E-mail: support@halvorn.example"),
-                     {2040, 330, 2100, 225});
-    lblWWW = label(fraSupport, "lblWWW", QStringLiteral("Web: www.halvorn.example"), {2040, 660, 2100, 225});
+    lblVoice = label(fraSupport, "lblVoice", QStringLiteral("Voice: +1 555 0142"), {150, 330, 1575, 225});
+    lblFax = label(fraSupport, "lblFax", QStringLiteral("Fax: +1 555 0143"), {150, 660, 1575, 225});
+    lblEmail = label(fraSupport, "lblEmail", QStringLiteral("Mail: help@halvorn.example"),
+                     {1800, 330, 2310, 225});
+    lblWWW = label(fraSupport, "lblWWW", QStringLiteral("Web: www.halvorn.example"), {1800, 660, 2310, 225});
     for (QLabel* l : {lblVoice, lblFax, lblEmail, lblWWW})
         l->setFont(plain);
 
@@ -113,6 +113,8 @@ void orvaneIntAbout::Form_Load()
         + QStringLiteral("reproduced in their entirety in Orvane-INT with the permission of ASME.")));
     lblTm1->setText(QStringLiteral("ASME is a trademark of the American Society of Mechanical Engineers."));
     lblTm2->setText(product::legalTrademarks());
+    for (QLabel* l : findChildren<QLabel*>())
+        growToText(l);
 }
 
 void orvaneIntAbout::Command1_Click()

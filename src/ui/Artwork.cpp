@@ -252,44 +252,44 @@ QImage titlePicture()
     const QColor line(0x9c, 0xc8, 0xff, 200);
     p.setPen(QPen(line, 1.6));
     p.setBrush(QColor(0x9c, 0xc8, 0xff, 28));
-    const QRectF shell(70, 180, 330, 92);
+    const QRectF shell(100, 172, 330, 70);
     QPainterPath body;
-    body.addRoundedRect(shell, 46, 46);
+    body.addRoundedRect(shell, 35, 35);
     p.drawPath(body);
     p.setBrush(Qt::NoBrush);
     // Circumferential welds.
-    for (qreal x : {116.0, 190.0, 280.0, 354.0})
+    for (qreal x : {140.0, 215.0, 315.0, 390.0})
         p.drawLine(QPointF(x, shell.top() + 1), QPointF(x, shell.bottom() - 1));
     // Nozzles with flanges.
     auto nozzle = [&](qreal cx, qreal w, qreal h) {
         p.drawRect(QRectF(cx - w / 2, shell.top() - h, w, h));
         p.drawRect(QRectF(cx - w / 2 - 5, shell.top() - h - 5, w + 10, 5));
     };
-    nozzle(150, 14, 22);
-    nozzle(316, 20, 30);
+    nozzle(175, 14, 14);
+    nozzle(345, 20, 18);
     // Saddles.
-    for (qreal cx : {140.0, 330.0}) {
+    for (qreal cx : {170.0, 360.0}) {
         QPainterPath saddle;
-        saddle.moveTo(cx - 34, shell.bottom() + 34);
-        saddle.lineTo(cx - 22, shell.bottom() - 6);
-        saddle.lineTo(cx + 22, shell.bottom() - 6);
-        saddle.lineTo(cx + 34, shell.bottom() + 34);
+        saddle.moveTo(cx - 30, shell.bottom() + 26);
+        saddle.lineTo(cx - 20, shell.bottom() - 5);
+        saddle.lineTo(cx + 20, shell.bottom() - 5);
+        saddle.lineTo(cx + 30, shell.bottom() + 26);
         p.drawPath(saddle);
-        p.drawLine(QPointF(cx - 44, shell.bottom() + 34), QPointF(cx + 44, shell.bottom() + 34));
+        p.drawLine(QPointF(cx - 40, shell.bottom() + 26), QPointF(cx + 40, shell.bottom() + 26));
     }
     // A dimension line under the vessel.
     p.setPen(QPen(QColor(0x9c, 0xc8, 0xff, 150), 1, Qt::DashLine));
-    p.drawLine(QPointF(shell.left(), 330), QPointF(shell.right(), 330));
+    p.drawLine(QPointF(shell.left(), 312), QPointF(shell.right(), 312));
     p.setPen(QPen(QColor(0x9c, 0xc8, 0xff, 150), 1));
-    p.drawLine(QPointF(shell.left(), 322), QPointF(shell.left(), 338));
-    p.drawLine(QPointF(shell.right(), 322), QPointF(shell.right(), 338));
+    p.drawLine(QPointF(shell.left(), 304), QPointF(shell.left(), 320));
+    p.drawLine(QPointF(shell.right(), 304), QPointF(shell.right(), 320));
 
     // A gold rule between the title and its subtitle line.
     QLinearGradient gold(150, 0, 460, 0);
     gold.setColorAt(0, QColor(0xd8, 0xa8, 0x20, 0));
     gold.setColorAt(0.3, QColor(0xf0, 0xc8, 0x40));
     gold.setColorAt(1, QColor(0xd8, 0xa8, 0x20, 0));
-    p.fillRect(QRectF(150, 150, 310, 2), gold);
+    p.fillRect(QRectF(150, 151, 310, 2), gold);
 
     // The emblem, large, at the upper left.
     p.drawPixmap(QRect(40, 56, 112, 112), programIcon(112));

@@ -4,7 +4,10 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 #include <QStyleOptionButton>
 
 namespace orvane::ui {
@@ -91,13 +94,61 @@ Frame::Frame(const QString& caption, bool bordered, QWidget* parent)
     setAutoFillBackground(true);
 }
 
+void growToText(QLabel* l)
+{
+    const QSize need = l->sizeHint();
+    QRect r = l->geometry();
+    if (need.width() > r.width() && !l->wordWrap()) {
+        const int extra = need.width() - r.width();
+        const Qt::Alignment a = l->alignment();
+        if (a & Qt::AlignRight)
+            r.setLeft(r.left() - extra);
+        else if (a & Qt::AlignHCenter)
+            r.adjust(-extra / 2, 0, extra - extra / 2, 0);
+        else
+            r.setRight(r.right() + extra);
+    }
+    const int needHeight = l->wordWrap() ? l->heightForWidth(r.width()) : need.height();
+    if (needHeight > r.height())
+        r.setHeight(needHeight);
+    if (r != l->geometry())
+        l->setGeometry(r);
+}
+
+namespace {
+
+class ChecksOnlyWhenChecked : public QProxyStyle {
+public:
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        if (element == CE_MenuItem) {
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                if (item->checkType != QStyleOptionMenuItem::NotCheckable && !item->checked) {
+                    QStyleOptionMenuItem plain(*item);
+                    plain.checkType = QStyleOptionMenuItem::NotCheckable;
+                    QProxyStyle::drawControl(element, &plain, painter, widget);
+                    return;
+                }
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
+} // namespace
+
+void showChecksOnlyWhenChecked(QMenu* menu)
+{
+    auto* style = new ChecksOnlyWhenChecked;
+    style->setParent(menu);
+    menu->setStyle(style);
+}
+
 void Frame::growLabelsToText(QWidget* container)
 {
-    for (QLabel* l : container->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-        const int needed = l->sizeHint().width();
-        if (needed > l->width())
-            l->resize(needed, l->height());
-    }
+    for (QLabel* l : container->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        growToText(l);
 }
 
 bool Frame::event(QEvent* e)

@@ -11,6 +11,9 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTreeWidget>
+
+class QLabel;
+class QMenu;
 #include <QWidget>
 #include <functional>
 
@@ -24,6 +27,17 @@ int shiftStateOf(Qt::KeyboardModifiers modifiers);
 
 // Texts of labels use "&&" for a literal "&" and "&x" for an access key.
 QString labelText(const QString& caption);
+
+// Makes a label at least as large as its text needs, keeping the edge its
+// alignment is anchored to: a left-aligned label grows to the right, a
+// right-aligned one to the left, a centred one to both sides; all grow
+// downwards. Never shrinks. (Design sizes assume narrower screen fonts
+// than most systems have; clipped captions help nobody.)
+void growToText(QLabel* label);
+
+// Draws a checkable menu entry's indicator only while it is checked, as the
+// section list shows the section in use with a tick and the others plain.
+void showChecksOnlyWhenChecked(QMenu* menu);
 
 // Fonts named by their design family, with metric-compatible stand-ins for
 // systems that do not have the family itself.
@@ -40,10 +54,8 @@ public:
     QColor captionColor() const { return captionColor_; }
     void setCaptionColor(const QColor& color);
 
-    // Labels in the frame are never narrower than their text: whenever a
-    // label's text changes, a label too narrow for it grows to the right.
-    // (The design widths assume a narrower screen font than most systems
-    // have; clipping "Show first" to "Show firs" helps nobody.)
+    // Labels in the frame are never smaller than their text: whenever a
+    // label's text changes, growToText() runs on it.
     static void growLabelsToText(QWidget* container);
 
 protected:

@@ -272,6 +272,7 @@ void orvaneIntMain::createMenus()
     mnuFileOpen = mnuFileOpenMenu->menuAction();
     mnuFileOpen->setObjectName(QStringLiteral("mnuFileOpen"));
     connect(mnuFileOpenMenu, &QMenu::aboutToShow, this, [this] { mnuFileOpen_Click(); });
+    showChecksOnlyWhenChecked(mnuFileOpenMenu);
     QAction* placeholder = mnuFileOpenMenu->addAction(QStringLiteral("No valid database present"));
     placeholder->setObjectName(QStringLiteral("mnuFileOpenSection(0)"));
     placeholder->setEnabled(false);

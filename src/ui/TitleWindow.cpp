@@ -55,9 +55,8 @@ orvaneIntTitle::orvaneIntTitle(ProgramState& state, Platform& platform, QWidget*
         l->setPalette(lp);
         l->setAttribute(Qt::WA_TranslucentBackground);
         l->setGeometry(toPixels(d.rect));
-        // The title may be wider in the fonts at hand than in the design.
-        if (l->sizeHint().width() > l->width())
-            l->resize(l->sizeHint().width(), l->height());
+        // The title may be larger in the fonts at hand than in the design.
+        growToText(l);
         Label1[std::size_t(d.index)] = l;
     }
 
@@ -89,8 +88,7 @@ void orvaneIntTitle::Form_Load()
 {
     Label1[2]->setText(product::legalCopyright());
     // A longer copyright line than the design text keeps its one line.
-    if (Label1[2]->sizeHint().width() > Label1[2]->width())
-        Label1[2]->resize(Label1[2]->sizeHint().width(), Label1[2]->height());
+    growToText(Label1[2]);
     platform_.setMousePointer(MousePointer::Wait);
     // The window is frameless: its outer size is the picture's.
     const QSize screen = platform_.screenSize();
