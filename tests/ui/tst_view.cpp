@@ -93,6 +93,10 @@ struct Fixture {
         w = std::make_unique<orvaneIntMain>(state, platform);
     }
 
+    // The program closes a window before it goes; destroying it while shown
+    // would deliver focus-out events to a half-destroyed window.
+    ~Fixture() { w->hide(); }
+
     QTextDocument* doc() const { return w->RichTextBox1->document(); }
     QString text() const { return doc()->toPlainText(); }
     ListView* results() const { return w->ListView1[2]; }
@@ -407,11 +411,12 @@ void TestView::viewIsHiddenWhileFilledAndKeepsFocus()
     QTRY_VERIFY(f.w->RichTextBox1->hasFocus());
     QWidget* focusSeen = nullptr;
     bool visibleWhileFilled = false;
-    connect(f.doc(), &QTextDocument::contentsChanged, f.w.get(), [&] {
-        visibleWhileFilled |= f.w->RichTextBox1->isVisible();
-    });
-    connect(qApp, &QApplication::focusChanged, f.w.get(), [&](QWidget*, QWidget* now) {
-        if (now != f.w->RichTextBox1 && now != f.w->Frame1[4])
+    QTextEdit* view = f.w->RichTextBox1;
+    QWidget* frame = f.w->Frame1[4];
+    const auto filled = connect(f.doc(), &QTextDocument::contentsChanged, view,
+                                [&] { visibleWhileFilled |= view->isVisible(); });
+    const auto focus = connect(qApp, &QApplication::focusChanged, view, [&](QWidget*, QWidget* now) {
+        if (now != view && now != frame)
             focusSeen = now;
     });
     f.w->Text1[1]->setText(QStringLiteral("preheat"));
@@ -423,6 +428,8 @@ void TestView::viewIsHiddenWhileFilledAndKeepsFocus()
     // The focus stays in the view and never passes through another control.
     QCOMPARE(QApplication::focusWidget(), f.w->RichTextBox1);
     QCOMPARE(focusSeen, nullptr);
+    disconnect(filled);
+    disconnect(focus);
 }
 
 // --- results list and navigation ---------------------------------------------------
