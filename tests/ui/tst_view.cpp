@@ -162,6 +162,7 @@ private slots:
     void rowOnDisplayClickedAgain();
     void pickListsHandTheRowToTheirEntry();
     void focusHidesThePickLists();
+    void searchShowsTheFirstMatchHighlighted();
 
     void longInterpretationShowsQuickly();
 
@@ -689,6 +690,27 @@ void TestView::focusHidesThePickLists()
     f.w->RichTextBox1->setFocus();
     QTRY_VERIFY(f.w->RichTextBox1->hasFocus());
     QVERIFY(f.w->ListView1[0]->isHidden() && f.w->ListView1[1]->isHidden());
+}
+
+void TestView::searchShowsTheFirstMatchHighlighted()
+{
+    // The whole road: a search lists the matches and shows the first one
+    // with its words in red; stepping on keeps the words.
+    Fixture f;
+    f.w->Text1[1]->setText(QStringLiteral("minimum preheat"));
+    f.w->performSearch();
+    QVERIFY(f.results()->topLevelItemCount() >= 2);
+    const QString first = f.results()->topLevelItem(0)->text(0);
+    QCOMPARE(f.w->Label1[0]->text(), first);
+    QCOMPARE(runs(f.doc(), kRed).filter(QStringLiteral("minimum"), Qt::CaseInsensitive).isEmpty(), false);
+    // The search selects no row: first and last lead into the list.
+    QCOMPARE(f.buttons(), QStringLiteral("1001"));
+    f.w->Command4_Click(0);
+    QCOMPARE(f.buttons(), QStringLiteral("0011"));
+    f.w->Command4_Click(2);
+    QCOMPARE(f.w->Label1[0]->text(), f.results()->topLevelItem(1)->text(0));
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("2"));
+    QVERIFY(runs(f.doc(), kRed).contains(QStringLiteral("preheat")));
 }
 
 // --- speed ---------------------------------------------------------------------------
