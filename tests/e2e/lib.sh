@@ -100,16 +100,34 @@ e2e_begin()
     trap e2e_cleanup EXIT
     trap 'exit 130' INT TERM
 
-    local dfile="$E2E_TMP/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dfile" >"$E2E_TMP/xvfb.log" 2>&1 &
-    E2E_XPID=$!
-    local n=0
-    until [ -s "$dfile" ]; do
-        n=$((n + 1))
-        [ $n -gt 100 ] && fail "Xvfb did not start (see $E2E_TMP/xvfb.log)"
-        kill -0 "$E2E_XPID" 2>/dev/null || fail "Xvfb exited (see $E2E_TMP/xvfb.log)"
-        sleep 0.1
+    # Servers left to pick their own display race for the lowest free one
+    # when several cases start together (both may take over the stale lock of
+    # a server that just ended). So each case tries displays of its own,
+    # spread by its process id; a taken one makes the server exit at once.
+    local dfile="$E2E_TMP/display" display attempt n started=""
+    for attempt in 1 2 3 4 5 6 7 8; do
+        display=$(( 100 + ($$ * 7 + attempt * 131) % 800 ))
+        : >"$dfile"
+        # -noreset: the watcher's short-lived xdotool clients would otherwise
+        # make the server reset each time the last of them leaves, and a
+        # client connecting during a reset is refused.
+        Xvfb ":$display" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$dfile" \
+            >"$E2E_TMP/xvfb.log" 2>&1 &
+        E2E_XPID=$!
+        n=0
+        while [ ! -s "$dfile" ] && kill -0 "$E2E_XPID" 2>/dev/null && [ $n -lt 100 ]; do
+            n=$((n + 1))
+            sleep 0.1
+        done
+        if [ -s "$dfile" ]; then
+            started=1
+            break
+        fi
+        kill "$E2E_XPID" 2>/dev/null
+        wait "$E2E_XPID" 2>/dev/null
+        E2E_XPID=""
     done
+    [ -n "$started" ] || fail "Xvfb did not start (see $E2E_TMP/xvfb.log)"
     export DISPLAY=":$(head -n1 "$dfile")"
     e2e_log "X server on $DISPLAY"
 
