@@ -10,7 +10,7 @@ packages=(
   mdbtools mdbtools-dev libglib2.0-dev
   libsqlite3-dev libbenchmark-dev
   nodejs npm
-  xvfb xauth xdotool x11-utils poppler-utils
+  xvfb xauth xdotool x11-utils poppler-utils strace imagemagick
   fonts-dejavu-core
 )
 missing=()

@@ -84,6 +84,9 @@ void orvaneIntMain::createToolbar()
         b->setIcon(QIcon(newImageList.image(images[i])));
         b->setToolTip(tips[i]);
         b->setAutoRaise(true);
+        // Toolbar buttons are for the mouse: they would otherwise head the
+        // focus chain and take the focus meant for the keyword entry.
+        b->setFocusPolicy(Qt::NoFocus);
         Toolbar1->addWidget(b);
         Toolbar1Buttons[std::size_t(i)] = b;
         connect(b, &QToolButton::clicked, this, [this, i] { Toolbar1_ButtonClick(i); });

@@ -38,6 +38,7 @@ private slots:
     void inventory_data();
     void inventory();
     void tabOrderFollowsTabIndexes();
+    void keywordEntryHasTheFocusWhenShown();
     void stackingOrder();
     void startState();
     void menus();
@@ -169,6 +170,22 @@ void TestMainWindow::tabOrderFollowsTabIndexes()
         at = at->nextInFocusChain();
     } while (at != start && chain.size() < 40);
     QCOMPARE(chain, expected);
+}
+
+void TestMainWindow::keywordEntryHasTheFocusWhenShown()
+{
+    // The control with the lowest tab index that can take the focus gets it
+    // when the window opens, so a user can type keywords at once. Nothing
+    // outside the tab order (the toolbar) may take it first.
+    ProgramState state;
+    ScriptedPlatform platform;
+    orvaneIntMain w(state, platform);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.Text1[1]));
+    for (QToolButton* b : w.findChildren<QToolButton*>())
+        QVERIFY2(!(b->focusPolicy() & Qt::TabFocus), qPrintable(b->objectName()));
 }
 
 void TestMainWindow::stackingOrder()
