@@ -51,7 +51,8 @@ private:
 //    is dropped, so that tabbing into the entry does not search.
 //  - Enter presses the window's default button, which searches already; the
 //    release then searches only when no search ran since the press, so one
-//    Enter gives one search (and one no-match message, not two).
+//    Enter gives one search (and one no-match message, not two). A release
+//    without its press in the entry is dropped.
 class KeywordEntryKeys : public QObject {
 public:
     explicit KeywordEntryKeys(orvaneIntMain* window) : QObject(window), window_(window) {}
@@ -76,7 +77,12 @@ public:
             }
             if (tab)
                 return true;
-            if (enter && !k->isAutoRepeat() && enterPressed_) {
+            if (enter && !k->isAutoRepeat()) {
+                // A release whose press went elsewhere (Enter that chose a
+                // menu entry or closed a dialog) is not a keystroke in the
+                // entry: searching then would replace the list just shown.
+                if (!enterPressed_)
+                    return true;
                 enterPressed_ = false;
                 return window_->searchRuns != runsAtEnter_;
             }
