@@ -62,7 +62,38 @@ orvaneIntMain::orvaneIntMain(ProgramState& state, Platform& platform, QWidget* p
     Form_Initialize();
 }
 
-orvaneIntMain::~orvaneIntMain() = default;
+orvaneIntMain::~orvaneIntMain()
+{
+    // The controls outlive this part of the object: QWidget's destructor hides
+    // the window, which takes the focus from the focused control, and deletes
+    // the controls only afterwards. Anything a control does then must not
+    // reach this window, which by that time is no longer one. So every way
+    // back from a control into the window is cut before the window goes.
+    for (TextBox* t : Text1) {
+        if (!t)
+            continue;
+        t->onKeyDown = nullptr;
+        t->onKeyPress = nullptr;
+        t->onKeyUp = nullptr;
+        t->onGotFocus = nullptr;
+        t->onLostFocus = nullptr;
+    }
+    for (ListView* lv : ListView1) {
+        if (!lv)
+            continue;
+        lv->onItemClick = nullptr;
+        lv->onKeyUp = nullptr;
+        lv->onMouseUp = nullptr;
+        lv->onGotFocus = nullptr;
+        lv->onLostFocus = nullptr;
+    }
+    const QList<QObject*> descendants = findChildren<QObject*>();
+    for (QObject* o : descendants) {
+        o->removeEventFilter(this);
+        // Signals of the controls and actions whose handlers run in this window.
+        QObject::disconnect(o, nullptr, this, nullptr);
+    }
+}
 
 // --- construction -----------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include "ui/ScriptedPlatform.h"
 
 #include <QMenuBar>
+#include <memory>
 #include <QtTest>
 
 using namespace orvane::ui;
@@ -53,6 +54,8 @@ private slots:
     void onlyOwnWindowsCountAsActivation();
     void toolbarOpensTheSectionMenuBelowIt();
     void artwork();
+    void destroyedWhileInUse_data();
+    void destroyedWhileInUse();
 };
 
 void TestMainWindow::inventory_data()
@@ -581,6 +584,54 @@ void TestMainWindow::artwork()
     const QImage title = art::titlePicture();
     QCOMPARE(title.size(), QSize(469, 376));
     QCOMPARE(title.depth(), 24);
+}
+
+void TestMainWindow::destroyedWhileInUse_data()
+{
+    QTest::addColumn<QString>("focus");
+    for (const char* name : {"Text1(0)", "Text1(1)", "ListView1(0)", "ListView1(1)", "ListView1(2)",
+                             "RichTextBox1", "Option1(1)", "Command1(1)"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// A window destroyed while shown (by its owner, or at the program's end)
+// loses the focus while its controls still exist but the window itself is
+// already half gone: no control may call back into it then.
+void TestMainWindow::destroyedWhileInUse()
+{
+    QFETCH(QString, focus);
+    ProgramState state;
+    ScriptedPlatform platform;
+    auto w = std::make_unique<orvaneIntMain>(state, platform);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    w->Text1[1]->setText(QStringLiteral("preheat"));
+    auto* target = w->findChild<QWidget*>(focus);
+    QVERIFY(target);
+    target->show();
+    target->setFocus(Qt::OtherFocusReason);
+    QTRY_VERIFY(target->hasFocus());
+
+    int calls = 0;
+    for (TextBox* t : w->Text1) {
+        t->onKeyDown = [&](int, int) { ++calls; };
+        t->onKeyPress = [&](int&) { ++calls; };
+        t->onKeyUp = [&](int, int) { ++calls; };
+        t->onGotFocus = [&] { ++calls; };
+        t->onLostFocus = [&] { ++calls; };
+    }
+    for (ListView* lv : w->ListView1) {
+        lv->onItemClick = [&](QTreeWidgetItem*) { ++calls; };
+        lv->onKeyUp = [&](int, int) { ++calls; };
+        lv->onMouseUp = [&](int, int, int, int) { ++calls; };
+        lv->onGotFocus = [&] { ++calls; };
+        lv->onLostFocus = [&] { ++calls; };
+    }
+    const QStringList platformCalls = platform.calls;
+    w.reset();
+    QCOMPARE(calls, 0);
+    QCOMPARE(platform.calls, platformCalls);
 }
 
 QTEST_MAIN(TestMainWindow)
