@@ -9,7 +9,6 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   mdbtools mdbtools-dev libglib2.0-dev
   libsqlite3-dev libbenchmark-dev
-  nodejs npm
   xvfb xauth xdotool x11-utils poppler-utils strace imagemagick
   fonts-dejavu-core
 )
@@ -17,6 +16,10 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# Node.js may come from a package that bundles npm (and conflicts with
+# Debian's npm): ask for the commands, not the package names.
+command -v node >/dev/null 2>&1 || missing+=(nodejs)
+command -v npm >/dev/null 2>&1 || missing+=(npm)
 if ((${#missing[@]})); then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
