@@ -28,8 +28,12 @@ struct ColumnDef {
     int textSize = 255;   // TEXT only: maximum length in bytes
 };
 
-// std::monostate is NULL. Integers go into Int/Long/Bool columns, double into
-// Double, QDateTime into DateTime, QString into Text/Memo.
+// std::monostate is NULL. Integers go into Int/Long/Bool columns (range
+// checked), double or integers into Double, QDateTime into DateTime (its
+// wall-clock date and time, as Jet keeps no time zone), QString into
+// Text/Memo. A Jet 3 yes/no value cannot be NULL: NULL in a Bool column is
+// stored as No. Memo texts of up to 64 bytes stay in the row unless the row
+// would grow too long; longer ones go to long-value pages.
 using CellValue = std::variant<std::monostate, QString, qint64, double, bool, QDateTime>;
 
 struct TableDef {
@@ -41,6 +45,7 @@ struct TableDef {
 struct DatabaseDef {
     QString password;          // up to 20 Windows-1252 characters; empty = none
     std::vector<TableDef> tables;
+    QDateTime created;         // creation date of the tables; invalid = time of writing
 };
 
 class WriteError : public std::runtime_error {
@@ -53,6 +58,10 @@ public:
 // (an existing file there stays as it was). Throws WriteError with a message
 // that names the table/row/column at fault (text not representable in
 // Windows-1252, a text longer than its column, a row over the page limit, ...).
+// Table and column names follow Jet's rules: 1..64 characters, no leading
+// blank, no control characters nor any of . ! ` [ ], unique regardless of
+// case. Tables are listed in the catalog in the order given; rows keep
+// their order.
 void writeDatabase(const QString& path, const DatabaseDef& db);
 
 } // namespace orvane::jet
