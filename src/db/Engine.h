@@ -5,9 +5,12 @@
 // snapshot record sets walked from the first row. Every failure is a JetError.
 
 #include "JetError.h"
+#include "db/jet/JetFile.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -20,8 +23,30 @@ struct Snapshot {
     std::vector<std::vector<std::optional<QString>>> rows;   // nullopt = Null
 };
 
+// The same rows with every value kept as UTF-8, row after row: about half
+// the memory of a Snapshot for long texts, which is what a record set over a
+// whole section table holds.
+struct CompactSnapshot {
+    QStringList columns;
+    std::vector<std::optional<QByteArray>> cells;   // row-major; nullopt = Null
+
+    std::size_t rowCount() const { return columns.isEmpty() ? 0 : cells.size() / std::size_t(columns.size()); }
+    const std::optional<QByteArray>& cell(std::size_t row, int column) const
+    {
+        return cells[row * std::size_t(columns.size()) + std::size_t(column)];
+    }
+};
+
+// Where an open database gets a table's rows the first time a statement
+// names it. Throws JetError 3078 for a table that does not exist.
+using TableSource = std::function<jet::TableData(const QString& name)>;
+
 class Database {
 public:
+    // A database whose tables come from `source` rather than a file: the
+    // workspace uses it over a Jet file, tests over rows held in memory.
+    static std::unique_ptr<Database> fromTableSource(const QString& path, TableSource source);
+
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -33,6 +58,7 @@ public:
     // does not exist, 3075 for a syntax error, an invalid LIKE pattern or any
     // statement other than one SELECT.
     Snapshot execute(const QString& sql);
+    CompactSnapshot executeCompact(const QString& sql);
 
     // Releases the file and everything loaded from it; further use throws.
     void close();
@@ -88,7 +114,7 @@ public:
 
 private:
     int column(const QString& name) const;
-    Snapshot data_;
+    CompactSnapshot data_;
     std::size_t row_ = 0;
     bool open_ = false;
 };

@@ -14,6 +14,7 @@ enum JetErrorNumber : int {
     kTableNotFound = 3078,     // "The Microsoft Jet database engine cannot find the input table or query"
     kNoCurrentRecord = 3021,   // read past the end of a record set
     kItemNotFound = 3265,      // field name not in the record set
+    kObjectClosed = 3420,      // "Object invalid or no longer set." (closed database or record set)
     kUnrecognizedFormat = 3343 // "Unrecognized database format"
 };
 

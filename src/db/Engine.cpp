@@ -1,0 +1,485 @@
+#include "db/Engine.h"
+
+#include "db/JetCollation.h"
+#include "db/JetLike.h"
+#include "db/JetSql.h"
+
+#include <QHash>
+#include <sqlite3.h>
+
+#include <cstring>
+
+namespace orvane::db {
+
+namespace {
+
+constexpr const char* kCollation = "JETGENERAL";
+
+// Callers never see SQLite's own wording: every failure below the Jet layer
+// becomes one of these.
+[[noreturn]] void failSyntax()
+{
+    throw JetError(kSyntaxError, QStringLiteral("Syntax error in query expression."));
+}
+
+[[noreturn]] void failTable(const QString& name)
+{
+    throw JetError(kTableNotFound,
+                   QStringLiteral("The database engine cannot find the input table or query '%1'. "
+                                  "Make sure it exists and that its name is spelled correctly.")
+                       .arg(name));
+}
+
+[[noreturn]] void failClosed()
+{
+    throw JetError(kObjectClosed, QStringLiteral("Object invalid or no longer set."));
+}
+
+QString quoteIdentifier(const QString& name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+int collate(void*, int la, const void* a, int lb, const void* b)
+{
+    return jetCompareUtf8(std::string_view(static_cast<const char*>(a), std::size_t(la)),
+                          std::string_view(static_cast<const char*>(b), std::size_t(lb)));
+}
+
+void deletePattern(void* p)
+{
+    delete static_cast<JetLikePattern*>(p);
+}
+
+// like(pattern, value): SQLite's "value LIKE pattern", replaced by Jet's
+// rules. The compiled pattern is kept as auxiliary data, so a constant
+// pattern is compiled once per statement, not once per row.
+void jetLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* v = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    const std::string_view value(v ? v : "", std::size_t(sqlite3_value_bytes(argv[1])));
+    if (const auto* cached = static_cast<const JetLikePattern*>(sqlite3_get_auxdata(ctx, 0))) {
+        sqlite3_result_int(ctx, cached->matchesUtf8(value));
+        return;
+    }
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    std::unique_ptr<JetLikePattern> pattern;
+    try {
+        pattern = std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8(
+            std::string_view(p ? p : "", std::size_t(sqlite3_value_bytes(argv[0])))));
+    } catch (const JetError&) {
+        sqlite3_result_error(ctx, "invalid pattern", -1);
+        return;
+    } catch (const std::bad_alloc&) {
+        sqlite3_result_error_nomem(ctx);
+        return;
+    }
+    sqlite3_result_int(ctx, pattern->matchesUtf8(value));
+    // SQLite keeps it for the next row when the pattern is a constant, and
+    // frees it otherwise (possibly at once): it must not be used after this.
+    sqlite3_set_auxdata(ctx, 0, pattern.release(), deletePattern);
+}
+
+struct Statement {
+    sqlite3_stmt* s = nullptr;
+    ~Statement() { sqlite3_finalize(s); }
+};
+
+} // namespace
+
+struct Database::Impl {
+    QString path;
+    TableSource source;
+    sqlite3* db = nullptr;
+    QHash<QString, QString> loaded;   // case-folded name as written -> stored name
+    bool loading = false;             // the authorizer lets table loading through
+
+    ~Impl() { closeConnection(); }
+
+    void closeConnection()
+    {
+        if (db)
+            sqlite3_close_v2(db);
+        db = nullptr;
+    }
+
+    void exec(const char* sql)
+    {
+        char* err = nullptr;
+        const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &err);
+        sqlite3_free(err);
+        if (rc != SQLITE_OK)
+            failSyntax();
+    }
+
+    void exec(const QString& sql) { exec(sql.toUtf8().constData()); }
+
+    static int authorize(void* self, int action, const char* arg1, const char* arg2, const char*,
+                         const char*)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        if (impl->loading)
+            return SQLITE_OK;
+        switch (action) {
+        case SQLITE_SELECT:
+            return SQLITE_OK;
+        case SQLITE_READ:
+            return (arg1 && std::strncmp(arg1, "sqlite_", 7) == 0) ? SQLITE_DENY : SQLITE_OK;
+        case SQLITE_FUNCTION: {
+            const QString name = QString::fromUtf8(arg2 ? arg2 : "").toLower();
+            return jetSqlAllowedFunctions().contains(name) ? SQLITE_OK : SQLITE_DENY;
+        }
+        default:
+            // Writes, schema changes, ATTACH, PRAGMA, transactions, CTEs...
+            return SQLITE_DENY;
+        }
+    }
+
+    void openConnection()
+    {
+        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+            != SQLITE_OK) {
+            closeConnection();
+            throw JetError(kSyntaxError, QStringLiteral("Cannot start the query engine."));
+        }
+        // Double-quoted text must never fall back to being a string literal:
+        // an unknown [name] is an error, as in Jet, not a constant.
+        sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+        sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+        sqlite3_create_collation_v2(db, kCollation, SQLITE_UTF8, nullptr, collate, nullptr);
+        sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   jetLikeFunction, nullptr, nullptr, nullptr);
+        exec("PRAGMA query_only=1");
+        sqlite3_set_authorizer(db, authorize, this);
+    }
+
+    // Loads a table the first time a statement names it; returns the name it
+    // has in the engine (as stored in the file).
+    QString ensureTable(const QString& written)
+    {
+        const QString key = written.toCaseFolded();
+        if (const auto it = loaded.constFind(key); it != loaded.constEnd())
+            return it.value();
+
+        jet::TableData data;
+        try {
+            data = source(written);
+        } catch (const JetError&) {
+            throw;
+        } catch (const std::exception&) {
+            failTable(written);
+        }
+        const QString stored = data.name.isEmpty() ? written : data.name;
+        if (const auto it = loaded.constFind(stored.toCaseFolded()); it != loaded.constEnd()) {
+            loaded.insert(key, it.value());
+            return it.value();
+        }
+        if (data.columns.isEmpty())
+            failTable(written);
+
+        loading = true;
+        struct Restore {
+            Impl* impl;
+            ~Restore()
+            {
+                sqlite3_exec(impl->db, "PRAGMA query_only=1", nullptr, nullptr, nullptr);
+                impl->loading = false;
+            }
+        } restore{this};
+        exec("PRAGMA query_only=0");
+
+        // Every column is text in the Jet order, Null kept.
+        QStringList defs;
+        QStringList marks;
+        for (const QString& column : data.columns) {
+            defs << quoteIdentifier(column) + QStringLiteral(" TEXT COLLATE ") + QLatin1String(kCollation);
+            marks << QStringLiteral("?");
+        }
+        exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(stored), defs.join(QLatin1String(", "))));
+
+        exec("BEGIN");
+        {
+            Statement insert;
+            const QByteArray sql = QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                                       .arg(quoteIdentifier(stored), marks.join(QLatin1String(", ")))
+                                       .toUtf8();
+            if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &insert.s, nullptr) != SQLITE_OK)
+                failSyntax();
+            const int width = int(data.columns.size());
+            for (auto& row : data.rows) {
+                for (int c = 0; c < width; ++c) {
+                    const std::optional<QString>* cell =
+                        c < int(row.size()) ? &row[std::size_t(c)] : nullptr;
+                    if (!cell || !cell->has_value()) {
+                        sqlite3_bind_null(insert.s, c + 1);
+                    } else {
+                        const QByteArray utf8 = (*cell)->toUtf8();
+                        sqlite3_bind_text(insert.s, c + 1, utf8.constData(), int(utf8.size()),
+                                          SQLITE_TRANSIENT);
+                    }
+                }
+                if (sqlite3_step(insert.s) != SQLITE_DONE)
+                    failSyntax();
+                sqlite3_reset(insert.s);
+                row.clear();
+                row.shrink_to_fit();   // keep the peak memory near one copy of the table
+            }
+        }
+        exec("COMMIT");
+
+        // The interpretation identifier is what lookups and sorts go by.
+        for (const QString& column : data.columns) {
+            if (column.compare(QLatin1String("INTER_STR"), Qt::CaseInsensitive) == 0) {
+                exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                         .arg(quoteIdentifier(QStringLiteral("orvane_key_") + stored),
+                              quoteIdentifier(stored), quoteIdentifier(column)));
+            }
+        }
+
+        loaded.insert(key, stored);
+        loaded.insert(stored.toCaseFolded(), stored);
+        return stored;
+    }
+
+    // Runs one statement and hands its column names, then each row, to the
+    // callers' collectors.
+    template <typename Header, typename Cell, typename RowEnd>
+    void run(const QString& jetSql, Header header, Cell cell, RowEnd rowEnd)
+    {
+        const JetSqlTranslation t =
+            translateJetSql(jetSql, [this](const QString& name) { return ensureTable(name); });
+
+        const QByteArray sql = t.sql.toUtf8();
+        Statement st;
+        const char* tail = nullptr;
+        const int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st.s, &tail);
+        if (rc != SQLITE_OK) {
+            const char* msg = sqlite3_errmsg(db);
+            if (std::strncmp(msg, "no such table: ", 15) == 0)
+                failTable(QString::fromUtf8(msg + 15));
+            failSyntax();
+        }
+        if (!st.s || !sqlite3_stmt_readonly(st.s))
+            failSyntax();
+        for (const char* p = tail; p && *p; ++p)
+            if (!std::strchr(" \t\r\n", *p))
+                failSyntax();
+
+        const int width = sqlite3_column_count(st.s);
+        QStringList columns;
+        for (int c = 0; c < width; ++c)
+            columns << QString::fromUtf8(sqlite3_column_name(st.s, c));
+        header(std::move(columns));
+        for (;;) {
+            const int step = sqlite3_step(st.s);
+            if (step == SQLITE_DONE)
+                break;
+            if (step != SQLITE_ROW)
+                failSyntax();
+            for (int c = 0; c < width; ++c) {
+                if (sqlite3_column_type(st.s, c) == SQLITE_NULL) {
+                    cell(nullptr, 0);
+                } else {
+                    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st.s, c));
+                    cell(text ? text : "", sqlite3_column_bytes(st.s, c));
+                }
+            }
+            rowEnd();
+        }
+    }
+};
+
+// ---- Database ----------------------------------------------------------------
+
+Database::Database(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
+
+Database::~Database() = default;
+
+std::unique_ptr<Database> Database::fromTableSource(const QString& path, TableSource source)
+{
+    auto impl = std::make_unique<Impl>();
+    impl->path = path;
+    impl->source = std::move(source);
+    impl->openConnection();
+    return std::unique_ptr<Database>(new Database(std::move(impl)));
+}
+
+const QString& Database::path() const { return d->path; }
+
+bool Database::isOpen() const { return d->db != nullptr; }
+
+Snapshot Database::execute(const QString& sql)
+{
+    if (!d->db)
+        failClosed();
+    Snapshot snap;
+    std::vector<std::optional<QString>> row;
+    d->run(
+        sql, [&](QStringList columns) { snap.columns = std::move(columns); },
+        [&](const char* text, int len) {
+            if (text)
+                row.emplace_back(QString::fromUtf8(text, len));
+            else
+                row.emplace_back(std::nullopt);
+        },
+        [&] {
+            snap.rows.push_back(std::move(row));
+            row = {};
+        });
+    return snap;
+}
+
+CompactSnapshot Database::executeCompact(const QString& sql)
+{
+    if (!d->db)
+        failClosed();
+    CompactSnapshot snap;
+    d->run(
+        sql, [&](QStringList columns) { snap.columns = std::move(columns); },
+        [&](const char* text, int len) {
+            if (text)
+                snap.cells.emplace_back(QByteArray(text, len));
+            else
+                snap.cells.emplace_back(std::nullopt);
+        },
+        [] {});
+    return snap;
+}
+
+void Database::close()
+{
+    d->closeConnection();
+    d->loaded.clear();
+    d->source = nullptr;   // releases the file
+}
+
+// ---- Workspace ---------------------------------------------------------------
+
+Workspace::Workspace() = default;
+Workspace::~Workspace() = default;
+
+namespace {
+
+// ";pwd=secret" and the like: the value of the first PWD key (any case) up
+// to the next ';', taken as it is.
+QString passwordOf(const QString& connect)
+{
+    const QStringList parts = connect.split(QLatin1Char(';'));
+    for (const QString& part : parts) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        if (part.left(eq).trimmed().compare(QLatin1String("pwd"), Qt::CaseInsensitive) == 0)
+            return part.mid(eq + 1);
+    }
+    return QString();
+}
+
+} // namespace
+
+std::unique_ptr<Database> Workspace::openDatabase(const QString& path, bool exclusive, bool readOnly,
+                                                  const QString& connect)
+{
+    // The program never writes the file: it is opened read-only and shared
+    // whatever the caller asks for.
+    Q_UNUSED(exclusive);
+    Q_UNUSED(readOnly);
+    if (!open_)
+        failClosed();
+
+    const jet::HeaderInfo header = jet::readHeader(path);
+    if (!jet::passwordAccepts(header, passwordOf(connect)))
+        throw JetError(kInvalidPassword, QStringLiteral("Not a valid password."));
+
+    auto file = std::make_shared<jet::MdbFile>(path);
+    return Database::fromTableSource(path, [file](const QString& name) { return file->readTable(name); });
+}
+
+// ---- Recordset ---------------------------------------------------------------
+
+void Recordset::open(Database& db, const QString& sql, int type)
+{
+    // Every record set of this program is a static snapshot; other types are
+    // served the same way, as they would only differ for writers.
+    Q_UNUSED(type);
+    close();
+    data_ = db.executeCompact(sql);
+    row_ = 0;
+    open_ = true;
+}
+
+bool Recordset::eof() const
+{
+    return !open_ || row_ >= data_.rowCount();
+}
+
+void Recordset::moveFirst()
+{
+    if (!open_)
+        failClosed();
+    if (data_.rowCount() == 0)
+        throw JetError(kNoCurrentRecord, QStringLiteral("No current record."));
+    row_ = 0;
+}
+
+void Recordset::moveNext()
+{
+    if (!open_)
+        failClosed();
+    if (eof())
+        throw JetError(kNoCurrentRecord, QStringLiteral("No current record."));
+    ++row_;
+}
+
+int Recordset::recordCount() const
+{
+    return open_ ? int(data_.rowCount()) : 0;
+}
+
+int Recordset::column(const QString& name) const
+{
+    for (qsizetype i = 0; i < data_.columns.size(); ++i)
+        if (data_.columns[i].compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    throw JetError(kItemNotFound, QStringLiteral("Item not found in this collection."));
+}
+
+QString Recordset::field(const QString& name) const
+{
+    if (!open_)
+        failClosed();
+    const int c = column(name);
+    if (eof())
+        throw JetError(kNoCurrentRecord, QStringLiteral("No current record."));
+    const auto& cell = data_.cell(row_, c);
+    return cell.has_value() ? QString::fromUtf8(*cell) : QString();
+}
+
+bool Recordset::isNull(const QString& name) const
+{
+    if (!open_)
+        failClosed();
+    const int c = column(name);
+    if (eof())
+        throw JetError(kNoCurrentRecord, QStringLiteral("No current record."));
+    return !data_.cell(row_, c).has_value();
+}
+
+void Recordset::close()
+{
+    open_ = false;
+    data_ = CompactSnapshot();
+    row_ = 0;
+}
+
+} // namespace orvane::db

@@ -1,0 +1,355 @@
+#include "db/JetLike.h"
+
+#include "db/JetCollation.h"
+#include "db/JetError.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace orvane::db {
+
+namespace {
+
+[[noreturn]] void invalidPattern()
+{
+    throw JetError(kSyntaxError, QStringLiteral("Invalid pattern string in a LIKE expression."));
+}
+
+std::u32string toUcs4(QStringView s)
+{
+    std::u32string out;
+    out.reserve(static_cast<std::size_t>(s.size()));
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar ch = s[i];
+        if (ch.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+            out.push_back(QChar::surrogateToUcs4(ch, s[i + 1]));
+            ++i;
+        } else {
+            out.push_back(ch.unicode());
+        }
+    }
+    return out;
+}
+
+std::u32string utf8ToUcs4(std::string_view s)
+{
+    std::u32string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();)
+        out.push_back(jetDecodeUtf8(s, i));
+    return out;
+}
+
+// The value, case folded, in a buffer reused by the calling thread: a search
+// runs the same pattern over thousands of long texts.
+std::u32string& foldedBuffer()
+{
+    thread_local std::u32string buffer;
+    return buffer;
+}
+
+void foldUtf8Into(std::string_view s, std::u32string& out)
+{
+    out.clear();
+    if (out.capacity() < s.size())
+        out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();)
+        out.push_back(jetFold(jetDecodeUtf8(s, i)));
+}
+
+bool isAscii(std::string_view s)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, s.data() + i, 8);
+        if (chunk & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) & 0x80)
+            return false;
+    return true;
+}
+
+constexpr std::array<char32_t, 128> kAsciiLower = [] {
+    std::array<char32_t, 128> t{};
+    for (char32_t c = 0; c < 128; ++c)
+        t[c] = (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    return t;
+}();
+
+// The two shapes of a value the matcher walks: plain ASCII bytes, folded on
+// the fly (the usual case, no copy), or a folded UCS-4 buffer.
+struct AsciiText {
+    const unsigned char* d;
+    std::size_t n;
+    std::size_t size() const { return n; }
+    char32_t operator[](std::size_t i) const { return kAsciiLower[d[i]]; }
+};
+
+struct WideText {
+    const char32_t* d;
+    std::size_t n;
+    std::size_t size() const { return n; }
+    char32_t operator[](std::size_t i) const { return d[i]; }
+};
+
+} // namespace
+
+JetLikePattern::JetLikePattern(QStringView pattern)
+{
+    compile(toUcs4(pattern));
+}
+
+JetLikePattern JetLikePattern::fromUtf8(std::string_view pattern)
+{
+    JetLikePattern p;
+    p.compile(utf8ToUcs4(pattern));
+    return p;
+}
+
+bool JetLikePattern::isValid(QStringView pattern)
+{
+    try {
+        JetLikePattern p(pattern);
+        return true;
+    } catch (const JetError&) {
+        return false;
+    }
+}
+
+void JetLikePattern::compile(const std::u32string& p)
+{
+    std::size_t segBegin = 0;
+    const std::size_t n = p.size();
+    for (std::size_t i = 0; i < n;) {
+        const char32_t c = p[i];
+        if (c == U'*') {
+            segments_.push_back({segBegin, elements_.size()});
+            segBegin = elements_.size();
+            hasStar_ = true;
+            while (i < n && p[i] == U'*')   // a run of stars is one star
+                ++i;
+            continue;
+        }
+        if (c == U'?') {
+            elements_.push_back({Kind::Any});
+            ++i;
+            continue;
+        }
+        if (c == U'#') {
+            elements_.push_back({Kind::Digit});
+            ++i;
+            continue;
+        }
+        if (c != U'[') {
+            elements_.push_back({Kind::Literal, jetFold(c)});
+            ++i;
+            continue;
+        }
+
+        // A bracketed list.
+        ++i;
+        bool negated = false;
+        if (i < n && p[i] == U'!') {
+            negated = true;
+            ++i;
+        }
+        std::vector<SetItem> items;
+        bool closed = false;
+        bool first = true;
+        while (i < n) {
+            const char32_t a = p[i];
+            if (a == U']') {
+                closed = true;
+                ++i;
+                break;
+            }
+            if (a == U'-' && !first && !(i + 1 < n && p[i + 1] == U']'))
+                invalidPattern();   // a hyphen after a range, or [a--z]
+            if (a != U'-' && i + 2 < n && p[i + 1] == U'-' && p[i + 2] != U']') {
+                const char32_t b = p[i + 2];
+                const JetCharWeight lo = jetCharWeight(a), hi = jetCharWeight(b);
+                if (jetComparePrimary(lo, hi) > 0)
+                    invalidPattern();
+                items.push_back({a, b, true});
+                i += 3;
+            } else {
+                items.push_back({jetFold(a), jetFold(a), false});
+                ++i;
+            }
+            first = false;
+        }
+        if (!closed)
+            invalidPattern();
+        if (items.empty() && !negated)
+            continue;   // [] stands for the empty text
+        CharSet set;
+        set.items = std::move(items);
+        set.negated = negated;
+        for (char32_t k = 0; k < 256; ++k)
+            set.low[k] = setContains(set, k);
+        sets_.push_back(std::move(set));
+        Element e{Kind::Set};
+        e.setIndex = static_cast<int>(sets_.size() - 1);
+        elements_.push_back(e);
+    }
+    segments_.push_back({segBegin, elements_.size()});
+
+    // Literal segments are searched with Horspool's shifts.
+    for (Segment& seg : segments_) {
+        const std::size_t m = seg.size();
+        if (m < 2)
+            continue;
+        bool literal = true;
+        for (std::size_t k = seg.begin; k < seg.end && literal; ++k)
+            literal = elements_[k].kind == Kind::Literal && elements_[k].ch < 256;
+        if (!literal)
+            continue;
+        std::array<std::size_t, 256> shift;
+        shift.fill(m);
+        for (std::size_t k = 0; k + 1 < m; ++k)
+            shift[elements_[seg.begin + k].ch] = m - 1 - k;
+        skips_.push_back(shift);
+        seg.skipIndex = static_cast<int>(skips_.size() - 1);
+    }
+}
+
+bool JetLikePattern::setContains(const CharSet& set, char32_t folded) const
+{
+    bool in = false;
+    bool weighed = false;
+    JetCharWeight w;
+    for (const SetItem& item : set.items) {
+        if (!item.range) {
+            if (item.lo == folded) {
+                in = true;
+                break;
+            }
+            continue;
+        }
+        if (!weighed) {
+            w = jetCharWeight(folded);
+            weighed = true;
+        }
+        if (jetComparePrimary(jetCharWeight(item.lo), w) <= 0 && jetComparePrimary(w, jetCharWeight(item.hi)) <= 0) {
+            in = true;
+            break;
+        }
+    }
+    return in != set.negated;
+}
+
+inline bool JetLikePattern::elementMatches(const Element& e, char32_t folded) const
+{
+    switch (e.kind) {
+    case Kind::Literal:
+        return e.ch == folded;
+    case Kind::Any:
+        return true;
+    case Kind::Digit:
+        return folded >= U'0' && folded <= U'9';
+    case Kind::Set: {
+        const CharSet& set = sets_[static_cast<std::size_t>(e.setIndex)];
+        return folded < 256 ? set.low[folded] : setContains(set, folded);
+    }
+    }
+    return false;
+}
+
+template <typename Text>
+bool JetLikePattern::segmentAt(const Segment& s, const Text& text, std::size_t pos) const
+{
+    for (std::size_t k = 0; k < s.size(); ++k)
+        if (!elementMatches(elements_[s.begin + k], text[pos + k]))
+            return false;
+    return true;
+}
+
+// Leftmost position in [from, last] where `s` matches, or npos.
+template <typename Text>
+std::size_t JetLikePattern::findSegment(const Segment& s, const Text& text, std::size_t from,
+                                        std::size_t last) const
+{
+    constexpr std::size_t npos = std::u32string::npos;
+    const std::size_t m = s.size();
+    if (s.skipIndex >= 0) {
+        const auto& shift = skips_[static_cast<std::size_t>(s.skipIndex)];
+        const Element* p = elements_.data() + s.begin;
+        for (std::size_t pos = from; pos <= last;) {
+            const char32_t end = text[pos + m - 1];
+            if (end == p[m - 1].ch) {
+                std::size_t k = 0;
+                while (k + 1 < m && text[pos + k] == p[k].ch)
+                    ++k;
+                if (k + 1 == m)
+                    return pos;
+            }
+            pos += end < 256 ? shift[end] : m;
+        }
+        return npos;
+    }
+    const Element& head = elements_[s.begin];
+    for (std::size_t pos = from; pos <= last; ++pos) {
+        if (head.kind == Kind::Literal) {
+            while (pos <= last && text[pos] != head.ch)
+                ++pos;
+            if (pos > last)
+                return npos;
+        }
+        if (segmentAt(s, text, pos))
+            return pos;
+    }
+    return npos;
+}
+
+template <typename Text>
+bool JetLikePattern::matchText(const Text& text) const
+{
+    const std::size_t n = text.size();
+    if (!hasStar_) {
+        const Segment& only = segments_.front();
+        return only.size() == n && segmentAt(only, text, 0);
+    }
+    const Segment& head = segments_.front();
+    const Segment& tail = segments_.back();
+    if (head.size() + tail.size() > n)
+        return false;
+    if (!segmentAt(head, text, 0))
+        return false;
+    std::size_t pos = head.size();
+    const std::size_t tailStart = n - tail.size();
+    for (std::size_t k = 1; k + 1 < segments_.size(); ++k) {
+        const Segment& s = segments_[k];
+        if (s.size() == 0)
+            continue;
+        if (pos + s.size() > tailStart)
+            return false;
+        const std::size_t found = findSegment(s, text, pos, tailStart - s.size());
+        if (found == std::u32string::npos)
+            return false;
+        pos = found + s.size();
+    }
+    return segmentAt(tail, text, tailStart);
+}
+
+bool JetLikePattern::matches(QStringView value) const
+{
+    std::u32string& buf = foldedBuffer();
+    buf = toUcs4(value);
+    for (char32_t& c : buf)
+        c = jetFold(c);
+    return matchText(WideText{buf.data(), buf.size()});
+}
+
+bool JetLikePattern::matchesUtf8(std::string_view value) const
+{
+    if (isAscii(value))
+        return matchText(AsciiText{reinterpret_cast<const unsigned char*>(value.data()), value.size()});
+    std::u32string& buf = foldedBuffer();
+    foldUtf8Into(value, buf);
+    return matchText(WideText{buf.data(), buf.size()});
+}
+
+} // namespace orvane::db

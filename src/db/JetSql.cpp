@@ -1,0 +1,361 @@
+#include "db/JetSql.h"
+
+#include "db/JetError.h"
+#include "db/JetLike.h"
+
+#include <QHash>
+#include <QSet>
+#include <vector>
+
+namespace orvane::db {
+
+namespace {
+
+[[noreturn]] void syntaxError(const QString& detail = QString())
+{
+    QString message = QStringLiteral("Syntax error in query expression.");
+    if (!detail.isEmpty())
+        message += QLatin1Char(' ') + detail;
+    throw JetError(kSyntaxError, message);
+}
+
+enum class Tok { Word, Name, Text, Number, Symbol, Semicolon };
+
+struct Token {
+    Tok kind;
+    QString text;   // Word: as written; Name: without brackets; Text: the value
+    QString upper;  // Word only
+};
+
+bool isWordStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
+bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+std::vector<Token> tokenize(const QString& s)
+{
+    std::vector<Token> out;
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = s[i];
+        if (c.isSpace()) {
+            ++i;
+            continue;
+        }
+        if (c == QLatin1Char('[')) {
+            const qsizetype close = s.indexOf(QLatin1Char(']'), i + 1);
+            if (close < 0)
+                syntaxError(QStringLiteral("Unclosed bracket."));
+            const QString name = s.mid(i + 1, close - i - 1);
+            if (name.isEmpty())
+                syntaxError(QStringLiteral("Empty name."));
+            out.push_back({Tok::Name, name, {}});
+            i = close + 1;
+            continue;
+        }
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            QString value;
+            qsizetype j = i + 1;
+            bool closed = false;
+            while (j < n) {
+                if (s[j] == c) {
+                    if (j + 1 < n && s[j + 1] == c) {   // doubled quote stands for itself
+                        value += c;
+                        j += 2;
+                        continue;
+                    }
+                    closed = true;
+                    ++j;
+                    break;
+                }
+                value += s[j++];
+            }
+            if (!closed)
+                syntaxError(QStringLiteral("Unterminated text."));
+            out.push_back({Tok::Text, value, {}});
+            i = j;
+            continue;
+        }
+        if (isDigit(c) || (c == QLatin1Char('.') && i + 1 < n && isDigit(s[i + 1]))) {
+            qsizetype j = i;
+            while (j < n && isDigit(s[j]))
+                ++j;
+            if (j < n && s[j] == QLatin1Char('.')) {
+                ++j;
+                while (j < n && isDigit(s[j]))
+                    ++j;
+            }
+            if (j < n && (s[j] == QLatin1Char('e') || s[j] == QLatin1Char('E'))) {
+                qsizetype k = j + 1;
+                if (k < n && (s[k] == QLatin1Char('+') || s[k] == QLatin1Char('-')))
+                    ++k;
+                if (k < n && isDigit(s[k])) {
+                    j = k;
+                    while (j < n && isDigit(s[j]))
+                        ++j;
+                }
+            }
+            if (j < n && isWordChar(s[j]))
+                syntaxError();
+            out.push_back({Tok::Number, s.mid(i, j - i), {}});
+            i = j;
+            continue;
+        }
+        if (isWordStart(c)) {
+            qsizetype j = i + 1;
+            while (j < n && isWordChar(s[j]))
+                ++j;
+            const QString word = s.mid(i, j - i);
+            out.push_back({Tok::Word, word, word.toUpper()});
+            i = j;
+            continue;
+        }
+        if (c == QLatin1Char(';')) {
+            out.push_back({Tok::Semicolon, QStringLiteral(";"), {}});
+            ++i;
+            continue;
+        }
+        // Operators. Two-character ones first.
+        if (i + 1 < n) {
+            const QString two = s.mid(i, 2);
+            if (two == QLatin1String("<>") || two == QLatin1String("<=") || two == QLatin1String(">=")) {
+                out.push_back({Tok::Symbol, two, {}});
+                i += 2;
+                continue;
+            }
+        }
+        static const QString singles = QStringLiteral("=<>(),.*+-/&!");
+        if (singles.contains(c)) {
+            out.push_back({Tok::Symbol, QString(c), {}});
+            ++i;
+            continue;
+        }
+        // # (date literal), ? : @ $ (parameters), | ` and the rest.
+        syntaxError();
+    }
+    return out;
+}
+
+const QSet<QString>& keywords()
+{
+    static const QSet<QString> set = {
+        QStringLiteral("SELECT"), QStringLiteral("DISTINCT"), QStringLiteral("DISTINCTROW"),
+        QStringLiteral("ALL"),    QStringLiteral("FROM"),     QStringLiteral("WHERE"),
+        QStringLiteral("AND"),    QStringLiteral("OR"),       QStringLiteral("NOT"),
+        QStringLiteral("IN"),     QStringLiteral("LIKE"),     QStringLiteral("IS"),
+        QStringLiteral("NULL"),   QStringLiteral("BETWEEN"),  QStringLiteral("ORDER"),
+        QStringLiteral("BY"),     QStringLiteral("ASC"),      QStringLiteral("DESC"),
+        QStringLiteral("GROUP"),  QStringLiteral("HAVING"),   QStringLiteral("AS"),
+        QStringLiteral("INNER"),  QStringLiteral("LEFT"),     QStringLiteral("RIGHT"),
+        QStringLiteral("OUTER"),  QStringLiteral("JOIN"),     QStringLiteral("ON"),
+        QStringLiteral("UNION"),  QStringLiteral("EXISTS"),   QStringLiteral("TRUE"),
+        QStringLiteral("FALSE"),  QStringLiteral("MOD"),
+    };
+    return set;
+}
+
+// Jet function name -> SQLite function name.
+const QHash<QString, QString>& functions()
+{
+    static const QHash<QString, QString> map = {
+        {QStringLiteral("COUNT"), QStringLiteral("count")}, {QStringLiteral("MIN"), QStringLiteral("min")},
+        {QStringLiteral("MAX"), QStringLiteral("max")},     {QStringLiteral("SUM"), QStringLiteral("sum")},
+        {QStringLiteral("AVG"), QStringLiteral("avg")},     {QStringLiteral("UCASE"), QStringLiteral("upper")},
+        {QStringLiteral("LCASE"), QStringLiteral("lower")}, {QStringLiteral("LEN"), QStringLiteral("length")},
+    };
+    return map;
+}
+
+QString quoteIdentifier(const QString& name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+QString quoteText(const QString& value)
+{
+    QString q = value;
+    q.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + q + QLatin1Char('\'');
+}
+
+bool isName(const Token& t)
+{
+    return t.kind == Tok::Name || (t.kind == Tok::Word && !keywords().contains(t.upper));
+}
+
+bool isKeyword(const Token& t, const char* kw)
+{
+    return t.kind == Tok::Word && t.upper == QLatin1String(kw);
+}
+
+bool isSymbol(const Token& t, const char* sym)
+{
+    return t.kind == Tok::Symbol && t.text == QLatin1String(sym);
+}
+
+// Where the rebuilder stands inside a FROM clause of one parenthesis level.
+enum class From { None, ExpectTable, AfterTable, AfterAs, JoinCondition };
+
+} // namespace
+
+const QStringList& jetSqlAllowedFunctions()
+{
+    static const QStringList list = [] {
+        QStringList l = functions().values();
+        l << QStringLiteral("like");
+        l.sort();
+        return l;
+    }();
+    return list;
+}
+
+JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver& resolve)
+{
+    std::vector<Token> toks = tokenize(jetSql);
+    if (!toks.empty() && toks.back().kind == Tok::Semicolon)
+        toks.pop_back();
+    if (toks.empty() || !isKeyword(toks.front(), "SELECT"))
+        syntaxError(QStringLiteral("Only one SELECT statement can be run."));
+
+    JetSqlTranslation result;
+    QStringList parts;
+    std::vector<From> frames{From::None};   // one per open parenthesis
+    QSet<QString> seenTables;
+
+    auto emitTable = [&](const Token& t) {
+        const QString written = t.text;
+        QString emitted = written;
+        if (resolve)
+            emitted = resolve(written);
+        const QString key = written.toCaseFolded();
+        if (!seenTables.contains(key)) {
+            seenTables.insert(key);
+            result.tables << written;
+        }
+        parts << quoteIdentifier(emitted);
+    };
+
+    for (std::size_t k = 0; k < toks.size(); ++k) {
+        const Token& t = toks[k];
+        const Token* next = k + 1 < toks.size() ? &toks[k + 1] : nullptr;
+        From& state = frames.back();
+
+        if (t.kind == Tok::Semicolon)
+            syntaxError(QStringLiteral("Characters found after end of SQL statement."));
+
+        // Table references inside FROM lists.
+        if (state == From::ExpectTable && isName(t)) {
+            if (next && isSymbol(*next, "("))
+                syntaxError();
+            emitTable(t);
+            state = From::AfterTable;
+            continue;
+        }
+        if (state == From::AfterAs && isName(t)) {
+            parts << quoteIdentifier(t.text);
+            state = From::AfterTable;
+            continue;
+        }
+
+        switch (t.kind) {
+        case Tok::Text:
+            parts << quoteText(t.text);
+            break;
+        case Tok::Number:
+            parts << t.text;
+            break;
+        case Tok::Name:
+            parts << quoteIdentifier(t.text);
+            break;
+        case Tok::Word: {
+            if (next && isSymbol(*next, "(") && !keywords().contains(t.upper)) {
+                const auto fn = functions().constFind(t.upper);
+                if (fn == functions().constEnd())
+                    syntaxError(QStringLiteral("Undefined function in expression."));
+                parts << fn.value();
+                break;
+            }
+            if (!keywords().contains(t.upper)) {
+                parts << quoteIdentifier(t.text);
+                break;
+            }
+            const QString& kw = t.upper;
+            if (kw == QLatin1String("FROM")) {
+                state = From::ExpectTable;
+            } else if (kw == QLatin1String("JOIN")) {
+                if (state == From::AfterTable || state == From::JoinCondition)
+                    state = From::ExpectTable;
+            } else if (kw == QLatin1String("AS")) {
+                if (state == From::AfterTable)
+                    state = From::AfterAs;
+            } else if (kw == QLatin1String("ON")) {
+                if (state == From::AfterTable)
+                    state = From::JoinCondition;
+            } else if (kw == QLatin1String("INNER") || kw == QLatin1String("LEFT")
+                       || kw == QLatin1String("RIGHT") || kw == QLatin1String("OUTER")) {
+                // part of a join; the state stays
+            } else if (state != From::JoinCondition) {
+                state = From::None;
+            } else if (kw == QLatin1String("WHERE") || kw == QLatin1String("GROUP")
+                       || kw == QLatin1String("ORDER") || kw == QLatin1String("HAVING")
+                       || kw == QLatin1String("UNION")) {
+                state = From::None;
+            }
+
+            if (kw == QLatin1String("DISTINCTROW"))
+                parts << QStringLiteral("DISTINCT");
+            else if (kw == QLatin1String("TRUE"))
+                parts << QStringLiteral("-1");
+            else if (kw == QLatin1String("FALSE"))
+                parts << QStringLiteral("0");
+            else if (kw == QLatin1String("MOD"))
+                parts << QStringLiteral("%");
+            else
+                parts << kw;
+
+            if (kw == QLatin1String("LIKE") && next && next->kind == Tok::Text)
+                JetLikePattern check(next->text);   // throws 3075 when invalid
+            break;
+        }
+        case Tok::Symbol: {
+            const QString& sym = t.text;
+            if (sym == QLatin1String("(")) {
+                const bool subquery = next && isKeyword(*next, "SELECT");
+                // "FROM (a INNER JOIN b ON ...)": the parenthesis holds tables.
+                frames.push_back(state == From::ExpectTable && !subquery ? From::ExpectTable
+                                                                         : From::None);
+                parts << sym;
+            } else if (sym == QLatin1String(")")) {
+                if (frames.size() == 1)
+                    syntaxError(QStringLiteral("Unbalanced parenthesis."));
+                frames.pop_back();
+                if (frames.back() == From::ExpectTable)
+                    frames.back() = From::AfterTable;
+                parts << sym;
+            } else if (sym == QLatin1String(",")) {
+                if (state == From::AfterTable)
+                    state = From::ExpectTable;
+                parts << sym;
+            } else if (sym == QLatin1String("&")) {
+                parts << QStringLiteral("||");
+            } else if (sym == QLatin1String("!")) {
+                parts << QStringLiteral(".");
+            } else {
+                parts << sym;
+            }
+            break;
+        }
+        case Tok::Semicolon:
+            break;
+        }
+    }
+    if (frames.size() != 1)
+        syntaxError(QStringLiteral("Unbalanced parenthesis."));
+
+    result.sql = parts.join(QLatin1Char(' '));
+    return result;
+}
+
+} // namespace orvane::db

@@ -1,0 +1,39 @@
+#pragma once
+
+// Translation of one Jet SQL SELECT statement into the SQLite dialect.
+//
+// The statement is tokenized (words, [bracketed names], "double" and 'single'
+// quoted texts with doubled quotes inside, numbers, operators) and rebuilt
+// token by token, one blank between tokens, so nothing inside a literal is
+// ever rewritten and no comment or second statement can be smuggled in:
+//   - every name that is not a keyword becomes a "quoted" SQLite identifier;
+//   - text literals become 'single quoted' SQLite literals;
+//   - the names that FROM / JOIN lists refer to are reported as tables (and
+//     renamed through the resolver, which loads them and may throw 3078);
+//   - a literal LIKE pattern is checked here, so an invalid one fails before
+//     any row is read; LIKE itself is left to the registered like() function;
+//   - & becomes ||, ! between names becomes a dot.
+// Anything but exactly one SELECT (an optional trailing ";" allowed), a date
+// literal, a parameter, or an unknown function throws JetError 3075.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace orvane::db {
+
+struct JetSqlTranslation {
+    QString sql;          // the SQLite statement
+    QStringList tables;   // table names as the statement wrote them, in order, without repeats
+};
+
+// Maps a table name as written to the name to emit; may throw JetError.
+using JetTableResolver = std::function<QString(const QString& written)>;
+
+JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver& resolve = {});
+
+// The functions a translated statement may call, for the connection's
+// authorizer (lower case).
+const QStringList& jetSqlAllowedFunctions();
+
+} // namespace orvane::db

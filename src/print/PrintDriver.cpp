@@ -1,0 +1,297 @@
+#include "print/PrintDriver.h"
+
+#include "app/core/ProductInfo.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QTextDocument>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTextOption>
+
+#include <cmath>
+
+#include <memory>
+
+namespace orvane::print {
+
+namespace {
+
+// Rules are one device pixel wide, the finest line the printer draws:
+// a cosmetic pen of width 0, which a PDF viewer also shows at one pixel.
+QPen rulePen()
+{
+    QPen pen(Qt::black, 0, Qt::SolidLine);
+    pen.setCosmetic(true);
+    return pen;
+}
+
+QFont frameFont(double pointSize, bool bold)
+{
+    QFont font(QString::fromLatin1(kFrameFont));
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    font.setItalic(false);
+    return font;
+}
+
+int millimetresToTwips(double mm)
+{
+    return int(roundHalfEven(mm * 1440.0 / 25.4));
+}
+
+struct BodyLine {
+    QTextBlock block;
+    int index = 0;   // of the line in its block's layout
+    QPointF origin;  // of the block's layout in the document
+};
+
+// The lines of a laid-out document, page by page. The layout has already
+// moved any line that would cross a page's bottom to the top of the next
+// page, so a line's top decides its page.
+QList<QList<BodyLine>> linesByPage(const QTextDocument& doc, double pageHeight)
+{
+    QList<QList<BodyLine>> pages(1);
+    QAbstractTextDocumentLayout* layout = doc.documentLayout();
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout* lines = block.layout();
+        if (!lines)
+            continue;
+        const QPointF origin = layout->blockBoundingRect(block).topLeft();
+        for (int i = 0; i < lines->lineCount(); ++i) {
+            // A pushed line starts exactly on a page boundary (the page height
+            // is a whole number of the layout's 1/64 units, so there is no
+            // rounding); half a unit keeps it on the right side.
+            const double top = origin.y() + lines->lineAt(i).y();
+            const int page = qMax(0, int(std::floor((top + 1.0 / 128) / pageHeight)));
+            while (pages.size() <= page)
+                pages.append(QList<BodyLine>());
+            pages[page].append(BodyLine{block, i, origin});
+        }
+    }
+    return pages;
+}
+
+} // namespace
+
+PrintJob::PrintJob(QPrinter& printer, Clock today)
+    : m_printer(printer), m_today(std::move(today))
+{
+}
+
+PrintJob::~PrintJob()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+PrintOutcome PrintJob::setUpPrinter(int setting)
+{
+    if (!m_printer.isValid())
+        return PrintOutcome::InvalidPrinter;
+
+    if (setting == kPortrait)
+        m_printer.setPageOrientation(QPageLayout::Portrait);
+    else if (setting == kLandscape)
+        m_printer.setPageOrientation(QPageLayout::Landscape);
+
+    // The page as the paper is, not as the printable area is: the grid and
+    // the margins are fractions of the whole sheet.
+    const QRectF sheet = m_printer.pageLayout().fullRect(QPageLayout::Millimeter);
+    m_pageWidth = millimetresToTwips(sheet.width());
+    m_pageHeight = millimetresToTwips(sheet.height());
+    m_grid = computePageGrid(m_pageWidth, m_pageHeight);
+
+    if (!m_painter.begin(&m_printer))
+        return PrintOutcome::BeginFailed;
+    m_pages = 1;
+
+    m_dpiX = m_printer.logicalDpiX();
+    m_dpiY = m_printer.logicalDpiY();
+    // The painter's origin is the top-left corner of the printable area; how
+    // far that lies from the sheet's corner is what the body margins, which
+    // are measured from the sheet's edges, must be corrected by.
+    const QPointF offset = m_printer.pageRect(QPrinter::DevicePixel).topLeft()
+        - m_printer.paperRect(QPrinter::DevicePixel).topLeft();
+    m_offsetX = offsetTwips(offset.x(), m_dpiX);
+    m_offsetY = offsetTwips(offset.y(), m_dpiY);
+
+    m_painter.setPen(QPen(Qt::black));
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.setFont(frameFont(kBodyPt, false));
+    return PrintOutcome::Printed;
+}
+
+double PrintJob::toDeviceX(double twips) const { return twipsToDevice(twips, m_dpiX); }
+double PrintJob::toDeviceY(double twips) const { return twipsToDevice(twips, m_dpiY); }
+
+QPointF PrintJob::toDevice(QPointF twips) const
+{
+    return {toDeviceX(twips.x()), toDeviceY(twips.y())};
+}
+
+double PrintJob::textWidthTwips(const QFont& font, const QString& text) const
+{
+    return deviceToTwips(QFontMetricsF(font, &m_printer).horizontalAdvance(text), m_dpiX);
+}
+
+void PrintJob::drawTextAt(const QFont& font, double x, double y, const QString& text)
+{
+    // Texts are placed by their top-left corner; the painter draws from the
+    // baseline, one ascent lower.
+    const QFontMetricsF metrics(font, &m_printer);
+    m_painter.setFont(font);
+    m_painter.setPen(QPen(Qt::black));
+    m_painter.drawText(QPointF(toDeviceX(x), toDeviceY(y) + metrics.ascent()), text);
+}
+
+void PrintJob::drawGridLine(int x1, int y1, int x2, int y2)
+{
+    const std::optional<QLineF> line = gridLine(m_grid, x1, y1, x2, y2);
+    if (!line || !m_painter.isActive())
+        return;
+    m_painter.setPen(rulePen());
+    m_painter.drawLine(QLineF(toDevice(line->p1()), toDevice(line->p2())));
+}
+
+void PrintJob::printHeader(const QString& productName, const QString& copyrightLine)
+{
+    if (!m_painter.isActive())
+        return;
+    drawGridLine(0, kHeaderRuleRows[0], m_grid.gridWidth, kHeaderRuleRows[0]);
+    drawGridLine(0, kHeaderRuleRows[1], m_grid.gridWidth, kHeaderRuleRows[1]);
+
+    const PageFrame frame = pageFrame(m_grid);
+
+    const QFont nameFont = frameFont(kProductNamePt, true);
+    const double nameWidth = textWidthTwips(nameFont, productName);
+    drawTextAt(nameFont, centredX(m_grid, nameWidth), frame.productNameY, productName);
+    // "TM" shares the name's top, so at 5 pt it stands raised at its end.
+    drawTextAt(frameFont(kTrademarkPt, true), trademarkX(m_grid, nameWidth), frame.productNameY,
+               QStringLiteral("TM"));
+
+    const QFont lineFont = frameFont(kCopyrightPt, true);
+    drawTextAt(lineFont, centredX(m_grid, textWidthTwips(lineFont, copyrightLine)),
+               frame.copyrightY, copyrightLine);
+}
+
+void PrintJob::printFooter()
+{
+    if (!m_painter.isActive())
+        return;
+    drawGridLine(0, kFooterRuleRows[0], m_grid.gridWidth, kFooterRuleRows[0]);
+    drawGridLine(0, kFooterRuleRows[1], m_grid.gridWidth, kFooterRuleRows[1]);
+
+    const PageFrame frame = pageFrame(m_grid);
+    const QFont font = frameFont(kFooterPt, false);
+    drawTextAt(font, frame.frameLeft, frame.footerTextY, product::legalTrademarks());
+    const QString copyright = product::legalCopyright();
+    drawTextAt(font, rightAlignedX(m_grid, textWidthTwips(font, copyright)), frame.footerTextY,
+               copyright);
+}
+
+QString PrintJob::copyrightLineFor(bool firstPage) const
+{
+    const QDate today = m_today ? m_today() : QDate::currentDate();
+    return headerCopyrightLine(today.year(), firstPage);
+}
+
+PrintOutcome PrintJob::printRichText(const QTextDocument& doc, const TwipMargins& margins)
+{
+    if (!m_painter.isActive())
+        return PrintOutcome::BeginFailed;
+
+    const QString productName = product::name();
+    const auto frameThisPage = [&](bool firstPage) {
+        printHeader(productName, copyrightLineFor(firstPage));
+        printFooter();
+        m_painter.setFont(frameFont(kBodyPt, false));
+    };
+
+    const std::optional<TwipRect> rect =
+        drawingRect(m_pageWidth, m_pageHeight, margins, m_offsetX, m_offsetY);
+    if (!rect) {
+        frameThisPage(true);
+        return PrintOutcome::BadPage;
+    }
+
+    // The layout keeps positions in 1/64 device units; a page height it can
+    // hold exactly puts page k's top at exactly k times the height.
+    const auto quantised = [](double device) { return std::floor(device * 64) / 64; };
+    const QRectF body(toDeviceX(rect->left), toDeviceY(rect->top),
+                      quantised(toDeviceX(double(rect->right) - rect->left)),
+                      quantised(toDeviceY(double(rect->bottom) - rect->top)));
+    if (!(body.width() >= 1 && body.height() >= 1)) {
+        frameThisPage(true);
+        return PrintOutcome::BadPage;
+    }
+
+    // A copy of the view's document keeps its fonts and colours; laid out
+    // against the printer so that text is measured at the printer's
+    // resolution, wrapped to the body width and broken into pages of the
+    // body height, lines never straddling a page break.
+    std::unique_ptr<QTextDocument> copy(doc.clone());
+    copy->documentLayout()->setPaintDevice(&m_printer);
+    copy->setDocumentMargin(0);
+    QTextOption option = copy->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    copy->setDefaultTextOption(option);
+    copy->setPageSize(body.size());
+
+    // Each line goes on the page its top lies on. Lines are drawn one by one
+    // rather than by clipping the whole layout to a page: a clipped-away line
+    // would still be in the page's text, found by search and copy.
+    const QList<QList<BodyLine>> pages = linesByPage(*copy, body.height());
+
+    for (int page = 0; page < pages.size(); ++page) {
+        if (page > 0) {
+            if (!m_printer.newPage())
+                return PrintOutcome::DeviceFailed;
+            ++m_pages;
+        }
+        frameThisPage(page == 0);
+
+        m_painter.save();
+        m_painter.translate(body.topLeft());
+        m_painter.setClipRect(QRectF(QPointF(0, 0), body.size()));
+        m_painter.translate(0, -page * body.height());
+        m_painter.setPen(QPen(Qt::black));
+        for (const BodyLine& line : pages[page])
+            line.block.layout()->lineAt(line.index).draw(&m_painter, line.origin);
+        m_painter.restore();
+    }
+    return PrintOutcome::Printed;
+}
+
+bool PrintJob::end()
+{
+    if (!m_painter.isActive())
+        return false;
+    return m_painter.end();
+}
+
+PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer,
+                           const PrintJob::Clock& today, int setting)
+{
+    PrintJob job(printer, today);
+    const PrintOutcome setUp = job.setUpPrinter(setting);
+    if (setUp != PrintOutcome::Printed)
+        return setUp;
+    const PrintOutcome printed = job.printRichText(
+        doc, bodyMargins(job.pageWidthTwips(), job.pageHeightTwips()));
+    // The document is ended whatever happened to the pages.
+    const bool ended = job.end();
+    if (printed != PrintOutcome::Printed)
+        return printed;
+    return ended ? PrintOutcome::Printed : PrintOutcome::DeviceFailed;
+}
+
+PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const QDate& today,
+                           int setting)
+{
+    return printDocument(doc, printer, [today] { return today; }, setting);
+}
+
+} // namespace orvane::print

@@ -1,0 +1,126 @@
+#pragma once
+
+// The print driver: puts a formatted text document on the printer page by
+// page, every page framed by a header (two rules, the product name with a
+// raised "TM", the ASME copyright line) and a footer (two rules, the
+// product's trademark text left and its copyright text right).
+//
+// All positions are worked out in twips from the top-left corner of the
+// printable area (see PageGrid.h) and turned into printer pixels only when
+// drawn. The body is laid out once, with the printer as the layout's paint
+// device and the page height of the body rectangle, so the layout itself
+// moves a line that would cross the bottom of the rectangle to the next
+// page: each page starts exactly where the previous one stopped.
+//
+// Failures never reach the user: no printer, an invalid printer, a printer
+// that cannot be opened or a page that cannot be started end the job
+// quietly. The outcome is returned so that callers and tests can tell.
+//
+// Use from the main window's print command, once a row of the results list
+// is selected (the printer and the clock come from the platform services):
+//
+//   if (QPrinter* printer = platform.printer())
+//       orvane::print::printDocument(*RichTextBox1->document(), *printer,
+//                                    [&] { return platform.now().date(); });
+//
+// The outcome needs no handling there: a failed job shows nothing.
+
+#include "print/PageGrid.h"
+
+#include <QDate>
+#include <QFont>
+#include <QPainter>
+
+#include <functional>
+
+class QPrinter;
+class QTextDocument;
+
+namespace orvane::print {
+
+// The setting the print command hands to setUpPrinter: the page orientation,
+// 1 portrait and 2 landscape; any other value leaves the printer's own.
+inline constexpr int kPortrait = 1;
+inline constexpr int kLandscape = 2;
+
+enum class PrintOutcome {
+    Printed,         // every page went to the printer
+    InvalidPrinter,  // no printer, or the printer is not usable
+    BeginFailed,     // the printer would not open a document (e.g. unwritable file)
+    BadPage,         // the page is too small or its arithmetic overflows: frame only, no body
+    DeviceFailed,    // a new page or the end of the document failed
+};
+
+// One print job on one printer: set up, pages, end. Mirrors the steps of the
+// print command so that each can be driven and checked on its own.
+class PrintJob {
+public:
+    using Clock = std::function<QDate()>;
+
+    PrintJob(QPrinter& printer, Clock today);
+    ~PrintJob();  // ends the document if it is still open
+    PrintJob(const PrintJob&) = delete;
+    PrintJob& operator=(const PrintJob&) = delete;
+
+    // Applies the orientation setting, reads the page size in twips, computes
+    // the page grid and opens the document. False when the printer is not
+    // valid or will not open (nothing has been printed then).
+    PrintOutcome setUpPrinter(int setting);
+
+    // Lays `doc` (cloned; fonts and colours kept) into the body rectangle,
+    // whose margins are measured in twips from the physical page edges, and
+    // prints it page by page, each page with its header and footer. The first
+    // page carries the long copyright line, every later page the short one.
+    PrintOutcome printRichText(const QTextDocument& doc, const TwipMargins& margins);
+
+    // The header of the current page: rules on rows 0 and 20, the product
+    // name (12 pt bold) centred on row 3 with "TM" (5 pt) raised at its end,
+    // the copyright line (8 pt bold) centred on row 12.
+    void printHeader(const QString& productName, const QString& copyrightLine);
+    // The footer of the current page: rules on rows 319 and 325, the legal
+    // trademarks text at the left end of the rules and the legal copyright
+    // text ending at their right end, both 5 pt.
+    void printFooter();
+    // A solid black line between two grid points; not drawn when a
+    // coordinate leaves the 16-bit grid range.
+    void drawGridLine(int x1, int y1, int x2, int y2);
+
+    // Ends the document, which hands it to the printer.
+    bool end();
+
+    const PageGrid& grid() const { return m_grid; }
+    int pageWidthTwips() const { return m_pageWidth; }
+    int pageHeightTwips() const { return m_pageHeight; }
+    int pagesStarted() const { return m_pages; }
+
+private:
+    QPointF toDevice(QPointF twips) const;
+    double toDeviceX(double twips) const;
+    double toDeviceY(double twips) const;
+    double textWidthTwips(const QFont& font, const QString& text) const;
+    // Draws `text` with its top-left corner at (x, y) in twips.
+    void drawTextAt(const QFont& font, double x, double y, const QString& text);
+    QString copyrightLineFor(bool firstPage) const;
+
+    QPrinter& m_printer;
+    Clock m_today;
+    QPainter m_painter;
+    PageGrid m_grid;
+    int m_pageWidth = 0;
+    int m_pageHeight = 0;
+    int m_offsetX = 0;  // physical offsets of the printable area, twips
+    int m_offsetY = 0;
+    double m_dpiX = 0;
+    double m_dpiY = 0;
+    int m_pages = 0;
+};
+
+// The print command: sets the printer up with `setting`, prints `doc` with
+// margins of an eighth of the page width and a ninth of the page height, and
+// ends the document. `today` is asked for the year on every page.
+PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer,
+                           const PrintJob::Clock& today, int setting = kPortrait);
+PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const QDate& today,
+                           int setting = kPortrait);
+
+} // namespace orvane::print

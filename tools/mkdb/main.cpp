@@ -1,0 +1,92 @@
+// orvane-int-mkdb: writes an interpretations database from a source folder,
+// or a large generated one for benchmarks.
+
+#include "db/jet/JetWriter.h"
+#include "tools/mkdb/SourceFormat.h"
+#include "tools/mkdb/Synthetic.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+constexpr auto defaultPassword = "tolvaren";
+
+void printError(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+int usage()
+{
+    printError(QStringLiteral(
+        "usage: orvane-int-mkdb SOURCE OUT.mdb [--password P]\n"
+        "       orvane-int-mkdb --synthetic SECTIONS PER_SECTION SEED OUT.mdb [--password P]"));
+    return 2;
+}
+
+bool toNumber(const QString& s, qulonglong& out)
+{
+    bool ok = false;
+    out = s.toULongLong(&ok);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+
+    QString password = QString::fromLatin1(defaultPassword);
+    if (const qsizetype at = args.indexOf(QStringLiteral("--password")); at >= 0) {
+        if (at + 1 >= args.size())
+            return usage();
+        password = args.at(at + 1);
+        args.remove(at, 2);
+    }
+    const bool synthetic = !args.isEmpty() && args.front() == QStringLiteral("--synthetic");
+    if (synthetic ? args.size() != 5 : args.size() != 2)
+        return usage();
+
+    using namespace orvane;
+    const QString out = args.back();
+    mkdb::Source source;
+    if (synthetic) {
+        qulonglong sections = 0, perSection = 0, seed = 0;
+        if (!toNumber(args[1], sections) || !toNumber(args[2], perSection)
+            || !toNumber(args[3], seed) || sections < 1
+            || sections > qulonglong(mkdb::maxSyntheticSections) || perSection < 1
+            || perSection > 100000) {
+            printError(QStringLiteral("orvane-int-mkdb: SECTIONS must be 1 to %1, PER_SECTION 1 "
+                                      "to 100000 and SEED a non-negative integer")
+                           .arg(mkdb::maxSyntheticSections));
+            return 2;
+        }
+        source = mkdb::syntheticSource(int(sections), int(perSection), seed);
+    } else {
+        try {
+            source = mkdb::readSource(args[0]);
+        } catch (const mkdb::SourceError& e) {
+            printError(e.text());
+            return 1;
+        }
+    }
+
+    jet::DatabaseDef db = mkdb::toDatabase(source, password);
+    if (synthetic) {
+        // The catalog records when the tables were made; a fixed date keeps
+        // generated files byte-identical from run to run.
+        db.created = QDateTime(QDate(2014, 1, 6), QTime(0, 0), Qt::UTC);
+    }
+    try {
+        jet::writeDatabase(out, db);
+    } catch (const jet::WriteError& e) {
+        printError(out + QStringLiteral(": ") + QString::fromUtf8(e.what()));
+        return 1;
+    }
+    return 0;
+}
