@@ -1,0 +1,142 @@
+#pragma once
+
+// The few control kinds of the windows that Qt has no exact counterpart for:
+// a frame that draws its caption in its own colour without passing that
+// colour on to its children, a rectangle shape, a picture-only button, and a
+// text box and list view that report the key, mouse and focus events their
+// window's handlers are written against.
+
+#include <QAbstractButton>
+#include <QColor>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QTreeWidget>
+
+class QLabel;
+class QMenu;
+#include <QWidget>
+#include <functional>
+
+namespace orvane::ui {
+
+// Key codes as the handlers see them (letters and digits are their ASCII
+// codes; 13 Enter, 9 Tab, 8 Backspace, 46 Delete, 37-40 arrows, ...), and the
+// shift state as a bit set: 1 Shift, 2 Ctrl, 4 Alt.
+int keyCodeOf(int qtKey);
+int shiftStateOf(Qt::KeyboardModifiers modifiers);
+
+// Texts of labels use "&&" for a literal "&" and "&x" for an access key.
+QString labelText(const QString& caption);
+
+// Makes a label at least as large as its text needs, keeping the edge its
+// alignment is anchored to: a left-aligned label grows to the right, a
+// right-aligned one to the left, a centred one to both sides; all grow
+// downwards. Never shrinks. (Design sizes assume narrower screen fonts
+// than most systems have; clipped captions help nobody.)
+void growToText(QLabel* label);
+
+// Draws a checkable menu entry's indicator only while it is checked, as the
+// section list shows the section in use with a tick and the others plain.
+void showChecksOnlyWhenChecked(QMenu* menu);
+
+// Fonts named by their design family, with metric-compatible stand-ins for
+// systems that do not have the family itself.
+QFont designFont(const QString& family, double pointSize, bool bold = false);
+
+class Frame : public QWidget {
+    Q_OBJECT
+public:
+    Frame(const QString& caption, bool bordered, QWidget* parent = nullptr);
+
+    QString caption() const { return caption_; }
+    void setCaption(const QString& caption);
+    bool bordered() const { return bordered_; }
+    QColor captionColor() const { return captionColor_; }
+    void setCaptionColor(const QColor& color);
+
+    // Labels in the frame are never smaller than their text: whenever a
+    // label's text changes, growToText() runs on it.
+    static void growLabelsToText(QWidget* container);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    bool event(QEvent* e) override;
+
+private:
+    QString caption_;
+    bool bordered_;
+    QColor captionColor_;
+};
+
+// An outlined rectangle that never takes the mouse.
+class Shape : public QWidget {
+    Q_OBJECT
+public:
+    explicit Shape(const QColor& border, QWidget* parent = nullptr);
+    QColor borderColor() const { return border_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QColor border_;
+};
+
+// A push button showing only a picture, centred and clipped to the button.
+class PictureButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit PictureButton(const QPixmap& picture, QWidget* parent = nullptr);
+    QPixmap picture() const { return picture_; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    QPixmap picture_;
+};
+
+class TextBox : public QLineEdit {
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+
+    std::function<void(int keyCode, int shift)> onKeyDown;
+    // Sees each typed character; setting keyAscii to 0 throws it away.
+    std::function<void(int& keyAscii)> onKeyPress;
+    std::function<void(int keyCode, int shift)> onKeyUp;
+    std::function<void()> onGotFocus;
+    std::function<void()> onLostFocus;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+};
+
+// A one-column report-style list. An item click is reported for a mouse click
+// on a row and for a keyboard move to another row, not for selection changes
+// made by the program.
+class ListView : public QTreeWidget {
+    Q_OBJECT
+public:
+    ListView(const QString& columnHeader, QWidget* parent = nullptr);
+
+    std::function<void(QTreeWidgetItem* item)> onItemClick;
+    std::function<void(int keyCode, int shift)> onKeyUp;
+    std::function<void(int button, int shift, int xTwips, int yTwips)> onMouseUp;
+    std::function<void()> onGotFocus;
+    std::function<void()> onLostFocus;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+};
+
+} // namespace orvane::ui

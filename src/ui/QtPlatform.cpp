@@ -1,0 +1,218 @@
+#include "ui/QtPlatform.h"
+
+#include "app/core/ProductInfo.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
+
+namespace orvane::ui {
+
+namespace {
+
+// Swallows user input for the whole application while installed. Paint,
+// expose and timer events pass, so the windows stay drawn.
+class InputBlocker : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::TabletMove:
+            return true;
+        case QEvent::Close:
+            // A close request from the window manager is user input too.
+            return e->spontaneous();
+        default:
+            return false;
+        }
+    }
+};
+
+QMessageBox::Icon qtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Critical: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons qtButtons(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok: return QMessageBox::Ok;
+    case MessageButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MessageButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+} // namespace
+
+QtPlatform::QtPlatform() = default;
+QtPlatform::~QtPlatform() = default;
+
+MessageAnswer QtPlatform::messageBox(QWidget* parent, const QString& title, const QString& text,
+                                     MessageIcon icon, MessageButtons buttons)
+{
+    QMessageBox box(qtIcon(icon), title, text, qtButtons(buttons), parent);
+    // The message is shown as written, never guessed to be rich text.
+    box.setTextFormat(Qt::PlainText);
+    switch (box.exec()) {
+    case QMessageBox::Cancel: return MessageAnswer::Cancel;
+    case QMessageBox::Yes: return MessageAnswer::Yes;
+    case QMessageBox::No: return MessageAnswer::No;
+    case QMessageBox::Retry: return MessageAnswer::Retry;
+    default: break;
+    }
+    // A box closed with Escape or the close box answers its cancel button.
+    if (buttons == MessageButtons::Ok)
+        return MessageAnswer::Ok;
+    return MessageAnswer::Cancel;
+}
+
+void QtPlatform::beep()
+{
+    QApplication::beep();
+}
+
+void QtPlatform::setMousePointer(MousePointer pointer)
+{
+    if (pointer == pointer_)
+        return;
+    if (pointer == MousePointer::Wait)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+    pointer_ = pointer;
+}
+
+QString QtPlatform::toQtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& desc = parts[i];
+        const QString pattern = QString(parts[i + 1]).replace(u';', u' ');
+        // Qt reads the patterns from the last parentheses of each entry.
+        out << (desc.endsWith(QLatin1Char(')')) && desc.contains(u'(')
+                    ? desc
+                    : desc + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> QtPlatform::openFileDialog(QWidget* parent, const QString& title,
+                                                  const QString& filter, const QString& initialPath)
+{
+    QString start = initialPath;
+    if (!start.isEmpty() && !QFileInfo(start).isDir())
+        start = QFileInfo(start).absolutePath();
+    const QString chosen = QFileDialog::getOpenFileName(parent, title, start, toQtFilter(filter));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(chosen);
+}
+
+bool QtPlatform::printerSetupDialog(QWidget* parent)
+{
+    QPrintDialog dialog(printer(), parent);
+    // A set-up dialog chooses the printer; page ranges belong to printing.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setWindowTitle(QObject::tr("Printer Setup"));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QPrinter* QtPlatform::printer()
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return printer_.get();
+}
+
+QDateTime QtPlatform::now()
+{
+    return QDateTime::currentDateTime();
+}
+
+// The wait runs a local event loop until a single-shot timer fires, with an
+// application-wide filter that throws user input away. Sleeping in slices
+// would leave expose events unhandled between slices (a window uncovered
+// during the wait would stay blank), and spinning would burn a core; the
+// event loop sleeps in the kernel and repaints whatever needs it.
+void QtPlatform::waitUntil(const QDateTime& moment)
+{
+    const qint64 ms = QDateTime::currentDateTime().msecsTo(moment);
+    if (ms <= 0)
+        return;
+    InputBlocker blocker;
+    qApp->installEventFilter(&blocker);
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(int(ms));
+    loop.exec(QEventLoop::ExcludeSocketNotifiers);
+    qApp->removeEventFilter(&blocker);
+}
+
+QSize QtPlatform::screenSize()
+{
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        return s->geometry().size();
+    return QSize(800, 600);
+}
+
+QString QtPlatform::programFolder()
+{
+    return product::programFolder();
+}
+
+QString QtPlatform::commandLine()
+{
+    QStringList args = QCoreApplication::arguments();
+    if (!args.isEmpty())
+        args.removeFirst();
+    return args.join(QLatin1Char(' '));
+}
+
+void QtPlatform::endProgram()
+{
+    // Ends without unloading any window: no close or unload handler runs.
+    std::exit(0);
+}
+
+} // namespace orvane::ui

@@ -1,0 +1,28 @@
+#pragma once
+
+// The settings every start reads and writes before anything is opened.
+
+#include <QString>
+
+namespace orvane::ui {
+
+// Numeric value of a setting text: its leading number (leading blanks
+// ignored, optional sign, decimals and exponent allowed), rounded half to
+// even, as a 16-bit integer. Text without a leading number gives 0; values
+// beyond the 16-bit range are held at its ends.
+qint16 leadingNumber(const QString& text);
+
+// The database file name appended to the program folder, with the
+// platform's separator in front.
+QString defaultDataPath(const QString& programFolder);
+
+struct StartupSettings {
+    QString dataPath;
+    qint16 defaultSection = 0;
+};
+
+// Writes "program path", reads "data path" and "default section" (writing
+// their defaults when missing) and returns what was read.
+StartupSettings readStartupSettings(const QString& programFolder);
+
+} // namespace orvane::ui
