@@ -1,7 +1,10 @@
-// Opens arbitrary bytes as a database file and reads everything it lists.
-// A JetError is the expected answer to damaged input; a crash, a hang, a
-// sanitizer report or any other exception is a fault.
+// Opens arbitrary bytes as a database file and reads everything it lists,
+// once through the file reader and once through the workspace as the
+// program does (password, then one SELECT per table). A JetError is the
+// expected answer to damaged input; a crash, a hang, a sanitizer report or
+// any other exception is a fault.
 
+#include "db/Engine.h"
 #include "db/JetError.h"
 #include "db/jet/JetFile.h"
 
@@ -42,10 +45,11 @@ bool writeScratch(const std::uint8_t* data, std::size_t size)
     return std::fclose(f) == 0 && ok;
 }
 
-void readThroughReader(const QString& path)
+QStringList readThroughReader(const QString& path)
 {
     orvane::jet::MdbFile file(path);
-    for (const QString& name : file.tableNames()) {
+    const QStringList names = file.tableNames();
+    for (const QString& name : names) {
         try {
             file.readTable(name);
         } catch (const JetError&) {
@@ -57,6 +61,22 @@ void readThroughReader(const QString& path)
         file.readTable(QStringLiteral("MSysObjects"));
     } catch (const JetError&) {
     }
+    return names;
+}
+
+void readThroughWorkspace(const QString& path, const QStringList& names)
+{
+    // The password the header holds, so that the tables behind it are
+    // reached; the connect string carries it as the program sends it.
+    const QString password = orvane::jet::readHeader(path).password;
+    orvane::db::Workspace workspace;
+    const auto db = workspace.openDatabase(path, false, true, QStringLiteral(";pwd=") + password);
+    for (const QString& name : names) {
+        try {
+            db->execute(QStringLiteral("SELECT * FROM [%1]").arg(name));
+        } catch (const JetError&) {
+        }
+    }
 }
 
 } // namespace
@@ -65,8 +85,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (!writeScratch(data, size))
         std::abort(); // the harness itself is broken; nothing to learn from the input
+    QStringList names;
     try {
-        readThroughReader(scratchPath());
+        names = readThroughReader(scratchPath());
+    } catch (const JetError&) {
+        return 0; // the workspace opens files the same way
+    }
+    try {
+        readThroughWorkspace(scratchPath(), names);
     } catch (const JetError&) {
     }
     return 0;
