@@ -61,7 +61,20 @@ orvaneIntMain::orvaneIntMain(ProgramState& state, Platform& platform, QWidget* p
     Form_Initialize();
 }
 
-orvaneIntMain::~orvaneIntMain() = default;
+orvaneIntMain::~orvaneIntMain()
+{
+    // QWidget's destructor closes the window, which moves the keyboard focus
+    // and runs the focused control's focus handlers; by then this object is
+    // no longer a main window, so the handlers must not reach it.
+    for (TextBox* t : Text1) {
+        t->onGotFocus = nullptr;
+        t->onLostFocus = nullptr;
+    }
+    for (ListView* lv : ListView1) {
+        lv->onGotFocus = nullptr;
+        lv->onLostFocus = nullptr;
+    }
+}
 
 // --- construction -----------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include "ui/ScriptedPlatform.h"
 
 #include <QMenuBar>
+#include <memory>
 #include <QtTest>
 
 using namespace orvane::ui;
@@ -44,6 +45,7 @@ private slots:
     void enterPressesTheDefaultButton_data();
     void enterPressesTheDefaultButton();
     void escapeExits();
+    void destroyingTheWindowRunsNoFocusHandler();
     void closingClosesWhatIsOpen();
     void helpMessage();
     void aboutBoxTexts();
@@ -310,6 +312,33 @@ void TestMainWindow::enterPressesTheDefaultButton()
     QCOMPARE(clicks[pressed], 1);
     QCOMPARE(int(clicks.size()), 1);
     QVERIFY(w.isVisible());
+}
+
+// The window's own destruction takes the focus away from the focused entry;
+// a handler running then would act on a half-destroyed window.
+void TestMainWindow::destroyingTheWindowRunsNoFocusHandler()
+{
+    for (const char* focus : {"Text1(1)", "ListView1(2)"}) {
+        ProgramState state;
+        ScriptedPlatform platform;
+        auto w = std::make_unique<orvaneIntMain>(state, platform);
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        auto* target = w->findChild<QWidget*>(QString::fromLatin1(focus));
+        target->setFocus();
+        QTRY_VERIFY(target->hasFocus());
+
+        int lostFocus = 0;
+        if (auto* t = qobject_cast<TextBox*>(target))
+            t->onLostFocus = [&lostFocus] { ++lostFocus; };
+        else if (auto* lv = qobject_cast<ListView*>(target))
+            lv->onLostFocus = [&lostFocus] { ++lostFocus; };
+        else
+            QFAIL(focus);
+        w.reset();
+        QCOMPARE(lostFocus, 0);
+    }
 }
 
 void TestMainWindow::escapeExits()
