@@ -3,33 +3,13 @@
 // prints how long writing took. Run under /usr/bin/time -v for peak memory:
 //   bench_jetwriter OUT.mdb [SECTIONS] [ROWS]
 
-#include "db/jet/JetWriter.h"
+#include "BenchData.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <cstdio>
-
-using namespace orvane::jet;
-
-namespace {
-
-QString paragraphText(QRandomGenerator& rng, int length)
-{
-    static const char* const words[] = {"preheat", "weld", "procedure", "qualification", "QW-406.1", "°F", "±",
-                                         "shall", "be", "the", "of", "Reply:", "Question:", "Yes.", "No.",
-                                         "thickness", "é", "§", "€", "interpretation", "Section", "VIII"};
-    QString s;
-    s.reserve(length + 20);
-    while (s.size() < length) {
-        s += QString::fromUtf8(words[rng.bounded(int(std::size(words)))]);
-        s += rng.bounded(12) == 0 ? QLatin1Char('\n') : QLatin1Char(' ');
-    }
-    return s;
-}
-
-} // namespace
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
@@ -39,43 +19,18 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
-    const int sections = argc > 2 ? std::atoi(argv[2]) : 12;
-    const int rows = argc > 3 ? std::atoi(argv[3]) : 2500;
-
-    QRandomGenerator rng(2014);
-    DatabaseDef db;
-    db.password = QStringLiteral("tolvaren");
-    TableDef authorized{QStringLiteral("AuthorizedTablesTab"),
-                        {{QStringLiteral("UserTableName"), ColumnType::Text, 50}, {QStringLiteral("dbTableName"), ColumnType::Text, 10}},
-                        {}};
-    for (int s = 1; s <= sections; ++s) {
-        const QString suffix = QStringLiteral("%1").arg(s, 2, 10, QLatin1Char('0'));
-        authorized.rows.push_back({QStringLiteral("Section %1").arg(s), QStringLiteral("INT") + suffix});
-        TableDef interpretations{QStringLiteral("INT") + suffix,
-                                 {{QStringLiteral("INTER_STR"), ColumnType::Text, 20},
-                                  {QStringLiteral("INTER_TEXT"), ColumnType::Memo},
-                                  {QStringLiteral("vol"), ColumnType::Text, 10}},
-                                 {}};
-        TableDef index{QStringLiteral("INX") + suffix,
-                       {{QStringLiteral("reference"), ColumnType::Text, 50},
-                        {QStringLiteral("INTER_STR"), ColumnType::Text, 20},
-                        {QStringLiteral("section"), ColumnType::Text, 2}},
-                       {}};
-        for (int r = 0; r < rows; ++r) {
-            const QString id = QStringLiteral("%1-%2").arg(s).arg(r, 5, 10, QLatin1Char('0'));
-            interpretations.rows.push_back({id, paragraphText(rng, 1800 + int(rng.bounded(400))), QString::number(1 + r % 60)});
-            index.rows.push_back({QStringLiteral("QW-%1").arg(400 + r % 90), id, suffix});
-        }
-        db.tables.push_back(std::move(interpretations));
-        db.tables.push_back(std::move(index));
-    }
-    db.tables.insert(db.tables.begin(), std::move(authorized));
+    orvane::bench::SyntheticShape shape;
+    if (argc > 2)
+        shape.sections = std::atoi(argv[2]);
+    if (argc > 3)
+        shape.rowsPerSection = std::atoi(argv[3]);
+    const orvane::jet::DatabaseDef db = orvane::bench::syntheticDatabase(shape);
 
     QElapsedTimer timer;
     timer.start();
     try {
-        writeDatabase(out, db);
-    } catch (const WriteError& e) {
+        orvane::jet::writeDatabase(out, db);
+    } catch (const orvane::jet::WriteError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }

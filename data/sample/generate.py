@@ -155,7 +155,7 @@ def fill(template, para, paras):
     return text.replace("in..", "in.")
 
 
-def wrap(text, width=78):
+def wrap(text, width=52):
     """Breaks a paragraph into lines as a typed reply would have them."""
     lines, line = [], ""
     for word in text.split(" "):

@@ -237,11 +237,13 @@ struct Database::Impl {
         }
         exec("COMMIT");
 
-        // The interpretation identifier is what lookups and sorts go by.
+        // The interpretation identifier is what lookups and sorts go by; a
+        // paragraph search and the paragraph list go by the reference.
         for (const QString& column : data.columns) {
-            if (column.compare(QLatin1String("INTER_STR"), Qt::CaseInsensitive) == 0) {
+            if (column.compare(QLatin1String("INTER_STR"), Qt::CaseInsensitive) == 0
+                || column.compare(QLatin1String("reference"), Qt::CaseInsensitive) == 0) {
                 exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                         .arg(quoteIdentifier(QStringLiteral("orvane_key_") + stored),
+                         .arg(quoteIdentifier(QStringLiteral("orvane_key_") + stored + QLatin1Char('_') + column),
                               quoteIdentifier(stored), quoteIdentifier(column)));
             }
         }

@@ -72,15 +72,25 @@ bool isAscii(std::string_view s)
     return true;
 }
 
-constexpr std::array<char32_t, 128> kAsciiLower = [] {
-    std::array<char32_t, 128> t{};
-    for (char32_t c = 0; c < 128; ++c)
+// Characters outside ASCII whose case folding is an ASCII letter: long s
+// (U+017F, folds to s) and the Kelvin sign (U+212A, folds to k), in UTF-8.
+// They are the only two in Unicode; the tests check that.
+bool hasAsciiFoldingChar(std::string_view s)
+{
+    return s.find("\xC5\xBF") != std::string_view::npos || s.find("\xE2\x84\xAA") != std::string_view::npos;
+}
+
+// ASCII bytes folded, every other byte left as it is (and so never equal to
+// an ASCII pattern character).
+constexpr std::array<char32_t, 256> kAsciiLower = [] {
+    std::array<char32_t, 256> t{};
+    for (char32_t c = 0; c < 256; ++c)
         t[c] = (c >= 'A' && c <= 'Z') ? c + 32 : c;
     return t;
 }();
 
-// The two shapes of a value the matcher walks: plain ASCII bytes, folded on
-// the fly (the usual case, no copy), or a folded UCS-4 buffer.
+// The two shapes of a value the matcher walks: UTF-8 bytes, ASCII folded on
+// the fly (no copy), or a folded UCS-4 buffer.
 struct AsciiText {
     const unsigned char* d;
     std::size_t n;
@@ -196,6 +206,10 @@ void JetLikePattern::compile(const std::u32string& p)
         elements_.push_back(e);
     }
     segments_.push_back({segBegin, elements_.size()});
+
+    asciiOnly_ = true;
+    for (const Element& e : elements_)
+        asciiOnly_ = asciiOnly_ && ((e.kind == Kind::Literal && e.ch < 128) || e.kind == Kind::Digit);
 
     // Literal segments are searched with Horspool's shifts.
     for (Segment& seg : segments_) {
@@ -345,7 +359,13 @@ bool JetLikePattern::matches(QStringView value) const
 
 bool JetLikePattern::matchesUtf8(std::string_view value) const
 {
-    if (isAscii(value))
+    // A pattern whose every element matches ASCII characters only (a plain
+    // "*word*" search) can run over the UTF-8 bytes themselves: a byte of a
+    // multi-byte character never equals an ASCII element, and every ASCII
+    // byte is a character of its own, so positions and neighbours agree with
+    // the decoded text. Folding the whole text into UCS-4 first costs several
+    // times the search itself.
+    if (asciiOnly_ ? !hasAsciiFoldingChar(value) : isAscii(value))
         return matchText(AsciiText{reinterpret_cast<const unsigned char*>(value.data()), value.size()});
     std::u32string& buf = foldedBuffer();
     foldUtf8Into(value, buf);

@@ -75,6 +75,7 @@ private:
     std::vector<Segment> segments_;   // split at the stars
     std::vector<std::array<std::size_t, 256>> skips_;
     bool hasStar_ = false;
+    bool asciiOnly_ = false;   // every element is an ASCII literal or #
 };
 
 } // namespace orvane::db

@@ -51,6 +51,7 @@ orvaneIntMain::orvaneIntMain(ProgramState& state, Platform& platform, QWidget* p
 
     createToolbar();
     createControls();
+    wireSearchEntries();
     createMenus();
     applyStackingOrder();
     applyTabOrder();

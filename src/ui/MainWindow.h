@@ -142,6 +142,12 @@ public:
     void mnuFile_Click();
     void mnuFileOpen_Click();
     void mnuFileImport_Click();
+    // Rows of the list views carry the number of their small icon (an image
+    // of newImageList; 0 for none) under this role, next to the icon itself.
+    static constexpr int kSmallIconRole = Qt::UserRole + 1;
+    // A new list row with `text` and small icon `smallIcon` (0: no icon).
+    QTreeWidgetItem* newListItem(const QString& text, int smallIcon) const;
+    static int smallIconOf(const QTreeWidgetItem* item);
 
     // --- search (MainWindowSearch.cpp) --------------------------------------
     void performSearch();
@@ -154,6 +160,13 @@ public:
     void Option1_Click(int index);
     void Option1_GotFocus(int index);
     void Command2_Click(int index);
+    // Gives the keyword entry its own handling of Tab and Enter (called once,
+    // after the controls exist).
+    void wireSearchEntries();
+    // The statement the last search sent to the database, and how many
+    // searches have run since the window was created.
+    QString lastSearchSql;
+    int searchRuns = 0;
 
     // --- view (MainWindowView.cpp) --------------------------------------------
     void loadInterpretation(const QString& id);

@@ -1,6 +1,7 @@
 #include "ui/QtPlatform.h"
 
 #include "app/core/ProductInfo.h"
+#include "print/PrinterCopy.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -144,21 +145,38 @@ std::optional<QString> QtPlatform::openFileDialog(QWidget* parent, const QString
     return QDir::toNativeSeparators(chosen);
 }
 
+// The dialog works on a copy of the printer: only an accepted choice
+// replaces the printer in use, so a cancelled dialog leaves that printer
+// exactly as it was, whatever the dialog did to the one it was given.
 bool QtPlatform::printerSetupDialog(QWidget* parent)
 {
-    QPrintDialog dialog(printer(), parent);
+    std::unique_ptr<QPrinter> candidate = print::copyPrinter(*printer());
+    QPrintDialog dialog(candidate.get(), parent);
     // A set-up dialog chooses the printer; page ranges belong to printing.
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     dialog.setWindowTitle(QObject::tr("Printer Setup"));
-    return dialog.exec() == QDialog::Accepted;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    printer_ = std::move(candidate);
+    return true;
 }
 
+// The default printer of the system, or, when the environment variable
+// ORVANE_PRINT_TO_PDF names a file, a PDF printer writing that file (for
+// trials and end-to-end runs on machines without a print system). The
+// set-up dialog can still choose another destination afterwards.
 QPrinter* QtPlatform::printer()
 {
-    if (!printer_)
+    if (!printer_) {
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        const QString pdf = qEnvironmentVariable("ORVANE_PRINT_TO_PDF");
+        if (!pdf.isEmpty()) {
+            printer_->setOutputFormat(QPrinter::PdfFormat);
+            printer_->setOutputFileName(pdf);
+        }
+    }
     return printer_.get();
 }
 
@@ -201,6 +219,9 @@ QString QtPlatform::programFolder()
     return product::programFolder();
 }
 
+// What the user typed after the program name, one blank between arguments.
+// Options Qt itself acts on (-platform, -style, ...) are already gone from
+// arguments(): QApplication takes them out when it is constructed.
 QString QtPlatform::commandLine()
 {
     QStringList args = QCoreApplication::arguments();

@@ -1,5 +1,7 @@
 #include "ui/ScriptedPlatform.h"
 
+#include "print/PrinterCopy.h"
+
 #include <QPrinter>
 
 namespace orvane::ui {
@@ -51,10 +53,17 @@ bool ScriptedPlatform::printerSetupDialog(QWidget*)
 {
     calls << QStringLiteral("printerSetupDialog");
     ++printerSetups;
+    // Like the real dialog: the choice is made on a copy, which replaces the
+    // printer only when accepted.
+    std::unique_ptr<QPrinter> candidate = print::copyPrinter(*printer());
+    if (printerSetupChoice)
+        printerSetupChoice(*candidate);
     if (printerSetupAnswers.empty())
         return false;
     const bool a = printerSetupAnswers.front();
     printerSetupAnswers.pop_front();
+    if (a)
+        printer_ = std::move(candidate);
     return a;
 }
 
@@ -64,6 +73,8 @@ QPrinter* ScriptedPlatform::printer()
         // A PDF printer needs no print system, so tests run anywhere.
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer_->setOutputFormat(QPrinter::PdfFormat);
+        if (!printerOutputFile.isEmpty())
+            printer_->setOutputFileName(printerOutputFile);
     }
     return printer_.get();
 }

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -36,6 +37,13 @@ public:
     std::deque<MessageAnswer> messageAnswers;
     std::deque<QString> fileAnswers;   // a null QString() answers "cancelled"
     std::deque<bool> printerSetupAnswers;
+    // What the user does in the printer set-up dialog before answering it:
+    // changes made to the candidate printer, which becomes printer() only
+    // when the answer is "accepted". Unset: the dialog changes nothing.
+    std::function<void(QPrinter& candidate)> printerSetupChoice;
+    // The PDF file the scripted printer writes; read when printer() is first
+    // asked for. Empty: no file, so a print job fails to start.
+    QString printerOutputFile;
     QDateTime clock = QDateTime(QDate(2014, 6, 2), QTime(9, 0));
     QSize screen{1280, 1024};
     QString folder = QStringLiteral("/opt/orvane");

@@ -5,6 +5,7 @@
 #include "db/JetLike.h"
 
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace orvane::db;
@@ -16,6 +17,7 @@ private slots:
     void match_data();
     void match();
     void utf8AgreesWithUtf16();
+    void onlyTwoCharactersFoldIntoAscii();
     void invalid_data();
     void invalid();
     void pathological_data();
@@ -103,6 +105,21 @@ void TestJetLike::match_data()
     QTest::newRow("wide char before run") << "*ab*" << "\u0100ab" << true;
     QTest::newRow("wide literal run") << "*\u0100\u0101*" << "xx\u0100\u0100" << true;
     QTest::newRow("class in star segment") << "*[0-9]-[0-9]*" << "see 4-5 here" << true;
+    // ASCII patterns over text with other characters: the matcher may then
+    // work on the UTF-8 bytes, which must not change any answer.
+    QTest::newRow("word among non-ascii") << "*preheat*" << "200°F – PREheat é" << true;
+    QTest::newRow("word split by non-ascii") << "*preheat*" << "pre­heat é" << false;
+    QTest::newRow("prefix before non-ascii") << "pre*" << "préheat" << false;
+    QTest::newRow("suffix after non-ascii") << "*heat" << "é heat" << true;
+    QTest::newRow("suffix then non-ascii") << "*heat" << "heat°" << false;
+    QTest::newRow("head and tail around non-ascii") << "a*b" << "a€b" << true;
+    QTest::newRow("exact length counts characters") << "ab" << "aéb" << false;
+    QTest::newRow("digits only ascii") << "*#1*" << "٣" "1 ¹" "1" << false;
+    QTest::newRow("digit beside non-ascii") << "*#°*" << "20°C" << true;
+    QTest::newRow("question is one character") << "a?b" << "aéb" << true;
+    QTest::newRow("long s folds to s") << "*strength*" << "ſtrength é" << true;
+    QTest::newRow("kelvin sign folds to k") << "*5 k*" << "5 K °" << true;
+    QTest::newRow("long s exact") << "s" << "ſ" << true;
 }
 
 void TestJetLike::match()
@@ -133,6 +150,37 @@ void TestJetLike::utf8AgreesWithUtf16()
     }
     // Malformed UTF-8 is tolerated, not a crash.
     QVERIFY(JetLikePattern::fromUtf8("*").matchesUtf8("\xff\xfe\xc3"));
+    QVERIFY(JetLikePattern::fromUtf8("*ab*").matchesUtf8("\xc3" "ab\xff"));
+    QVERIFY(!JetLikePattern::fromUtf8("a?b").matchesUtf8("a\xc3\xa9\xa9" "b"));
+
+    // Random texts mixing ASCII with characters that look like, fold to or
+    // sort with ASCII letters, under plain-word and anchored patterns.
+    const QStringList alphabet = {"a", "b", "A", "B", " ", "1", "\u00e1", "\u00c1", "\u017f", "s", "S",
+                                  "\u212a", "k", "\u20ac", "\u00b0", "\U0001F600"};
+    const QStringList asciiPatterns = {"*ab*", "*ba a*", "a*", "*b", "a*b", "*s*", "*k*", "*#a*", "ab", "*sk*b"};
+    QRandomGenerator rng(406);
+    for (int round = 0; round < 3000; ++round) {
+        QString value;
+        const int length = int(rng.bounded(12));
+        for (int i = 0; i < length; ++i)
+            value += alphabet[rng.bounded(int(alphabet.size()))];
+        for (const QString& p : asciiPatterns) {
+            const bool wide = JetLikePattern(p).matches(value);
+            const bool utf8 = JetLikePattern::fromUtf8(p.toStdString()).matchesUtf8(value.toUtf8().toStdString());
+            if (wide != utf8)
+                QFAIL(qPrintable(QStringLiteral("%1 LIKE %2: %3 vs %4").arg(value, p).arg(wide).arg(utf8)));
+        }
+    }
+}
+
+void TestJetLike::onlyTwoCharactersFoldIntoAscii()
+{
+    // The byte-wise matching of ASCII patterns relies on this list.
+    QList<char32_t> found;
+    for (char32_t c = 0x80; c < 0x110000; ++c)
+        if (jetFold(c) < 0x80)
+            found << c;
+    QCOMPARE(found, (QList<char32_t>{0x017F, 0x212A}));
 }
 
 void TestJetLike::invalid_data()

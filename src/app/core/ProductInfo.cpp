@@ -1,23 +1,29 @@
 #include "app/core/ProductInfo.h"
 
+#include "ProductStrings.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
 namespace orvane::product {
 
+static_assert(ORVANE_VERSION_MAJOR == kMajor && ORVANE_VERSION_MINOR == kMinor
+                  && ORVANE_VERSION_PATCH == kRevision,
+              "the project version and the product information disagree");
+
 QString name()
 {
-    return QString::fromLatin1(kName);
+    return QStringLiteral(ORVANE_PRODUCT_NAME);
 }
 
 QString legalCopyright()
 {
-    return QStringLiteral("Copyright (c) 1996-2014 Halvorn software. All rights reserved.");
+    return QStringLiteral(ORVANE_LEGAL_COPYRIGHT);
 }
 
 QString legalTrademarks()
 {
-    return QStringLiteral("Orvane-INT is a trademark of Halvorn software.");
+    return QStringLiteral(ORVANE_LEGAL_TRADEMARKS);
 }
 
 QString programFolder()

@@ -7,6 +7,7 @@
 
 namespace orvane::product {
 
+// The project version in CMakeLists.txt must say the same (checked at compile time).
 inline constexpr const char* kName = "Orvane-INT";
 inline constexpr int kMajor = 2014;
 inline constexpr int kMinor = 1;

@@ -1,0 +1,344 @@
+// Printing from the main window to a PDF file, read back with the poppler
+// tools: when anything is printed, what the pages carry, which printer the
+// set-up dialog leaves in use, and how long a long interpretation takes.
+
+#include "app/core/ProductInfo.h"
+#include "print/PrinterCopy.h"
+#include "ui/MainWindow.h"
+#include "ui/ProgramState.h"
+#include "ui/QtPlatform.h"
+#include "ui/ScriptedPlatform.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTextCursor>
+#include <QtTest>
+
+using namespace orvane::ui;
+
+namespace {
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pdfPages(const QString& pdf)
+{
+    const QRegularExpression re(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption);
+    const auto m = re.match(run(QStringLiteral("pdfinfo"), {pdf}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+QSizeF pdfPageSizePt(const QString& pdf)
+{
+    const QRegularExpression re(QStringLiteral("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts"),
+                                QRegularExpression::MultilineOption);
+    const auto m = re.match(run(QStringLiteral("pdfinfo"), {pdf}));
+    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
+}
+
+QStringList pdfPageTexts(const QString& pdf)
+{
+    QStringList pages = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+                            .split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+QString longLine(int year)
+{
+    return QStringLiteral("ASME Boiler & Pressure Vessel Code Interpretations, Copyright(c) 1974-%1 "
+                          "The American Society of Mechanical Engineers").arg(year);
+}
+
+QString shortLine(int year)
+{
+    return QStringLiteral("ASME B&PV Code Interpretations, Copyright(c) 1974-%1 "
+                          "The American Society of Mechanical Engineers").arg(year);
+}
+
+bool isFrameLine(const QString& line)
+{
+    const QString t = line.simplified();
+    return t == QLatin1String("TM") || t.startsWith(QLatin1String("Orvane-INT"))
+        || t.contains(QLatin1String("Copyright(c) 1974-"))
+        || t.contains(orvane::product::legalCopyright().simplified())
+        || t.contains(orvane::product::legalTrademarks().simplified());
+}
+
+// The body lines of all pages, blank lines and the frame left out.
+QStringList bodyLines(const QStringList& pages)
+{
+    QStringList out;
+    for (const QString& page : pages)
+        for (const QString& line : page.split(QLatin1Char('\n')))
+            if (!line.trimmed().isEmpty() && !isFrameLine(line))
+                out << line.simplified();
+    return out;
+}
+
+// A text as the view shows an interpretation: navy headings, red search
+// words, then `lines` numbered question lines.
+QString interpretation(int lines)
+{
+    QStringList text{QStringLiteral("Interpretation: IX-89-01"),
+                     QStringLiteral("Subject: QW-406, Preheat"),
+                     QStringLiteral("Date Issued: March 14, 1989"),
+                     QStringLiteral("File: BC88-101"),
+                     QString(),
+                     QStringLiteral("Question: Is a minimum preheat required?")};
+    for (int i = 1; i <= lines; ++i)
+        text << QStringLiteral("Q%1 does the minimum preheat of joint %1 apply").arg(i, 4, 10, QLatin1Char('0'));
+    text << QStringLiteral("Reply: Yes.");
+    return text.join(QLatin1Char('\n'));
+}
+
+struct Window {
+    ProgramState state;
+    ScriptedPlatform platform;
+    std::unique_ptr<orvaneIntMain> w;
+
+    // `lines` question lines in the view, the results list holding the row,
+    // selected when `select`.
+    Window(const QString& pdf, int lines, bool select)
+    {
+        platform.printerOutputFile = pdf;
+        platform.clock = QDateTime(QDate(2031, 5, 6), QTime(10, 0));
+        w = std::make_unique<orvaneIntMain>(state, platform);
+        w->RichTextBox1->setPlainText(interpretation(lines));
+        QTextCursor c(w->RichTextBox1->document());
+        const QString plain = w->RichTextBox1->toPlainText();
+        for (const char* heading : {"Interpretation", "Subject", "Date Issued", "File"}) {
+            c.setPosition(int(plain.indexOf(QLatin1String(heading))));
+            c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, int(qstrlen(heading)));
+            QTextCharFormat f;
+            f.setForeground(QColor(0, 0, 128));
+            c.mergeCharFormat(f);
+        }
+        for (qsizetype at = plain.indexOf(QLatin1String("preheat")); at >= 0;
+             at = plain.indexOf(QLatin1String("preheat"), at + 1)) {
+            c.setPosition(int(at));
+            c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 7);
+            QTextCharFormat f;
+            f.setForeground(Qt::red);
+            c.mergeCharFormat(f);
+        }
+        auto* row = new QTreeWidgetItem(w->ListView1[2], QStringList{QStringLiteral("IX-89-01")});
+        if (select)
+            w->ListView1[2]->setCurrentItem(row);
+    }
+};
+
+// Question lines that fill about `pages` pages of the default printer.
+int linesFor(double pages)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    const double bodyHeightPt = printer.pageLayout().fullRect(QPageLayout::Point).height() * 7.0 / 9.0;
+    ProgramState state;
+    ScriptedPlatform platform;
+    const orvaneIntMain probe(state, platform);
+    const QFont font = probe.RichTextBox1->document()->defaultFont();
+    const double lineSpacingPt = QFontMetricsF(font, &printer).lineSpacing() * 72.0 / printer.logicalDpiY();
+    return int(pages * bodyHeightPt / lineSpacingPt);
+}
+
+} // namespace
+
+class TestPrinting : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void nothingPrintedWithoutSelectedRow();
+    void shortTextOnOnePage();
+    void longTextOverThreePages();
+    void failingPrinterIsSilent();
+    void setupChoiceUsedOnlyWhenAccepted();
+    void realSetupDialogStartsFromPrinterInUse();
+    void fiftyPagesInUnderTwoSeconds();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString pdf(const char* name) const { return dir_->filePath(QLatin1String(name)); }
+};
+
+void TestPrinting::initTestCase()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("poppler's pdfinfo/pdftotext are needed to read the pages back");
+}
+
+void TestPrinting::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+}
+
+void TestPrinting::nothingPrintedWithoutSelectedRow()
+{
+    {
+        // A row in the list, none selected: neither the menu nor the toolbar prints.
+        Window win(pdf("a.pdf"), 3, false);
+        win.w->mnuPrint->trigger();
+        win.w->Toolbar1Buttons[2]->click();
+        QVERIFY(!QFile::exists(pdf("a.pdf")));
+        QVERIFY(win.platform.messageBoxes.empty());
+    }
+    {
+        // A selection that was cleared again counts as none.
+        Window win(pdf("b.pdf"), 3, true);
+        win.w->ListView1[2]->clearSelection();
+        win.w->mnuPrint_Click();
+        QVERIFY(!QFile::exists(pdf("b.pdf")));
+    }
+}
+
+void TestPrinting::shortTextOnOnePage()
+{
+    Window win(pdf("one.pdf"), 3, true);
+    win.w->Toolbar1Buttons[2]->click();   // the toolbar's print button
+    QCOMPARE(pdfPages(pdf("one.pdf")), 1);
+    const QStringList pages = pdfPageTexts(pdf("one.pdf"));
+    QCOMPARE(pages.size(), 1);
+    // The year comes from the program's clock, not the machine's.
+    QVERIFY2(pages[0].simplified().contains(longLine(2031)), qPrintable(pages[0]));
+    QVERIFY(pages[0].contains(QLatin1String("Orvane-INT")));
+    QVERIFY(pages[0].contains(orvane::product::legalTrademarks()));
+    QCOMPARE(bodyLines(pages), win.w->RichTextBox1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+    QVERIFY(win.platform.messageBoxes.empty());
+}
+
+void TestPrinting::longTextOverThreePages()
+{
+    Window win(pdf("three.pdf"), linesFor(2.5), true);
+    win.w->mnuPrint->trigger();
+    const QStringList pages = pdfPageTexts(pdf("three.pdf"));
+    QCOMPARE(pdfPages(pdf("three.pdf")), 3);
+    QCOMPARE(pages.size(), 3);
+    QVERIFY(pages[0].simplified().contains(longLine(2031)));
+    for (int i = 1; i < 3; ++i) {
+        QVERIFY2(pages[i].simplified().contains(shortLine(2031)), qPrintable(pages[i].left(400)));
+        QVERIFY(!pages[i].simplified().contains(longLine(2031)));
+        QVERIFY(pages[i].contains(orvane::product::legalTrademarks()));
+    }
+    // Every line of the view once, in order, across the page breaks.
+    QCOMPARE(bodyLines(pages), win.w->RichTextBox1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+}
+
+void TestPrinting::failingPrinterIsSilent()
+{
+    // A file that cannot be written: the job fails, nothing is shown, the
+    // window goes on.
+    Window win(dir_->filePath(QStringLiteral("no/such/folder/x.pdf")), 3, true);
+    win.w->mnuPrint_Click();
+    QVERIFY(win.platform.messageBoxes.empty());
+    QVERIFY(!QFile::exists(dir_->filePath(QStringLiteral("no/such/folder/x.pdf"))));
+    // The printer is not left in the middle of a job.
+    QVERIFY(win.platform.printer()->printerState() != QPrinter::Active);
+}
+
+void TestPrinting::setupChoiceUsedOnlyWhenAccepted()
+{
+    Window win(pdf("first.pdf"), 3, true);
+    win.platform.printerSetupChoice = [&](QPrinter& candidate) {
+        candidate.setOutputFileName(pdf("chosen.pdf"));
+        candidate.setPageSize(QPageSize(QPageSize::A5));
+    };
+
+    // Cancelled: the printer in use keeps its file and paper.
+    win.platform.printerSetupAnswers = {false};
+    win.w->mnuPrintSetup->trigger();
+    QCOMPARE(win.platform.printerSetups, 1);
+    QCOMPARE(win.platform.printer()->outputFileName(), pdf("first.pdf"));
+    win.w->mnuPrint_Click();
+    QVERIFY(QFile::exists(pdf("first.pdf")));
+    QVERIFY(!QFile::exists(pdf("chosen.pdf")));
+    const QSizeF firstSize = pdfPageSizePt(pdf("first.pdf"));
+    QVERIFY(qAbs(firstSize.width() - 419.53) > 1);
+
+    // Accepted: the next print goes to the chosen file, on the chosen paper.
+    win.platform.printerSetupAnswers = {true};
+    win.w->mnuPrintSetup_Click();
+    win.w->mnuPrint_Click();
+    QVERIFY(QFile::exists(pdf("chosen.pdf")));
+    const QSizeF a5 = pdfPageSizePt(pdf("chosen.pdf"));
+    QVERIFY2(qAbs(a5.width() - 419.53) < 1 && qAbs(a5.height() - 595.28) < 1,
+             qPrintable(QStringLiteral("%1 x %2").arg(a5.width()).arg(a5.height())));
+    QCOMPARE(pdfPages(pdf("chosen.pdf")), 1);
+
+    // A later set-up starts from the chosen printer.
+    win.platform.printerSetupChoice = [&](QPrinter& candidate) {
+        QCOMPARE(candidate.outputFileName(), pdf("chosen.pdf"));
+        QCOMPARE(candidate.pageLayout().pageSize().id(), QPageSize::A5);
+    };
+    win.platform.printerSetupAnswers = {false};
+    win.w->mnuPrintSetup_Click();
+}
+
+void TestPrinting::realSetupDialogStartsFromPrinterInUse()
+{
+    const QString target = pdf("env.pdf");
+    qputenv("ORVANE_PRINT_TO_PDF", target.toLocal8Bit());
+    QtPlatform platform;
+    QPrinter* before = platform.printer();   // the variable is read here
+    qunsetenv("ORVANE_PRINT_TO_PDF");
+    QCOMPARE(before->outputFormat(), QPrinter::PdfFormat);
+    QCOMPARE(before->outputFileName(), target);
+    const QPageLayout layout = before->pageLayout();
+
+    bool sawDialog = false;
+    QTimer::singleShot(100, this, [&] {
+        if (auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
+            sawDialog = true;
+            d->reject();
+        }
+    });
+    QTimer::singleShot(5000, this, [] {   // guard: never hang the suite
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            d->done(QDialog::Rejected);
+    });
+    QVERIFY(!platform.printerSetupDialog(nullptr));
+    QVERIFY(sawDialog);
+    QCOMPARE(platform.printer(), before);
+    QCOMPARE(platform.printer()->outputFileName(), target);
+    QVERIFY(platform.printer()->pageLayout().isEquivalentTo(layout));
+
+    // Accepted unchanged: the dialog started from the printer in use, so the
+    // destination it hands back is the same file on the same paper.
+    QTimer::singleShot(100, this, [&] {
+        if (auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget()))
+            d->accept();
+    });
+    QTimer::singleShot(5000, this, [] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            d->done(QDialog::Rejected);
+    });
+    QVERIFY(platform.printerSetupDialog(nullptr));
+    QCOMPARE(platform.printer()->outputFormat(), QPrinter::PdfFormat);
+    QCOMPARE(platform.printer()->outputFileName(), target);
+    QCOMPARE(platform.printer()->pageLayout().pageSize().id(), layout.pageSize().id());
+}
+
+void TestPrinting::fiftyPagesInUnderTwoSeconds()
+{
+    Window win(pdf("fifty.pdf"), linesFor(49.5), true);
+    QElapsedTimer t;
+    t.start();
+    win.w->mnuPrint_Click();
+    const qint64 ms = t.elapsed();
+    qInfo("50-page interpretation printed to PDF in %lld ms", ms);
+    const int pages = pdfPages(pdf("fifty.pdf"));
+    QVERIFY2(pages >= 50 && pages <= 52, qPrintable(QString::number(pages)));
+    QVERIFY2(ms < 2000, qPrintable(QString::number(ms)));
+}
+
+QTEST_MAIN(TestPrinting)
+#include "tst_printing.moc"

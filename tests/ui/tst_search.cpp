@@ -1,0 +1,544 @@
+// The search and the search entries, driven through the real main window on
+// databases written by our own writer.
+
+#include "app/core/Settings.h"
+#include "support/InterpretationDb.h"
+#include "ui/MainWindow.h"
+#include "ui/ProgramState.h"
+#include "ui/ScriptedPlatform.h"
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QtTest>
+
+using namespace orvane::ui;
+namespace t = orvane::testing;
+
+namespace {
+
+const QString kSeparator = QStringLiteral("    ******************");
+enum Mode { And, Or, Phrase };
+
+t::DbSpec searchDatabase()
+{
+    t::Section s9{QStringLiteral("Section IX"), QStringLiteral("INT09"), {}, {}};
+    auto row = [&](const char* id, const char* text) {
+        s9.rows.push_back({QString::fromLatin1(id), QString::fromLatin1(text)});
+    };
+    s9.rows.push_back({t::kNoticeId, QStringLiteral("Notice: see the foreword.")});
+    row("IX-89-01", "A minimum preheat of 50F is required.");
+    row("IX-89-02", "The preheat may be reduced for minimum thickness.");
+    row("IX-89-03", "A change of filler metal needs requalification.");
+    row("IX-89-04", "Is the minimum preheat an essential variable?");
+    row("IX-89-05", "A welder may use another process.");
+    row("IX-89-06", "Preheat, interpass temperature.");
+    auto ref = [&](const char* p, const char* id) {
+        s9.index.push_back({QString::fromLatin1(p), QString::fromLatin1(id), QStringLiteral("09")});
+    };
+    ref("QW-406", "IX-89-04"), ref("QW-406", "IX-89-01"), ref("QW-406", "IX-89-02");
+    ref("QW-406.1", "IX-89-01"), ref("QW-407", "IX-89-03"), ref("QW-408", "IX-89-06");
+    ref("QW-500", "IX-89-05");
+    // Stored against the listed order, so that the list's order is not the file's.
+    std::reverse(s9.rows.begin(), s9.rows.end());
+    // Another section whose rows would show if a typed text ever left its
+    // place as a pattern or a paragraph.
+    t::Section s8{QStringLiteral("Section VIII-1"), QStringLiteral("INT08"), {}, {}};
+    s8.rows.push_back({QStringLiteral("SECRET-01"),
+                       QStringLiteral("minimum preheat \" OR 1=1 -- ; ] x; SELECT")});
+    s8.index.push_back({QStringLiteral("QW-406"), QStringLiteral("SECRET-01"), QStringLiteral("08")});
+    t::DbSpec db;
+    db.sections = {s8, s9};
+    return db;
+}
+
+// The main window on section INT09 of a written database, shown and active,
+// with the paragraph list filled as a section change fills it.
+struct Window {
+    ProgramState state;
+    ScriptedPlatform platform;
+    orvaneIntMain w{state, platform};
+
+    Window(const QString& path, const QStringList& paragraphs, const QString& table = QStringLiteral("INT09"))
+    {
+        state.dbInterpretation = state.openDatabase(path);
+        state.currentTable = table;
+        for (const QString& p : paragraphs)
+            w.ListView1[0]->addTopLevelItem(new QTreeWidgetItem(QStringList{p}));
+        w.show();
+        w.activateWindow();
+        if (!QTest::qWaitForWindowActive(&w))
+            qWarning("main window not active");
+    }
+    int searches() const { return int(platform.calls.count(QStringLiteral("pointer wait"))); }
+    QStringList rows() const
+    {
+        QStringList out;
+        for (int i = 0; i < w.ListView1[2]->topLevelItemCount(); ++i)
+            out << w.ListView1[2]->topLevelItem(i)->text(0);
+        return out;
+    }
+    QString position() const { return w.Label1[4]->text(); }
+    QString count() const { return w.Label1[6]->text(); }
+    int noMatchMessages() const
+    {
+        int n = 0;
+        for (const auto& m : platform.messageBoxes)
+            n += m.title == QStringLiteral("Record not found")
+                 && m.text == QStringLiteral("No matching interpretations were found.")
+                 && m.icon == MessageIcon::Information && m.buttons == MessageButtons::Ok;
+        return n;
+    }
+    void focus(QWidget* c)
+    {
+        c->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(c->hasFocus());
+    }
+};
+
+QImage iconImage(QTreeWidgetItem* item)
+{
+    return item->icon(0).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void statementsAndResults_data();
+    void statementsAndResults();
+    void noticeRows();
+    void noMatchAndRefusedStatements();
+    void paragraphEntry();
+    void doubleQuotes();
+    void keywordEntryKeysAndHistory();
+    void optionsAndDropDowns();
+    void injectionStaysALiteral_data();
+    void injectionStaysALiteral();
+    void largeSectionKeystroke();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString db_;
+    const QStringList paragraphs_{QStringLiteral("QW-406"), QStringLiteral("QW-406.1"), QStringLiteral("QW-407"),
+                                  QStringLiteral("QW-408"), QStringLiteral("QW-500")};
+};
+
+void TestSearch::initTestCase()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    orvane::setSettingsFile(dir_->filePath(QStringLiteral("settings.ini")));
+    db_ = t::writeInterpretationDb(dir_->filePath(QStringLiteral("search.mdb")), searchDatabase());
+}
+
+void TestSearch::cleanupTestCase()
+{
+    orvane::setSettingsFile(QString());
+}
+
+void TestSearch::statementsAndResults_data()
+{
+    QTest::addColumn<QString>("paragraph");
+    QTest::addColumn<QString>("keywords");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("sql");        // empty: not checked
+    QTest::addColumn<QStringList>("rows");
+
+    const QString n = t::kNoticeId;
+    const QStringList r0146{"IX-89-01", "IX-89-02", "IX-89-04", "IX-89-06"};
+    const QStringList all{n, kSeparator, "IX-89-01", "IX-89-02", "IX-89-03", "IX-89-04", "IX-89-05", "IX-89-06"};
+    QTest::newRow("paragraph only") << "QW-406" << "" << int(And)
+        << R"(SELECT DISTINCT [INTER_STR] FROM INX09 WHERE [Reference] = "QW-406")"
+        << QStringList{"IX-89-01", "IX-89-02", "IX-89-04"};
+    QTest::newRow("and") << "" << "minimum preheat" << int(And)
+        << R"(SELECT DISTINCT [INTER_STR] FROM INT09 WHERE  [INTER_TEXT] LIKE "*minimum*" AND  [INTER_TEXT] LIKE "*preheat*")"
+        << QStringList{"IX-89-01", "IX-89-02", "IX-89-04"};
+    QTest::newRow("or") << "" << "minimum preheat" << int(Or)
+        << R"(SELECT DISTINCT [INTER_STR] FROM INT09 WHERE ( [INTER_TEXT] LIKE "*minimum*" OR  [INTER_TEXT] LIKE "*preheat*"))"
+        << r0146;
+    QTest::newRow("phrase") << "" << "minimum preheat" << int(Phrase)
+        << R"(SELECT DISTINCT [INTER_STR] FROM INT09 WHERE [INTER_TEXT] LIKE "*minimum preheat*")"
+        << QStringList{"IX-89-01", "IX-89-04"};
+    QTest::newRow("paragraph and keyword") << "QW-406" << "preheat" << int(And)
+        << R"(SELECT DISTINCT [INTER_STR] FROM INX09 WHERE [Reference] = "QW-406" AND [INTER_STR] IN (SELECT [INTER_STR] FROM INT09 WHERE  [INTER_TEXT] LIKE "*preheat*"))"
+        << QStringList{"IX-89-01", "IX-89-02", "IX-89-04"};
+    QTest::newRow("both empty: the whole index, once each") << "" << "" << int(Phrase)
+        << "SELECT DISTINCT [INTER_STR] FROM INX09"
+        << QStringList{"IX-89-01", "IX-89-02", "IX-89-03", "IX-89-04", "IX-89-05", "IX-89-06"};
+    QTest::newRow("trailing blank, and") << "" << "preheat " << int(And)
+        << R"(SELECT DISTINCT [INTER_STR] FROM INT09 WHERE  [INTER_TEXT] LIKE "*preheat*")" << r0146;
+    QTest::newRow("trailing blank, or") << "" << "preheat " << int(Or) << "" << r0146;
+    QTest::newRow("leading blank, and") << "" << " filler" << int(And) << "" << QStringList{"IX-89-03"};
+    QTest::newRow("leading blank, or: every text") << "" << " filler" << int(Or) << "" << all;
+    QTest::newRow("double blank, and") << "" << "minimum  preheat" << int(And) << ""
+        << QStringList{"IX-89-01", "IX-89-02", "IX-89-04"};
+    QTest::newRow("double blank, or: every text") << "" << "minimum  preheat" << int(Or) << "" << all;
+    QTest::newRow("phrase with trailing blank") << "" << "preheat " << int(Phrase) << ""
+        << QStringList{"IX-89-01", "IX-89-02", "IX-89-04"};
+    QTest::newRow("one word: or as and") << "" << "PREHEAT" << int(Or) << "" << r0146;
+}
+
+void TestSearch::statementsAndResults()
+{
+    QFETCH(QString, paragraph);
+    QFETCH(QString, keywords);
+    QFETCH(int, mode);
+    QFETCH(QString, sql);
+    QFETCH(QStringList, rows);
+
+    Window f(db_, paragraphs_);
+    QTest::keyClicks(f.w.Text1[1], keywords);
+    QTest::mouseClick(f.w.Option1[std::size_t(mode)], Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(f.w.Option1[std::size_t(mode)]->isChecked());
+    f.w.Text1[0]->setText(paragraph);   // as a pick from the paragraph list
+    QCOMPARE(f.w.Text1[0]->text(), paragraph);
+    const int before = f.searches();
+    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+    QCOMPARE(f.searches(), before + 1);
+    if (!sql.isEmpty())
+        QCOMPARE(f.w.lastSearchSql, sql);
+    QCOMPARE(f.rows(), rows);
+    QCOMPARE(f.position(), QStringLiteral("1"));
+    QCOMPARE(f.count(), QString::number(rows.size() - (rows.contains(t::kNoticeId) ? 2 : 0)));
+    QCOMPARE(f.platform.mousePointer(), MousePointer::Default);
+    QCOMPARE(f.noMatchMessages(), 0);
+}
+
+void TestSearch::noticeRows()
+{
+    Window f(db_, paragraphs_);
+    f.w.Text1[1]->setText(QStringLiteral("foreword filler"));
+    f.w.Option1[1]->setChecked(true);   // code selecting an option searches as well
+    QCOMPARE(f.rows(), (QStringList{t::kNoticeId, kSeparator, "IX-89-03"}));
+    QCOMPARE(f.count(), QStringLiteral("1"));
+    QCOMPARE(f.position(), QStringLiteral("1"));
+    QVERIFY(f.w.noticeShown);
+    auto* list = f.w.ListView1[2];
+    const QImage page = f.w.newImageList.image(1).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage emblem = f.w.newImageList.image(2).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(iconImage(list->topLevelItem(0)), emblem);
+    QVERIFY(list->topLevelItem(1)->icon(0).isNull());
+    QCOMPARE(iconImage(list->topLevelItem(2)), page);
+
+    // Only the notice: nothing counted, yet position 1 and no message.
+    f.w.Text1[1]->setText(QStringLiteral("foreword"));
+    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+    QCOMPARE(f.rows(), (QStringList{t::kNoticeId, kSeparator}));
+    QCOMPARE(f.count(), QStringLiteral("0"));
+    QCOMPARE(f.position(), QStringLiteral("1"));
+    QCOMPARE(f.noMatchMessages(), 0);
+    // A later search without the notice forgets it.
+    f.w.Text1[1]->setText(QStringLiteral("filler"));
+    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+    QVERIFY(!f.w.noticeShown);
+    QCOMPARE(f.count(), QStringLiteral("1"));
+}
+
+void TestSearch::noMatchAndRefusedStatements()
+{
+    Window f(db_, paragraphs_);
+    f.w.Text1[1]->setText(QStringLiteral("preheat"));
+    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+    QCOMPARE(f.rows().size(), 4);
+
+    // Nothing found: the earlier rows go, one message, both labels "0".
+    for (const char* words : {"zirconium", "[", "[a-"}) {
+        const int messages = f.noMatchMessages();
+        const int searches = f.searches();
+        f.w.RichTextBox1->setPlainText(QStringLiteral("old"));
+        f.w.Text1[1]->setText(QString::fromLatin1(words));
+        QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+        QCOMPARE(f.searches(), searches + 1);
+        QCOMPARE(f.noMatchMessages(), messages + 1);
+        QVERIFY(f.rows().isEmpty());
+        QVERIFY(f.w.RichTextBox1->toPlainText().isEmpty());
+        QCOMPARE(f.position(), QStringLiteral("0"));
+        QCOMPARE(f.count(), QStringLiteral("0"));
+        QCOMPARE(f.platform.mousePointer(), MousePointer::Default);
+        QVERIFY(!f.w.state().rsQuery.isOpen());
+    }
+
+    // A section whose tables are missing, or no database at all, ends the same way.
+    f.state.currentTable = QStringLiteral("INT77");
+    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+    QCOMPARE(f.count(), QStringLiteral("0"));
+    f.state.dbInterpretation.reset();
+    f.w.Text1[1]->setText(QStringLiteral("preheat"));
+    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+    QCOMPARE(f.noMatchMessages(), 5);
+    QCOMPARE(f.platform.mousePointer(), MousePointer::Default);
+}
+
+void TestSearch::paragraphEntry()
+{
+    Window f(db_, paragraphs_);
+    TextBox* entry = f.w.Text1[0];
+    f.focus(entry);
+
+    // One keystroke: completed, tail selected, one search for the completion.
+    QTest::keyClick(entry, Qt::Key_Q);
+    QCOMPARE(entry->text(), QStringLiteral("QW-406"));
+    QCOMPARE(entry->selectionStart(), 1);
+    QCOMPARE(entry->selectedText(), QStringLiteral("W-406"));
+    QCOMPARE(f.searches(), 1);
+    QCOMPARE(f.w.lastSearchSql, R"(SELECT DISTINCT [INTER_STR] FROM INX09 WHERE [Reference] = "QW-406")");
+    QCOMPARE(f.rows(), (QStringList{"IX-89-01", "IX-89-02", "IX-89-04"}));
+
+    // Typing on replaces the selected tail each time.
+    QTest::keyClicks(entry, QStringLiteral("w-406."));
+    QCOMPARE(entry->text(), QStringLiteral("QW-406.1"));
+    QCOMPARE(entry->selectedText(), QStringLiteral("1"));
+    QCOMPARE(f.searches(), 7);   // "6" over the selected "6" is a change too
+    QCOMPARE(f.rows(), QStringList{"IX-89-01"});
+    QCOMPARE(f.platform.beeps, 0);
+
+    // Delete and Backspace never complete: a beep and a search for what is left.
+    QTest::keyClick(entry, Qt::Key_Delete);
+    QCOMPARE(entry->text(), QStringLiteral("QW-406."));
+    QTest::keyClick(entry, Qt::Key_Backspace);
+    QCOMPARE(entry->text(), QStringLiteral("QW-406"));
+    QCOMPARE(f.platform.beeps, 2);
+    QCOMPARE(f.searches(), 9);
+    QCOMPARE(f.noMatchMessages(), 1);   // "QW-406." is no paragraph
+    QCOMPARE(f.rows().size(), 3);
+    QTest::keyClick(entry, Qt::Key_Backspace);
+    QTest::keyClick(entry, Qt::Key_Backspace);
+    QCOMPARE(entry->text(), QStringLiteral("QW-4"));
+    QCOMPARE(f.noMatchMessages(), 3);
+    entry->selectAll();
+    QTest::keyClick(entry, Qt::Key_Backspace);
+    QCOMPARE(entry->text(), QString());
+    QCOMPARE(f.platform.beeps, 4);
+    QCOMPARE(f.searches(), 11);
+
+    // A character nothing completes: beep, search as typed, message.
+    QTest::keyClick(entry, Qt::Key_X);
+    QCOMPARE(entry->text(), QStringLiteral("x"));
+    QCOMPARE(f.platform.beeps, 5);
+    QCOMPARE(f.searches(), 12);
+    QCOMPARE(f.noMatchMessages(), 4);
+
+    // No paragraph list (no section loaded): no completion, beep or search.
+    f.w.ListView1[0]->clear();
+    QTest::keyClicks(entry, QStringLiteral("qw"));
+    QCOMPARE(entry->text(), QStringLiteral("xqw"));
+    QCOMPARE(f.platform.beeps, 5);
+    QCOMPARE(f.searches(), 12);
+}
+
+void TestSearch::doubleQuotes()
+{
+    Window f(db_, paragraphs_);
+    for (TextBox* entry : {f.w.Text1[1], f.w.Text1[0]}) {
+        f.focus(entry);
+        QTest::keyClick(entry, '"');
+        QCOMPARE(entry->text(), QString());
+    }
+    QTest::keyClicks(f.w.Text1[1], QStringLiteral("pre\"heat"));
+    QCOMPARE(f.w.Text1[1]->text(), QStringLiteral("preheat"));
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("\"minimum\" \"preheat\""));
+    f.w.Text1[1]->clear();
+    f.focus(f.w.Text1[1]);
+    QTest::keyClick(f.w.Text1[1], Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(f.w.Text1[1]->text(), QStringLiteral("minimum preheat"));
+    QCOMPARE(f.searches(), 0);
+
+    // Pasted into the paragraph entry: cleaned, then completed and searched once.
+    f.w.Text1[1]->clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("QW-\"407\""));
+    f.focus(f.w.Text1[0]);
+    QTest::keyClick(f.w.Text1[0], Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(f.w.Text1[0]->text(), QStringLiteral("QW-407"));
+    QCOMPARE(f.searches(), 1);
+    QCOMPARE(f.rows(), QStringList{"IX-89-03"});
+}
+
+void TestSearch::keywordEntryKeysAndHistory()
+{
+    Window f(db_, paragraphs_);
+    TextBox* entry = f.w.Text1[1];
+    auto* history = f.w.ListView1[1];
+    f.focus(entry);
+    QTest::keyClicks(entry, QStringLiteral("preheat"));
+    QCOMPARE(f.searches(), 0);   // typing never searches
+
+    QTest::keyClick(entry, Qt::Key_Return);   // default button and key-up: one search
+    QCOMPARE(f.searches(), 1);
+    QCOMPARE(f.rows().size(), 4);
+    QTest::keyClick(entry, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(f.searches(), 2);
+    QTest::keyClick(entry, Qt::Key_Return, Qt::ShiftModifier);   // no default button: the key-up
+    QCOMPARE(f.searches(), 3);
+
+    QTest::keyClick(entry, Qt::Key_Tab);   // searches and moves on; leaving adds the history row
+    QCOMPARE(f.searches(), 4);
+    QTRY_VERIFY(f.w.Text1[0]->hasFocus());
+    QCOMPARE(history->topLevelItemCount(), 1);
+    QCOMPARE(history->topLevelItem(0)->text(0), QStringLiteral("preheat"));
+    QCOMPARE(iconImage(history->topLevelItem(0)),
+             f.w.newImageList.image(1).toImage().convertToFormat(QImage::Format_ARGB32));
+
+    // Back in: the release lands in the keyword entry and does not search.
+    QTest::keyPress(f.w.Text1[0], Qt::Key_Tab, Qt::ShiftModifier);
+    QTRY_VERIFY(entry->hasFocus());
+    QTest::keyRelease(entry, Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(f.searches(), 4);
+
+    // The keyword entry completes from its history, without searching.
+    entry->clear();
+    QTest::keyClicks(entry, QStringLiteral("PRE"));
+    QCOMPARE(entry->text(), QStringLiteral("preheat"));
+    QCOMPARE(entry->selectedText(), QStringLiteral("heat"));
+    QCOMPARE(f.searches(), 4);
+    QCOMPARE(f.platform.beeps, 0);
+
+    QTest::keyClick(entry, Qt::Key_Left);   // no completion after a caret key
+    entry->setText(QStringLiteral("PREHEAT"));   // the same text ignoring case
+    QCOMPARE(entry->text(), QStringLiteral("PREHEAT"));
+    f.focus(f.w.Option1[0]);
+    QCOMPARE(history->topLevelItemCount(), 1);
+    f.focus(entry);
+    entry->setText(QStringLiteral("filler"));
+    f.focus(f.w.ListView1[2]);
+    f.focus(entry);
+    entry->clear();
+    f.focus(f.w.ListView1[2]);
+    QCOMPARE(history->topLevelItemCount(), 2);
+    QCOMPARE(history->topLevelItem(1)->text(0), QStringLiteral("filler"));
+}
+
+void TestSearch::optionsAndDropDowns()
+{
+    Window f(db_, paragraphs_);
+    f.w.Text1[0]->setText(QStringLiteral("QW-406"));
+    const int afterParagraph = f.searches();
+
+    // With the keyword entry empty, options never search.
+    QTest::mouseClick(f.w.Option1[1], Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(f.w.Option1[2], Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(f.searches(), afterParagraph);
+
+    // With keywords, each real change searches once; the selected one does not.
+    f.w.Text1[1]->setText(QStringLiteral("minimum preheat"));
+    QTest::mouseClick(f.w.Option1[0], Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(f.searches(), afterParagraph + 1);
+    QTest::mouseClick(f.w.Option1[0], Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(f.searches(), afterParagraph + 1);
+    f.w.Option1[2]->setChecked(true);
+    QCOMPARE(f.searches(), afterParagraph + 2);
+    QVERIFY(f.w.lastSearchSql.endsWith(R"(LIKE "*minimum preheat*"))"));
+    QCOMPARE(f.rows(), (QStringList{"IX-89-01", "IX-89-04"}));
+
+    // The drop-down buttons toggle their list and give it the focus.
+    for (int button : {0, 2}) {
+        ListView* list = f.w.ListView1[button == 0 ? 0 : 1];
+        QTest::mouseClick(f.w.Command2[std::size_t(button)], Qt::LeftButton);
+        QVERIFY(list->isVisible());
+        QTRY_VERIFY(list->hasFocus());
+        QTest::mouseClick(f.w.Command2[std::size_t(button)], Qt::LeftButton);
+        QVERIFY(list->isHidden());
+    }
+    // An entry or an option taking the focus closes both lists.
+    for (QWidget* taker : std::initializer_list<QWidget*>{f.w.Text1[1], f.w.Option1[1]}) {
+        f.focus(f.w.ListView1[2]);
+        f.w.ListView1[0]->show();
+        f.w.ListView1[1]->show();
+        f.focus(taker);
+        QVERIFY(f.w.ListView1[0]->isHidden() && f.w.ListView1[1]->isHidden());
+    }
+}
+
+void TestSearch::injectionStaysALiteral_data()
+{
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("matches");   // false: no row at all (refused or nothing matched)
+
+    // In Or mode a blank word matches every text, and "[INTER_STR]" is a
+    // character class: both find rows, but only rows of this section.
+    for (int mode : {And, Or, Phrase}) {
+        QTest::addRow("keywords quote or, mode %d", mode) << 1 << mode << R"(" OR 1=1 --)" << (mode == Or);
+        QTest::addRow("keywords bracket, mode %d", mode) << 1 << mode << "]" << false;
+        QTest::addRow("keywords semicolon, mode %d", mode) << 1 << mode << ";" << false;
+        QTest::addRow("keywords second statement, mode %d", mode)
+            << 1 << mode << R"(x"; SELECT [INTER_STR] FROM INT08 --)" << (mode == Or);
+    }
+    QTest::newRow("paragraph quote or") << 0 << int(And) << R"(x" OR "a"="a)" << false;
+    QTest::newRow("paragraph bracket") << 0 << int(And) << "]" << false;
+    QTest::newRow("paragraph second statement") << 0 << int(And)
+        << R"(QW-406"; SELECT [INTER_STR] FROM INX08 WHERE "1"="1)" << false;
+}
+
+void TestSearch::injectionStaysALiteral()
+{
+    QFETCH(int, entry);
+    QFETCH(int, mode);
+    QFETCH(QString, typed);
+    QFETCH(bool, matches);
+
+    Window f(db_, {});   // no completion: what is typed is what is searched
+    f.w.Option1[std::size_t(mode)]->setChecked(true);
+    f.focus(f.w.Text1[std::size_t(entry)]);
+    QGuiApplication::clipboard()->setText(typed);
+    QTest::keyClick(f.w.Text1[std::size_t(entry)], Qt::Key_V, Qt::ControlModifier);
+    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+
+    QVERIFY(!f.w.Text1[std::size_t(entry)]->text().contains(u'"'));
+    const QStringList rows = f.rows();
+    QVERIFY2(!rows.contains(QStringLiteral("SECRET-01")), qPrintable(f.w.lastSearchSql));
+    QCOMPARE(!rows.isEmpty(), matches);
+    if (matches)   // the blank words match every text of this section only
+        QCOMPARE(f.count(), QStringLiteral("6"));
+    QCOMPARE(f.noMatchMessages(), matches ? 0 : 1);
+}
+
+void TestSearch::largeSectionKeystroke()
+{
+    // 2,500 interpretations, all filed under QW-100 and one other paragraph each.
+    t::Section s{QStringLiteral("Section IX"), QStringLiteral("INT09"), {}, {}};
+    QStringList paragraphs{QStringLiteral("QW-100")};
+    for (int i = 0; i < 2500; ++i) {
+        const QString id = QStringLiteral("IX-%1").arg(i, 4, 10, QLatin1Char('0'));
+        s.rows.push_back({id, t::interpretationText(id, QStringLiteral("QW-100, Preheat"),
+                                                    QStringLiteral("Is preheat of %1 F enough?").arg(i))});
+        const QString other = QStringLiteral("QW-%1").arg(200 + i / 4);
+        s.index.push_back({QStringLiteral("QW-100"), id, QStringLiteral("09")});
+        s.index.push_back({other, id, QStringLiteral("09")});
+        if (paragraphs.last() != other)
+            paragraphs << other;
+    }
+    t::DbSpec db;
+    db.sections = {s};
+    const QString path = t::writeInterpretationDb(dir_->filePath(QStringLiteral("large.mdb")), db);
+
+    Window f(path, paragraphs);
+    TextBox* entry = f.w.Text1[0];
+    f.focus(entry);
+    QElapsedTimer timer;
+    timer.start();
+    QTest::keyClick(entry, Qt::Key_Q);   // the first query also loads the index table
+    const qint64 cold = timer.elapsed();
+    QCOMPARE(f.count(), QStringLiteral("2500"));
+
+    qint64 worst = 0;
+    for (int i = 0; i < 5; ++i) {
+        entry->clear();
+        timer.restart();
+        QTest::keyClick(entry, Qt::Key_Q);
+        worst = std::max(worst, timer.elapsed());
+        QCOMPARE(entry->text(), QStringLiteral("QW-100"));
+        QCOMPARE(f.rows().size(), 2500);
+        QCOMPARE(f.rows().constLast(), QStringLiteral("IX-2499"));
+    }
+    qInfo("keystroke listing 2,500 interpretations: first %lld ms, then at worst %lld ms", cold, worst);
+    // The target is 100 ms; the bound leaves room for a loaded test machine.
+    QVERIFY2(worst < 300, qPrintable(QString::number(worst)));
+}
+
+QTEST_MAIN(TestSearch)
+#include "tst_search.moc"

@@ -1,0 +1,651 @@
+// Program initiation over the listed sections, choosing a section, and
+// pointing the program at another database file, on databases written by
+// our own writer.
+
+#include "app/core/Settings.h"
+#include "support/InterpretationDb.h"
+#include "ui/MainWindow.h"
+#include "ui/ProgramState.h"
+#include "ui/QtPlatform.h"
+#include "ui/ScriptedPlatform.h"
+
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QListView>
+#include <QtTest>
+
+using namespace orvane::ui;
+using namespace orvane::testing;
+
+namespace {
+
+const QString kStartCaption = QStringLiteral("Orvane INT");
+const QString kFilter = QStringLiteral("OrvaneINT DB (intasme.mdb)|intasme.mdb");
+
+QString setting(const QString& key)
+{
+    return orvane::readSetting(key, QStringLiteral("<missing>"));
+}
+
+void setModified(const QString& path, const QDateTime& when)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+// Sections named "Section 1".."Section n" on tables INT01..; only those in
+// `withTables` get a table with one interpretation each.
+DbSpec numberedSections(int n, int withTables = 0)
+{
+    DbSpec spec;
+    for (int i = 1; i <= n; ++i) {
+        const QString suffix = QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+        if (i <= withTables) {
+            Section s;
+            s.userName = QStringLiteral("Section %1").arg(i);
+            s.table = QStringLiteral("INT") + suffix;
+            const QString id = QStringLiteral("S%1-01").arg(i);
+            s.rows = {{id, interpretationText(id, QStringLiteral("Subject"), QStringLiteral("Body"))}};
+            s.index = {{QStringLiteral("P-%1").arg(i), id, suffix}};
+            spec.sections.push_back(s);
+        } else {
+            spec.extraAuthorizedRows.push_back({QStringLiteral("Section %1").arg(i), QStringLiteral("INT") + suffix});
+        }
+    }
+    return spec;
+}
+
+QStringList texts(const QTreeWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out << list->topLevelItem(i)->text(0);
+    return out;
+}
+
+QList<int> icons(const QTreeWidget* list)
+{
+    QList<int> out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        out << orvaneIntMain::smallIconOf(item);
+        // The number and the picture go together.
+        if (out.back() == 0 && !item->icon(0).isNull())
+            out.back() = -1;
+        if (out.back() > 0 && item->icon(0).isNull())
+            out.back() = -1;
+    }
+    return out;
+}
+
+QList<int> checkedEntries(const orvaneIntMain& w)
+{
+    QList<int> out;
+    for (std::size_t i = 0; i < w.mnuFileOpenSection.size(); ++i)
+        if (w.mnuFileOpenSection[i]->isChecked())
+            out << int(i);
+    return out;
+}
+
+// A window over a database file written for the test.
+struct Session {
+    ProgramState state;
+    ScriptedPlatform platform;
+    std::unique_ptr<orvaneIntMain> w;
+
+    explicit Session(const QString& path, qint16 defaultSection = 1)
+    {
+        state.dataPath = path;
+        state.defaultSection = defaultSection;
+        try {
+            state.dbInterpretation = state.openDatabase(path);
+        } catch (const std::exception&) {
+        }
+        w = std::make_unique<orvaneIntMain>(state, platform);
+    }
+};
+
+} // namespace
+
+class TestSections : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void dataAgeWarning_data();
+    void dataAgeWarning();
+    void emptySectionList();
+    void twentySectionsButNotTwentyOne();
+    void rememberedSection_data();
+    void rememberedSection();
+    void unusableDatabases();
+
+    void sectionWithNotice();
+    void sectionsWithoutNoticeEmptyOrIncomplete();
+    void unknownNameRelistsTheSectionInUse();
+    void choosingFromTheMenu();
+
+    void importAtStart();
+    void importCancelledAtStartEndsTheProgram();
+    void importFromTheMenu();
+    void importedFileThatFailsIsStillRemembered();
+    void importFilterListsOnlyTheDatabaseName();
+
+    void largeSectionIsListedQuickly();
+
+private:
+    QString write(const QString& name, const DbSpec& spec)
+    {
+        return writeInterpretationDb(dir_->filePath(name), spec);
+    }
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+void TestSections::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    orvane::setSettingsFile(dir_->filePath(QStringLiteral("settings.ini")));
+}
+
+void TestSections::cleanup()
+{
+    orvane::setSettingsFile(QString());
+    dir_.reset();
+}
+
+// --- initiation -----------------------------------------------------------------
+
+void TestSections::dataAgeWarning_data()
+{
+    QTest::addColumn<QDateTime>("modified");
+    QTest::addColumn<QDateTime>("today");
+    QTest::addColumn<bool>("warned");
+    auto at = [](int y, int m, int d) { return QDateTime(QDate(y, m, d), QTime(12, 0)); };
+    QTest::newRow("11 boundaries") << at(2013, 7, 31) << at(2014, 6, 1) << false;
+    QTest::newRow("12 boundaries, same day") << at(2013, 6, 2) << at(2014, 6, 2) << true;
+    QTest::newRow("12 boundaries, under a year") << at(2013, 6, 30) << at(2014, 6, 1) << true;
+    QTest::newRow("31 January to 1 January") << at(2013, 1, 31) << at(2014, 1, 1) << true;
+    QTest::newRow("11 boundaries across a year") << at(2013, 2, 1) << at(2014, 1, 31) << false;
+    QTest::newRow("future") << at(2016, 1, 1) << at(2014, 6, 2) << false;
+}
+
+void TestSections::dataAgeWarning()
+{
+    QFETCH(QDateTime, modified);
+    QFETCH(QDateTime, today);
+    QFETCH(bool, warned);
+    const QString path = write(QStringLiteral("intasme.mdb"), standardSpec());
+    setModified(path, modified);
+    Session s(path);
+    s.platform.clock = today;
+
+    QVERIFY(s.w->initiateProgram());
+    QCOMPARE(s.platform.messageBoxes.size(), std::size_t(warned ? 1 : 0));
+    if (warned) {
+        const auto& box = s.platform.messageBoxes[0];
+        QCOMPARE(box.title, QStringLiteral("Data out of date"));
+        QCOMPARE(box.text, QStringLiteral("This database was last published over a year ago. Please contact "
+                                          "the vendor for the latest database update information."));
+        QCOMPARE(box.icon, MessageIcon::Warning);
+    }
+    // The warning does not stop initiation.
+    QCOMPARE(s.state.sectionCount, 2);
+    QCOMPARE(s.state.currentTable, QStringLiteral("INT08"));
+}
+
+void TestSections::emptySectionList()
+{
+    Session s(write(QStringLiteral("intasme.mdb"), DbSpec{}));
+    s.state.currentTable.clear();
+    QVERIFY(s.w->initiateProgram());
+    QCOMPARE(s.state.sectionCount, 0);
+    QCOMPARE(s.w->mnuFileOpenSection.size(), std::size_t(1));
+    QVERIFY(s.w->mnuFileOpenSection[0]->isVisible());
+    QCOMPARE(s.w->windowTitle(), kStartCaption);
+    QVERIFY(s.state.currentTable.isEmpty());
+    QCOMPARE(s.w->ListView1[2]->topLevelItemCount(), 0);
+    QCOMPARE(setting(QStringLiteral("default section")), QStringLiteral("<missing>"));
+}
+
+void TestSections::twentySectionsButNotTwentyOne()
+{
+    {
+        Session s(write(QStringLiteral("twenty.mdb"), numberedSections(20, 1)), 20);
+        QVERIFY(s.w->initiateProgram());
+        QCOMPARE(s.state.sectionCount, 20);
+        QCOMPARE(s.w->mnuFileOpenSection.size(), std::size_t(21));
+        for (int i = 1; i <= 20; ++i) {
+            QAction* a = s.w->mnuFileOpenSection[std::size_t(i)];
+            QCOMPARE(a->text(), QStringLiteral("Section %1").arg(i));
+            QCOMPARE(a->data().toString(), QStringLiteral("INT%1").arg(i, 2, 10, QLatin1Char('0')));
+            QVERIFY(a->isVisible());
+            QVERIFY(a->isEnabled());
+            QCOMPARE(s.state.sectionList[std::size_t(i)].UserTableName, a->text());
+            QCOMPARE(s.state.sectionList[std::size_t(i)].dbTableName, a->data().toString());
+        }
+        // Entries follow the menu in row order, after the placeholder.
+        QCOMPARE(s.w->mnuFileOpenMenu->actions().size(), 21);
+        QCOMPARE(s.w->mnuFileOpenMenu->actions().at(20), s.w->mnuFileOpenSection[20]);
+        QCOMPARE(checkedEntries(*s.w), QList<int>{20});
+        QCOMPARE(s.w->windowTitle(), QStringLiteral("Orvane-INT   [ ASME Section 20 ]"));
+        QVERIFY(!s.w->mnuFileOpenSection[0]->isVisible());
+    }
+    {
+        Session s(write(QStringLiteral("twentyone.mdb"), numberedSections(21, 1)));
+        QVERIFY(!s.w->initiateProgram());
+        // What was listed stays listed; the count never passes the list's size.
+        QCOMPARE(s.state.sectionCount, 20);
+        QCOMPARE(s.w->mnuFileOpenSection.size(), std::size_t(21));
+        QCOMPARE(s.w->windowTitle(), kStartCaption);
+        QVERIFY(!s.state.rsQuery.isOpen());
+    }
+}
+
+void TestSections::rememberedSection_data()
+{
+    QTest::addColumn<int>("remembered");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("stored");   // "default section" afterwards; empty: not written
+    QTest::newRow("third of five") << 3 << 3 << QString();
+    QTest::newRow("last of five") << 5 << 5 << QString();
+    QTest::newRow("zero") << 0 << 1 << QStringLiteral("1");
+    QTest::newRow("eight of five") << 8 << 1 << QStringLiteral("1");
+    QTest::newRow("negative") << -2 << 1 << QStringLiteral("1");
+}
+
+void TestSections::rememberedSection()
+{
+    QFETCH(int, remembered);
+    QFETCH(int, selected);
+    QFETCH(QString, stored);
+    Session s(write(QStringLiteral("intasme.mdb"), numberedSections(5, 5)), qint16(remembered));
+
+    QVERIFY(s.w->initiateProgram());
+    QCOMPARE(checkedEntries(*s.w), QList<int>{selected});
+    QCOMPARE(s.w->windowTitle(), QStringLiteral("Orvane-INT   [ ASME Section %1 ]").arg(selected));
+    QCOMPARE(s.state.currentTable, QStringLiteral("INT0%1").arg(selected));
+    QCOMPARE(texts(s.w->ListView1[2]), QStringList{QStringLiteral("S%1-01").arg(selected)});
+    QCOMPARE(texts(s.w->ListView1[0]), QStringList{QStringLiteral("P-%1").arg(selected)});
+    QCOMPARE(int(s.state.defaultSection), stored.isEmpty() ? remembered : 1);
+    QCOMPARE(setting(QStringLiteral("default section")), stored.isEmpty() ? QStringLiteral("<missing>") : stored);
+    QVERIFY(!s.w->mnuFileOpenSection[0]->isVisible());
+}
+
+void TestSections::unusableDatabases()
+{
+    DbSpec noList = standardSpec();
+    noList.withAuthorizedTables = false;
+    Session s(write(QStringLiteral("nolist.mdb"), noList));
+    QVERIFY(s.state.dbInterpretation);
+    QVERIFY(!s.w->initiateProgram());
+    QCOMPARE(s.w->mnuFileOpenSection.size(), std::size_t(1));
+    QVERIFY(s.w->mnuFileOpenSection[0]->isVisible());
+    QVERIFY(s.platform.messageBoxes.empty());
+
+    // No database at all, and a closed one.
+    s.state.dbInterpretation.reset();
+    QVERIFY(!s.w->initiateProgram());
+    Session closed(write(QStringLiteral("closed.mdb"), standardSpec()));
+    closed.state.dbInterpretation->close();
+    QVERIFY(!closed.w->initiateProgram());
+    QCOMPARE(closed.w->mnuFileOpenSection.size(), std::size_t(1));
+}
+
+// --- section selection --------------------------------------------------------
+
+void TestSections::sectionWithNotice()
+{
+    Session s(write(QStringLiteral("intasme.mdb"), standardSpec()));
+    QVERIFY(s.w->initiateProgram());
+    orvaneIntMain& w = *s.w;
+    QCOMPARE(texts(w.ListView1[2]), (QStringList{kNoticeId, QStringLiteral("    ******************"),
+                                                 QStringLiteral("VIII-1-89-01"), QStringLiteral("VIII-1-89-02"),
+                                                 QStringLiteral("VIII-1-89-03")}));
+    QCOMPARE(icons(w.ListView1[2]), (QList<int>{2, 0, 1, 1, 1}));
+    QCOMPARE(w.Label1[6]->text(), QStringLiteral("3"));
+    QVERIFY(w.noticeShown);
+    QCOMPARE(w.ListView1[2]->currentItem(), w.ListView1[2]->topLevelItem(0));
+    QCOMPARE(w.ListView1[2]->selectedItems(), QList<QTreeWidgetItem*>{w.ListView1[2]->topLevelItem(0)});
+    QCOMPARE(texts(w.ListView1[0]), (QStringList{QStringLiteral("QW-406"), QStringLiteral("QW-406.1"),
+                                                 QStringLiteral("UG-20"), QStringLiteral("UG-99")}));
+    QCOMPARE(icons(w.ListView1[0]), (QList<int>{1, 1, 1, 1}));
+    QVERIFY(!s.state.rsQuery.isOpen());
+}
+
+void TestSections::sectionsWithoutNoticeEmptyOrIncomplete()
+{
+    DbSpec spec = standardSpec();
+    Section empty;
+    empty.userName = QStringLiteral("Empty");
+    empty.table = QStringLiteral("INT10");
+    empty.index = {{QStringLiteral("A-1"), QStringLiteral("X"), QStringLiteral("10")}};
+    Section noIndex = spec.sections[1];
+    noIndex.userName = QStringLiteral("No index");
+    noIndex.table = QStringLiteral("INT11");
+    noIndex.withIndex = false;
+    Section noTable = spec.sections[1];
+    noTable.userName = QStringLiteral("No table");
+    noTable.table = QStringLiteral("INT12");
+    noTable.withTable = false;
+    spec.sections.push_back(empty);
+    spec.sections.push_back(noIndex);
+    spec.sections.push_back(noTable);
+    Session s(write(QStringLiteral("intasme.mdb"), spec));
+    QVERIFY(s.w->initiateProgram());
+    orvaneIntMain& w = *s.w;
+
+    // Without a notice: the lowest identifier first, every row counted, and
+    // each paragraph once in text order although several rows cite it.
+    w.selectSection(QStringLiteral("Section IX"));
+    QCOMPARE(s.state.currentTable, QStringLiteral("INT09"));
+    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(w.ListView1[2]->topLevelItem(0)->text(0), QStringLiteral("IX-89-01"));
+    QCOMPARE(icons(w.ListView1[2]), (QList<int>{1, 1, 1, 1, 1}));
+    QCOMPARE(w.Label1[6]->text(), QStringLiteral("5"));
+    QVERIFY(!w.noticeShown);
+    QCOMPARE(w.ListView1[2]->currentItem(), w.ListView1[2]->topLevelItem(0));
+    QCOMPARE(texts(w.ListView1[0]), (QStringList{QStringLiteral("QW-322"), QStringLiteral("QW-406"),
+                                                 QStringLiteral("QW-406.1"), QStringLiteral("QW-407")}));
+
+    // Empty table: nothing listed, nothing selected, the count at 0.
+    w.selectSection(QStringLiteral("Empty"));
+    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 0);
+    QCOMPARE(w.Label1[6]->text(), QStringLiteral("0"));
+    QCOMPARE(texts(w.ListView1[0]), QStringList{QStringLiteral("A-1")});
+
+    // A missing paragraph index leaves only the paragraph list empty.
+    w.selectSection(QStringLiteral("No index"));
+    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(w.Label1[6]->text(), QStringLiteral("5"));
+    QCOMPARE(w.ListView1[0]->topLevelItemCount(), 0);
+
+    // A missing table: the results list empties, the later steps still run.
+    w.Text1[1]->setText(QStringLiteral("preheat"));
+    w.selectSection(QStringLiteral("No table"));
+    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 0);
+    QCOMPARE(w.Label1[6]->text(), QStringLiteral("0"));
+    QCOMPARE(w.ListView1[0]->topLevelItemCount(), 4);
+    QVERIFY(w.Text1[1]->text().isEmpty());
+    QVERIFY(!s.state.rsQuery.isOpen());
+}
+
+void TestSections::unknownNameRelistsTheSectionInUse()
+{
+    Session s(write(QStringLiteral("intasme.mdb"), standardSpec()));
+    QVERIFY(s.w->initiateProgram());
+    orvaneIntMain& w = *s.w;
+    w.ListView1[2]->clear();
+    w.Text1[0]->setText(QStringLiteral("QW-406"));
+    w.Text1[1]->setText(QStringLiteral("preheat minimum"));
+    w.Option1[2]->setChecked(true);
+
+    // Names compare exactly.
+    w.selectSection(QStringLiteral("section ix"));
+    QCOMPARE(s.state.currentTable, QStringLiteral("INT08"));
+    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
+    QVERIFY(w.Text1[0]->text().isEmpty());
+    QVERIFY(w.Text1[1]->text().isEmpty());
+    QVERIFY(w.Option1[0]->isChecked());
+
+    // Before any section is in use an unknown name only clears the entries.
+    ProgramState fresh;
+    ScriptedPlatform platform;
+    orvaneIntMain other(fresh, platform);
+    other.Text1[1]->setText(QStringLiteral("x"));
+    other.selectSection(QStringLiteral("Section IX"));
+    QVERIFY(fresh.currentTable.isEmpty());
+    QCOMPARE(other.Label1[6]->text(), QStringLiteral("12345"));
+    QVERIFY(other.Text1[1]->text().isEmpty());
+}
+
+void TestSections::choosingFromTheMenu()
+{
+    Session s(write(QStringLiteral("intasme.mdb"), standardSpec()));
+    QVERIFY(s.w->initiateProgram());
+    orvaneIntMain& w = *s.w;
+
+    // The setting must be written before the lists fill: a start after
+    // anything going wrong below still opens the chosen section.
+    QStringList settingWhenFilled;
+    connect(w.ListView1[2]->model(), &QAbstractItemModel::rowsInserted, this,
+            [&] { settingWhenFilled << setting(QStringLiteral("default section")); });
+
+    w.ListView1[0]->show();
+    w.ListView1[1]->show();
+    w.Option1[1]->setChecked(true);
+    w.mnuFileOpenSection[2]->trigger();
+
+    QCOMPARE(settingWhenFilled, QStringList{QStringLiteral("2")});
+    QCOMPARE(s.state.defaultSection, qint16(2));
+    QCOMPARE(checkedEntries(w), QList<int>{2});
+    QCOMPARE(w.windowTitle(), QStringLiteral("Orvane-INT   [ ASME Section IX ]"));
+    QCOMPARE(s.state.currentTable, QStringLiteral("INT09"));
+    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(w.ListView1[0]->topLevelItemCount(), 4);
+    QVERIFY(w.ListView1[0]->isHidden());
+    QVERIFY(w.ListView1[1]->isHidden());
+    QVERIFY(w.Option1[0]->isChecked());
+
+    // Choosing the same section again keeps one tick.
+    w.mnuFileOpenSection[2]->trigger();
+    QCOMPARE(checkedEntries(w), QList<int>{2});
+
+    // The next start opens the remembered section.
+    Session next(s.state.dataPath, orvane::readSetting(QStringLiteral("default section"), QString()).toShort());
+    QVERIFY(next.w->initiateProgram());
+    QCOMPARE(next.state.currentTable, QStringLiteral("INT09"));
+
+    // Opening the File menu or its sub-menu hides a drop-down list.
+    for (QMenu* menu : {w.mnuFile, w.mnuFileOpenMenu}) {
+        w.ListView1[0]->show();
+        w.ListView1[1]->show();
+        emit menu->aboutToShow();
+        QVERIFY(w.ListView1[0]->isHidden());
+        QVERIFY(w.ListView1[1]->isHidden());
+    }
+}
+
+// --- import -----------------------------------------------------------------------
+
+void TestSections::importAtStart()
+{
+    const QString good = write(QStringLiteral("intasme.mdb"), standardSpec());
+    ProgramState state;
+    ScriptedPlatform platform;
+    state.startingUp = true;
+    state.defaultSection = 8;   // the first start's default, more than this database has
+    state.dataPath = dir_->filePath(QStringLiteral("missing/intasme.mdb"));
+    try {
+        state.dbInterpretation = state.openDatabase(state.dataPath);
+    } catch (const std::exception&) {
+    }
+    QVERIFY(!state.dbInterpretation);
+    platform.fileAnswers = {good};
+
+    orvaneIntMain w(state, platform);
+    w.loadAndShow();
+
+    QCOMPARE(platform.fileDialogs.size(), std::size_t(1));
+    QCOMPARE(platform.fileDialogs[0].filter, kFilter);
+    QVERIFY(!platform.ended);
+    QVERIFY(platform.messageBoxes.empty());
+    QVERIFY(w.isVisible());
+    QVERIFY(state.dbInterpretation && state.dbInterpretation->isOpen());
+    QCOMPARE(state.dataPath, good);
+    QCOMPARE(setting(QStringLiteral("data path")), good);
+    QCOMPARE(state.sectionCount, 2);
+    QCOMPARE(checkedEntries(w), QList<int>{1});
+    QCOMPARE(setting(QStringLiteral("default section")), QStringLiteral("1"));
+    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
+}
+
+void TestSections::importCancelledAtStartEndsTheProgram()
+{
+    const QString missing = dir_->filePath(QStringLiteral("intasme.mdb"));
+    orvane::writeSetting(QStringLiteral("data path"), missing);
+    ProgramState state;
+    ScriptedPlatform platform;
+    state.startingUp = true;
+    state.dataPath = missing;
+
+    orvaneIntMain w(state, platform);
+    w.loadAndShow();
+
+    QVERIFY(platform.ended);
+    QCOMPARE(platform.fileDialogs.size(), std::size_t(1));
+    QCOMPARE(platform.messageBoxes.size(), std::size_t(1));
+    QCOMPARE(platform.messageBoxes[0].title, QStringLiteral("No database"));
+    QCOMPARE(platform.messageBoxes[0].text, QStringLiteral("No valid Orvane-INT database present."));
+    QCOMPARE(platform.messageBoxes[0].icon, MessageIcon::Critical);
+    // Nothing after the message: no window, nothing remembered.
+    QVERIFY(!w.isVisible());
+    QCOMPARE(platform.calls.last(), QStringLiteral("endProgram"));
+    QCOMPARE(setting(QStringLiteral("data path")), missing);
+    QVERIFY(w.mnuFileOpenSection[0]->isVisible());
+}
+
+void TestSections::importFromTheMenu()
+{
+    const QString first = write(QStringLiteral("intasme.mdb"), standardSpec());
+    QDir(dir_->path()).mkpath(QStringLiteral("locked"));
+    QDir(dir_->path()).mkpath(QStringLiteral("update"));
+    DbSpec wrongPassword = standardSpec();
+    wrongPassword.password = QStringLiteral("letmein");
+    const QString locked = write(QStringLiteral("locked/intasme.mdb"), wrongPassword);
+    const QString update = write(QStringLiteral("update/intasme.mdb"), numberedSections(3, 3));
+
+    Session s(first, 2);
+    QVERIFY(s.w->initiateProgram());
+    orvaneIntMain& w = *s.w;
+
+    // Cancelled: only the drop-down lists go.
+    w.ListView1[0]->show();
+    w.mnuFileImport->trigger();
+    QCOMPARE(s.platform.fileDialogs.size(), std::size_t(1));
+    QVERIFY(w.ListView1[0]->isHidden());
+    QCOMPARE(s.state.dataPath, first);
+    QVERIFY(s.state.dbInterpretation->isOpen());
+    QCOMPARE(w.mnuFileOpenSection.size(), std::size_t(3));
+    QCOMPARE(checkedEntries(w), QList<int>{2});
+    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
+    QVERIFY(!w.mnuFileOpenSection[0]->isVisible());
+    QVERIFY(!s.platform.ended);
+
+    // A wrong password: the dialog comes back without a word; the next file
+    // replaces the database and its sections.
+    s.platform.fileAnswers = {locked, update};
+    w.mnuFileImport_Click();
+    QCOMPARE(s.platform.fileDialogs.size(), std::size_t(3));
+    QVERIFY(s.platform.messageBoxes.empty());
+    QCOMPARE(s.state.dataPath, update);
+    QCOMPARE(setting(QStringLiteral("data path")), update);
+    QCOMPARE(s.state.dbInterpretation->path(), update);
+    QCOMPARE(w.mnuFileOpenSection.size(), std::size_t(4));
+    QCOMPARE(w.mnuFileOpenMenu->actions().size(), 4);
+    for (int i = 1; i <= 3; ++i)
+        QCOMPARE(w.mnuFileOpenSection[std::size_t(i)]->text(), QStringLiteral("Section %1").arg(i));
+    QCOMPARE(checkedEntries(w), QList<int>{2});
+    QCOMPARE(texts(w.ListView1[2]), QStringList{QStringLiteral("S2-01")});
+    QVERIFY(!w.mnuFileOpenSection[0]->isVisible());
+}
+
+void TestSections::importedFileThatFailsIsStillRemembered()
+{
+    const QString first = write(QStringLiteral("intasme.mdb"), standardSpec());
+    QDir(dir_->path()).mkpath(QStringLiteral("bad"));
+    const QString bad = dir_->filePath(QStringLiteral("bad/intasme.mdb"));
+    {
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    }
+    Session s(first);
+    QVERIFY(s.w->initiateProgram());
+    orvaneIntMain& w = *s.w;
+
+    s.platform.fileAnswers = {bad};   // then cancelled
+    w.mnuFileImport_Click();
+    QCOMPARE(s.platform.fileDialogs.size(), std::size_t(2));
+    QVERIFY(s.platform.messageBoxes.empty());
+    QVERIFY(!s.platform.ended);
+    QCOMPARE(s.state.dataPath, bad);
+    QCOMPARE(setting(QStringLiteral("data path")), bad);
+    QVERIFY(!s.state.dbInterpretation || !s.state.dbInterpretation->isOpen());
+    // No sections any more, but the lists keep the last section's rows.
+    QCOMPARE(w.mnuFileOpenSection.size(), std::size_t(1));
+    QVERIFY(w.mnuFileOpenSection[0]->isVisible());
+    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
+
+    // Exiting now has nothing to close and must not fail.
+    w.Form_Unload();
+}
+
+void TestSections::importFilterListsOnlyTheDatabaseName()
+{
+    const QString qtFilter = QtPlatform::toQtFilter(kFilter);
+    QCOMPARE(qtFilter, QStringLiteral("OrvaneINT DB (intasme.mdb)"));
+
+    // What Qt's own dialog makes of it: only the file of that exact name.
+    for (const char* name : {"intasme.mdb", "other.mdb", "intasme.mdb.bak", "xintasme.mdb"}) {
+        QFile f(dir_->filePath(QLatin1String(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QFileDialog dialog(nullptr, QStringLiteral("Open"), dir_->path(), qtFilter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    QVERIFY(view);
+    auto listed = [&] {
+        QStringList names;
+        const QModelIndex root = view->rootIndex();
+        for (int r = 0; r < view->model()->rowCount(root); ++r)
+            names << view->model()->index(r, 0, root).data().toString();
+        return names;
+    };
+    QTRY_COMPARE(listed(), QStringList{QStringLiteral("intasme.mdb")});
+}
+
+// --- speed ------------------------------------------------------------------------
+
+void TestSections::largeSectionIsListedQuickly()
+{
+    DbSpec spec;
+    Section big;
+    big.userName = QStringLiteral("Section VIII-1");
+    big.table = QStringLiteral("INT08");
+    big.rows.push_back({kNoticeId, QStringLiteral("Notice\r\n")});
+    const QString body = QStringLiteral("Is the minimum preheat temperature required for the weld? ").repeated(12);
+    for (int i = 0; i < 2500; ++i) {
+        const QString id = QStringLiteral("VIII-1-%1-%2").arg(80 + i / 100).arg(i % 100, 2, 10, QLatin1Char('0'));
+        big.rows.push_back({id, interpretationText(id, QStringLiteral("UG-20, Design"), body)});
+        big.index.push_back({QStringLiteral("UG-%1").arg(i % 300), id, QStringLiteral("08")});
+    }
+    spec.sections = {big};
+    Session s(write(QStringLiteral("intasme.mdb"), spec));
+    QElapsedTimer first;
+    first.start();
+    QVERIFY(s.w->initiateProgram());
+    qInfo("initiation with the first load of the tables: %lld ms", first.elapsed());
+    QCOMPARE(s.w->Label1[6]->text(), QStringLiteral("2500"));
+
+    // The tables are loaded now; what counts is listing them again, on a
+    // window that is on screen and repaints.
+    s.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
+    qint64 best = std::numeric_limits<qint64>::max();
+    for (int run = 0; run < 3; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        s.w->selectSection(QStringLiteral("Section VIII-1"));
+        s.w->ListView1[2]->repaint();
+        best = std::min(best, timer.elapsed());
+    }
+    QCOMPARE(s.w->ListView1[2]->topLevelItemCount(), 2502);
+    QCOMPARE(s.w->ListView1[0]->topLevelItemCount(), 300);
+    qInfo("2,500-row section listed in %lld ms (best of 3)", best);
+    QVERIFY2(best < 300, qPrintable(QStringLiteral("%1 ms").arg(best)));
+}
+
+QTEST_MAIN(TestSections)
+#include "tst_sections.moc"

@@ -1,0 +1,763 @@
+// The interpretation view of the main window on a real database file:
+// lookups, heading and keyword colours, the results list, navigation, the
+// pick lists and the time it takes to show a long interpretation.
+
+#include "app/core/Settings.h"
+#include "support/InterpretationDb.h"
+#include "ui/MainWindow.h"
+#include "ui/ProgramState.h"
+#include "ui/ScriptedPlatform.h"
+
+#include <QElapsedTimer>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QtTest>
+#include <algorithm>
+
+using namespace orvane::ui;
+namespace t = orvane::testing;
+
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kNavy(0, 0, 128);
+const QColor kRed(255, 0, 0);
+
+const QString kSeparator = QStringLiteral("    ******************");
+
+// The maximal runs of characters shown in `colour`, in document order; a run
+// ends at a line break.
+QStringList runs(const QTextDocument* doc, const QColor& colour)
+{
+    QStringList out;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        QString run;
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.charFormat().foreground().color() == colour) {
+                run += f.text();
+            } else if (!run.isEmpty()) {
+                out << run;
+                run.clear();
+            }
+        }
+        if (!run.isEmpty())
+            out << run;
+    }
+    return out;
+}
+
+// Characters in none of the view's three colours.
+int strayCharacters(const QTextDocument* doc)
+{
+    int stray = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QColor c = it.fragment().charFormat().foreground().color();
+            if (c != kBlack && c != kNavy && c != kRed)
+                stray += it.fragment().length();
+        }
+    return stray;
+}
+
+// A section table INT07 for colour tests: one row per text, ids T1, T2, ...
+t::DbSpec viewSpec(const QStringList& extraTexts = {})
+{
+    t::DbSpec spec = t::standardSpec();
+    t::Section s7;
+    s7.userName = QStringLiteral("Section VII");
+    s7.table = QStringLiteral("INT07");
+    for (int i = 0; i < extraTexts.size(); ++i)
+        s7.rows.push_back({QStringLiteral("T%1").arg(i + 1), extraTexts.at(i), QStringLiteral("7")});
+    t::Interpretation nulls{QStringLiteral("NULLS"), QString(), QString()};
+    nulls.nullText = true;
+    nulls.nullVol = true;
+    s7.rows.push_back(nulls);
+    spec.sections.push_back(s7);
+    return spec;
+}
+
+// The window over a freshly written database, with `table` in use.
+struct Fixture {
+    QTemporaryDir dir;
+    ProgramState state;
+    ScriptedPlatform platform;
+    std::unique_ptr<orvaneIntMain> w;
+
+    explicit Fixture(const t::DbSpec& spec = viewSpec(), const QString& table = QStringLiteral("INT09"))
+    {
+        const QString path = t::writeInterpretationDb(dir.filePath(QStringLiteral("int.mdb")), spec);
+        state.dbInterpretation = state.openDatabase(path);
+        state.currentTable = table;
+        w = std::make_unique<orvaneIntMain>(state, platform);
+    }
+
+    // The program closes a window before it goes; destroying it while shown
+    // would deliver focus-out events to a half-destroyed window.
+    ~Fixture() { w->hide(); }
+
+    QTextDocument* doc() const { return w->RichTextBox1->document(); }
+    QString text() const { return doc()->toPlainText(); }
+    ListView* results() const { return w->ListView1[2]; }
+
+    void fillResults(const QStringList& ids)
+    {
+        results()->clear();
+        for (const QString& id : ids)
+            results()->addTopLevelItem(new QTreeWidgetItem(QStringList{id}));
+    }
+
+    void showActive()
+    {
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    }
+
+    void clickRow(int row)   // 1-based, with the mouse, as the user does
+    {
+        ListView* list = results();
+        QTreeWidgetItem* item = list->topLevelItem(row - 1);
+        list->scrollToItem(item);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    }
+
+    QString buttons() const   // "1001": first, previous, next, last; labels must agree
+    {
+        QString s;
+        for (std::size_t i = 0; i < 4; ++i) {
+            const bool on = w->Command4[i]->isEnabled();
+            if (w->Label1[7 + i]->isEnabled() != on)
+                return QStringLiteral("label %1 disagrees").arg(7 + i);
+            s += on ? u'1' : u'0';
+        }
+        return s;
+    }
+};
+
+} // namespace
+
+class TestView : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void headingColours_data();
+    void headingColours();
+    void keywordColours_data();
+    void keywordColours();
+    void textKeepsTheViewFontInBlack();
+
+    void lookups();
+    void crossSectionLookupKeepsTheSection();
+    void unreadableIdentifiersShowNothing();
+    void viewIsHiddenWhileFilledAndKeepsFocus();
+
+    void navigationButtonStates_data();
+    void navigationButtonStates();
+    void noticeAndSeparatorRows();
+    void buttonsWalkRawRows();
+    void rowOnDisplayClickedAgain();
+    void pickListsHandTheRowToTheirEntry();
+    void focusHidesThePickLists();
+    void searchShowsTheFirstMatchHighlighted();
+
+    void longInterpretationShowsQuickly();
+
+private:
+    QTemporaryDir settingsDir_;
+};
+
+void TestView::initTestCase()
+{
+    orvane::setSettingsFile(settingsDir_.filePath(QStringLiteral("settings.ini")));
+}
+
+void TestView::cleanupTestCase()
+{
+    orvane::setSettingsFile(QString());
+}
+
+// --- colours -------------------------------------------------------------------
+
+void TestView::headingColours_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QStringList>("navy");
+    QTest::addColumn<QString>("caretAt");   // the last heading found
+
+    const QString standard = t::interpretationText(QStringLiteral("IX-1"), QStringLiteral("Welding"),
+                                                   QStringLiteral("Is it so?"));
+    QTest::newRow("four headings, first occurrence, no colon")
+        << standard << QStringList{"Interpretation", "Subject", "Date Issued", "File"} << "File:";
+    QTest::newRow("no Interpretation heading: all navy")
+        << QStringLiteral("Subject: Welding\r\nFile: BC-1\r\nReply: Yes.\r\n")
+        << QStringList{"Subject: Welding", "File: BC-1", "Reply: Yes."} << "File:";
+    QTest::newRow("File twice: the first only")
+        << QStringLiteral("Interpretation: 1\r\nFile: BC-1\r\nSee File: BC-2\r\n")
+        << QStringList{"Interpretation", "File"} << "File:";
+    QTest::newRow("other letter case is not a heading")
+        << QStringLiteral("Interpretation: 1\r\nsubject: x\r\nDATE ISSUED: y\r\n")
+        << QStringList{"Interpretation"} << "Interpretation:";
+    QTest::newRow("heading later in a line")
+        << QStringLiteral("Interpretation: 1\r\nThe Subject: x\r\n")
+        << QStringList{"Interpretation", "Subject"} << "Subject:";
+    QTest::newRow("empty text") << QString() << QStringList{} << QString();
+}
+
+void TestView::headingColours()
+{
+    QFETCH(QString, stored);
+    QFETCH(QStringList, navy);
+    QFETCH(QString, caretAt);
+
+    Fixture f(viewSpec({stored}), QStringLiteral("INT07"));
+    f.w->loadInterpretation(QStringLiteral("T1"));
+    QCOMPARE(f.text(), QString(stored).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    QCOMPARE(runs(f.doc(), kNavy), navy);
+    QVERIFY(runs(f.doc(), kRed).isEmpty());
+    QCOMPARE(strayCharacters(f.doc()), 0);
+    // With no keywords the caret rests at the last heading found.
+    QCOMPARE(f.w->RichTextBox1->textCursor().position(), caretAt.isEmpty() ? 0 : int(f.text().indexOf(caretAt)));
+    QVERIFY(!f.w->RichTextBox1->textCursor().hasSelection());
+}
+
+void TestView::keywordColours_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("keywords");
+    QTest::addColumn<int>("option");   // 0 And, 1 Or, 2 Phrase
+    QTest::addColumn<QStringList>("red");
+    QTest::addColumn<QStringList>("navy");
+
+    const QString head = QStringLiteral("Interpretation: 1\r\nSubject: Preheat\r\n");
+    QTest::newRow("words inside longer words, any case")
+        << head + QStringLiteral("Heated pre-heat; PREHEAT.\r\n") << QStringLiteral("pre heat") << 0
+        << QStringList{"pre", "Preheat", "Heat", "pre", "heat", "PREHEAT"}
+        << QStringList{"Inter", "tation", "Subject"};
+    QTest::newRow("Or is word mode too")
+        << head + QStringLiteral("a heat\r\n") << QStringLiteral("heat pre") << 1
+        << QStringList{"pre", "Preheat", "heat"} << QStringList{"Inter", "tation", "Subject"};
+    QTest::newRow("empty pieces colour nothing")
+        << head + QStringLiteral("x pre y heat\r\n") << QStringLiteral(" pre  heat ") << 0
+        << QStringList{"pre", "Preheat", "pre", "heat"} << QStringList{"Inter", "tation", "Subject"};
+    QTest::newRow("matches do not overlap")
+        << QStringLiteral("Interpretation: aaa\r\n") << QStringLiteral("aa") << 0
+        << QStringList{"aa"} << QStringList{"Interpretation"};
+    QTest::newRow("a heading word turns red")
+        << head << QStringLiteral("subject") << 0 << QStringList{"Subject"} << QStringList{"Interpretation"};
+    QTest::newRow("the very first character")
+        << head << QStringLiteral("inter") << 0 << QStringList{"Inter"} << QStringList{"pretation", "Subject"};
+    QTest::newRow("phrase: one blank, not a line break")
+        << head + QStringLiteral("minimum preheat; minimum\r\npreheat; minimum  preheat\r\n")
+        << QStringLiteral("Minimum Preheat") << 2 << QStringList{"minimum preheat"}
+        << QStringList{"Interpretation", "Subject"};
+    QTest::newRow("phrase keeps its blanks")
+        << head + QStringLiteral("a pre b\r\n") << QStringLiteral(" pre ") << 2 << QStringList{" pre "}
+        << QStringList{"Interpretation", "Subject"};
+    QTest::newRow("no keywords")
+        << head << QString() << 0 << QStringList{} << QStringList{"Interpretation", "Subject"};
+    QTest::newRow("red over a navy text")
+        << QStringLiteral("Subject: weld\r\n") << QStringLiteral("weld") << 0 << QStringList{"weld"}
+        << QStringList{"Subject: "};
+}
+
+void TestView::keywordColours()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, keywords);
+    QFETCH(int, option);
+    QFETCH(QStringList, red);
+    QFETCH(QStringList, navy);
+
+    Fixture f(viewSpec({stored}), QStringLiteral("INT07"));
+    f.w->Option1[std::size_t(option)]->setChecked(true);
+    f.w->Text1[1]->setText(keywords);
+    f.w->loadInterpretation(QStringLiteral("T1"));
+    QCOMPARE(runs(f.doc(), kRed), red);
+    QCOMPARE(runs(f.doc(), kNavy), navy);
+    QCOMPARE(strayCharacters(f.doc()), 0);
+    if (!keywords.isEmpty()) {
+        // Scanning leaves the caret before the first character.
+        QCOMPARE(f.w->RichTextBox1->textCursor().position(), 0);
+        QVERIFY(!f.w->RichTextBox1->textCursor().hasSelection());
+    }
+
+    // The next load starts from black: no colour carries over.
+    f.w->Text1[1]->clear();
+    f.w->loadInterpretation(QStringLiteral("T1"));
+    QVERIFY(runs(f.doc(), kRed).isEmpty());
+}
+
+void TestView::textKeepsTheViewFontInBlack()
+{
+    Fixture f;
+    // Whatever the view's typing format was, the text shows in its own font.
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    bold.setFontPointSize(20);
+    f.w->RichTextBox1->setCurrentCharFormat(bold);
+    f.w->Text1[1]->setText(QStringLiteral("preheat"));
+    f.w->loadInterpretation(QStringLiteral("IX-89-01"));
+    QVERIFY(!f.text().isEmpty());
+
+    const QFont viewFont = f.w->RichTextBox1->font();
+    QCOMPARE(viewFont.pointSizeF(), 9.75);
+    QVERIFY(viewFont.family().contains(QLatin1String("Courier"), Qt::CaseInsensitive)
+            || viewFont.families().contains(QStringLiteral("Courier")));
+    int checked = 0;
+    for (QTextBlock b = f.doc()->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QFont font = it.fragment().charFormat().font();
+            QCOMPARE(font.family(), viewFont.family());
+            QCOMPARE(font.pointSizeF(), 9.75);
+            QVERIFY(!font.bold() && !font.italic() && !font.underline());
+            checked += it.fragment().length();
+        }
+    QCOMPARE(checked, int(f.text().size() - f.text().count(QLatin1Char('\n'))));
+    QVERIFY(!runs(f.doc(), kRed).isEmpty() && !runs(f.doc(), kNavy).isEmpty());
+}
+
+// --- lookups -------------------------------------------------------------------
+
+void TestView::lookups()
+{
+    Fixture f(t::standardSpec(), QStringLiteral("INT08"));
+    // The notice is looked up with its blanks and labelled without them.
+    f.w->loadInterpretation(t::kNoticeId);
+    QVERIFY(f.text().startsWith(QLatin1String("Notice\nThese interpretations")));
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("Orvane-INT Notice"));
+    QCOMPARE(f.w->Label1[2]->text(), QString());   // stored as an empty volume
+
+    f.w->loadInterpretation(QStringLiteral("VIII-1-89-03"));
+    QVERIFY(f.text().contains(QLatin1String("hydrostatic test pressure")));
+    QCOMPARE(f.w->Label1[2]->text(), QStringLiteral("25"));
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("VIII-1-89-03"));
+
+    // In neither the table nor the index: everything but the label empties.
+    f.w->loadInterpretation(QStringLiteral(" XX-00-99 "));
+    QCOMPARE(f.text(), QString());
+    QCOMPARE(f.w->Label1[2]->text(), QString());
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("XX-00-99"));
+    QVERIFY(f.w->RichTextBox1->isVisibleTo(f.w.get()));
+    QVERIFY(!f.state.rsQuery.isOpen());
+
+    // Null text and volume read as empty.
+    Fixture n(viewSpec({QStringLiteral("x")}), QStringLiteral("INT07"));
+    n.w->loadInterpretation(QStringLiteral("T1"));
+    QCOMPARE(n.w->Label1[2]->text(), QStringLiteral("7"));
+    n.w->loadInterpretation(QStringLiteral("NULLS"));
+    QCOMPARE(n.text(), QString());
+    QCOMPARE(n.w->Label1[2]->text(), QString());
+    QCOMPARE(n.w->Label1[0]->text(), QStringLiteral("NULLS"));
+}
+
+void TestView::crossSectionLookupKeepsTheSection()
+{
+    Fixture f;   // INT09 in use; its index lists VIII-1-89-02 under section 08
+    f.fillResults({QStringLiteral("IX-89-01"), QStringLiteral("VIII-1-89-02")});
+    f.results()->setCurrentItem(f.results()->topLevelItem(1));
+    f.w->loadInterpretation(QStringLiteral("VIII-1-89-02"));
+    QVERIFY(f.text().contains(QLatin1String("postweld heat treatment of the nozzle weld")));
+    QCOMPARE(f.w->Label1[2]->text(), QStringLiteral("24"));
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("VIII-1-89-02"));
+    QCOMPARE(f.state.currentTable, QStringLiteral("INT09"));
+    QCOMPARE(f.results()->topLevelItemCount(), 2);
+
+    // Listed by the index under a section whose table does not hold it.
+    t::DbSpec spec = t::standardSpec();
+    spec.sections[1].index.push_back({QStringLiteral("QW-1"), QStringLiteral("IX-GONE"), QStringLiteral("08")});
+    spec.sections[1].index.push_back({QStringLiteral("QW-2"), QStringLiteral("IX-NOWHERE"), QStringLiteral("55")});
+    Fixture g(spec);
+    g.w->loadInterpretation(QStringLiteral("IX-89-02"));
+    for (const char* id : {"IX-GONE", "IX-NOWHERE"}) {
+        g.w->loadInterpretation(QString::fromLatin1(id));
+        QCOMPARE(g.text(), QString());
+        QCOMPARE(g.w->Label1[2]->text(), QString());
+        QCOMPARE(g.w->Label1[0]->text(), QString::fromLatin1(id));
+    }
+}
+
+void TestView::unreadableIdentifiersShowNothing()
+{
+    Fixture f;
+    for (const char* id : {"IX\"89", "IX-89-01\" OR \"a\"=\"a", "\"", "IX-89-01\""}) {
+        f.w->loadInterpretation(QStringLiteral("IX-89-02"));
+        QVERIFY(!f.text().isEmpty());
+        f.w->loadInterpretation(QString::fromLatin1(id));
+        QVERIFY2(f.text().isEmpty(), id);
+        QCOMPARE(f.w->Label1[2]->text(), QString());
+        QCOMPARE(f.w->Label1[0]->text(), QString::fromLatin1(id));
+        QVERIFY(!f.state.rsQuery.isOpen());
+    }
+
+    // A section table missing from the file, or no database at all.
+    f.state.currentTable = QStringLiteral("INT42");
+    f.w->loadInterpretation(QStringLiteral("IX-89-01"));
+    QCOMPARE(f.text(), QString());
+    f.state.dbInterpretation.reset();
+    f.state.currentTable = QStringLiteral("INT09");
+    f.w->loadInterpretation(QStringLiteral("IX-89-01"));
+    QCOMPARE(f.text(), QString());
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("IX-89-01"));
+}
+
+void TestView::viewIsHiddenWhileFilledAndKeepsFocus()
+{
+    Fixture f;
+    f.showActive();
+    f.w->RichTextBox1->setFocus();
+    QTRY_VERIFY(f.w->RichTextBox1->hasFocus());
+    QWidget* focusSeen = nullptr;
+    bool visibleWhileFilled = false;
+    QTextEdit* view = f.w->RichTextBox1;
+    QWidget* frame = f.w->Frame1[4];
+    const auto filled = connect(f.doc(), &QTextDocument::contentsChanged, view,
+                                [&] { visibleWhileFilled |= view->isVisible(); });
+    const auto focus = connect(qApp, &QApplication::focusChanged, view, [&](QWidget*, QWidget* now) {
+        if (now != view && now != frame)
+            focusSeen = now;
+    });
+    f.w->Text1[1]->setText(QStringLiteral("preheat"));
+    f.w->loadInterpretation(QStringLiteral("IX-89-01"));
+    QVERIFY(!f.text().isEmpty());
+    QVERIFY(!runs(f.doc(), kRed).isEmpty());
+    QVERIFY(!visibleWhileFilled);
+    QVERIFY(f.w->RichTextBox1->isVisible());
+    // The focus stays in the view and never passes through another control.
+    QCOMPARE(QApplication::focusWidget(), f.w->RichTextBox1);
+    QCOMPARE(focusSeen, nullptr);
+    disconnect(filled);
+    disconnect(focus);
+}
+
+// --- results list and navigation ---------------------------------------------------
+
+void TestView::navigationButtonStates_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("selected");   // 0: none
+    QTest::addColumn<QString>("buttons");
+    QTest::newRow("empty list") << 0 << 0 << "0000";
+    QTest::newRow("none selected") << 5 << 0 << "1001";
+    QTest::newRow("last of several") << 5 << 5 << "1100";
+    QTest::newRow("the only row") << 1 << 1 << "0000";
+    QTest::newRow("a middle row") << 5 << 3 << "1111";
+    QTest::newRow("first of several") << 5 << 1 << "0011";
+    QTest::newRow("second of two") << 2 << 2 << "1100";
+    QTest::newRow("only row, not selected") << 1 << 0 << "1001";
+}
+
+void TestView::navigationButtonStates()
+{
+    QFETCH(int, rows);
+    QFETCH(int, selected);
+    QFETCH(QString, buttons);
+
+    Fixture f;
+    QStringList ids;
+    for (int i = 1; i <= rows; ++i)
+        ids << QStringLiteral("IX-89-%1").arg(i, 2, 10, QLatin1Char('0'));
+    f.fillResults(ids);
+    // From the opposite state, so that every button has to be set.
+    for (std::size_t i = 0; i < 4; ++i) {
+        const bool on = buttons.at(qsizetype(i)) == u'0';
+        f.w->Command4[i]->setEnabled(on);
+        f.w->Label1[7 + i]->setEnabled(on);
+    }
+    f.results()->clearSelection();
+    if (selected > 0)
+        f.results()->setCurrentItem(f.results()->topLevelItem(selected - 1));
+    f.w->setUpNavigationButtons();
+    QCOMPARE(f.buttons(), buttons);
+
+    // A load ends with the same setting.
+    f.w->Command4[0]->setEnabled(buttons.at(0) == u'0');
+    f.w->loadInterpretation(QStringLiteral("IX-89-01"));
+    QCOMPARE(f.buttons(), buttons);
+}
+
+void TestView::noticeAndSeparatorRows()
+{
+    Fixture f(t::standardSpec(), QStringLiteral("INT08"));
+    f.showActive();
+    f.fillResults({t::kNoticeId, kSeparator, QStringLiteral("VIII-1-89-01"), QStringLiteral("VIII-1-89-02"),
+                   QStringLiteral("VIII-1-89-03")});
+
+    f.clickRow(3);
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("1"));
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("VIII-1-89-01"));
+    QVERIFY(f.text().contains(QLatin1String("design temperature")));
+    QCOMPARE(f.buttons(), QStringLiteral("1111"));
+
+    f.clickRow(2);   // the separator stands for the notice
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("n/a"));
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("Orvane-INT Notice"));
+    QVERIFY(f.text().startsWith(QLatin1String("Notice")));
+
+    // The notice on display is labelled without its blanks, so its row
+    // reloads when clicked.
+    const int revision = f.doc()->revision();
+    f.clickRow(1);
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("n/a"));
+    QVERIFY(f.text().startsWith(QLatin1String("Notice")));
+    QVERIFY(f.doc()->revision() != revision);
+    QCOMPARE(f.buttons(), QStringLiteral("0011"));
+
+    f.clickRow(5);
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("3"));
+    QCOMPARE(f.buttons(), QStringLiteral("1100"));
+
+    // Only the notice and its separator: no offset, and the separator is
+    // looked up as it is and found nowhere.
+    f.fillResults({t::kNoticeId, kSeparator});
+    f.clickRow(1);
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("1"));
+    f.clickRow(2);
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("2"));
+    QCOMPARE(f.text(), QString());
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("******************"));
+}
+
+void TestView::buttonsWalkRawRows()
+{
+    Fixture f(t::standardSpec(), QStringLiteral("INT08"));
+    f.showActive();
+    f.fillResults({t::kNoticeId, kSeparator, QStringLiteral("VIII-1-89-01"), QStringLiteral("VIII-1-89-02"),
+                   QStringLiteral("VIII-1-89-03")});
+    auto row = [&] { return f.results()->indexOfTopLevelItem(f.results()->currentItem()) + 1; };
+
+    // No row selected: first and last only.
+    f.w->setUpNavigationButtons();
+    QCOMPARE(f.buttons(), QStringLiteral("1001"));
+    QTest::mouseClick(f.w->Command4[3], Qt::LeftButton);
+    QCOMPARE(row(), 5);
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("3"));
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("VIII-1-89-03"));
+    QCOMPARE(f.buttons(), QStringLiteral("1100"));
+
+    QTest::mouseClick(f.w->Command4[1], Qt::LeftButton);
+    QTest::mouseClick(f.w->Command4[1], Qt::LeftButton);
+    QCOMPARE(row(), 3);
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("1"));
+    QTest::mouseClick(f.w->Command4[1], Qt::LeftButton);   // onto the separator
+    QCOMPARE(row(), 2);
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("n/a"));
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("Orvane-INT Notice"));
+
+    QTest::mouseClick(f.w->Command4[2], Qt::LeftButton);
+    QCOMPARE(row(), 3);
+    QTest::mouseClick(f.w->Command4[0], Qt::LeftButton);   // the notice row itself
+    QCOMPARE(row(), 1);
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("n/a"));
+    QCOMPARE(f.buttons(), QStringLiteral("0011"));
+
+    // A button reloads even the row on display.
+    const int revision = f.doc()->revision();
+    f.w->Command4_Click(0);
+    QVERIFY(f.doc()->revision() != revision);
+
+    // The selected row is scrolled into view.
+    QStringList many;
+    for (int i = 0; i < 300; ++i)
+        many << QStringLiteral("IX-89-%1").arg(i % 5 + 1, 2, 10, QLatin1Char('0'));
+    f.state.currentTable = QStringLiteral("INT09");
+    f.fillResults(many);
+    QTest::mouseClick(f.w->Command4[3], Qt::LeftButton);
+    QCOMPARE(row(), 300);
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("300"));
+    QVERIFY(f.results()->viewport()->rect().intersects(
+        f.results()->visualItemRect(f.results()->topLevelItem(299))));
+    QTest::mouseClick(f.w->Command4[0], Qt::LeftButton);
+    QVERIFY(f.results()->viewport()->rect().contains(
+        f.results()->visualItemRect(f.results()->topLevelItem(0))));
+}
+
+void TestView::rowOnDisplayClickedAgain()
+{
+    Fixture f;
+    f.showActive();
+    f.fillResults({QStringLiteral("IX-89-01"), QStringLiteral("IX-89-02")});
+    f.w->Text1[1]->setText(QStringLiteral("minimum"));
+    f.clickRow(1);
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("IX-89-01"));
+    QVERIFY(!runs(f.doc(), kRed).isEmpty());
+
+    // Nothing changes: not the text, its colours, the caret or the labels.
+    QTextCursor caret(f.doc());
+    caret.setPosition(40);
+    f.w->RichTextBox1->setTextCursor(caret);
+    f.w->Label1[4]->setText(QStringLiteral("untouched"));
+    f.w->Text1[1]->clear();
+    const int revision = f.doc()->revision();
+    f.clickRow(1);
+    QCOMPARE(f.doc()->revision(), revision);
+    QVERIFY(!runs(f.doc(), kRed).isEmpty());
+    QCOMPARE(f.w->RichTextBox1->textCursor().position(), 40);
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("untouched"));
+
+    // Another row loads; the keyboard move to a row counts as a click.
+    f.results()->setFocus();
+    QTest::keyClick(f.results(), Qt::Key_Down);
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("IX-89-02"));
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("2"));
+
+    // The pick lists have no click behaviour of their own.
+    f.w->ListView1[0]->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("IX-89-01")}));
+    f.w->ListView1[0]->setCurrentItem(f.w->ListView1[0]->topLevelItem(0));
+    f.w->ListView1_ItemClick(0, f.w->ListView1[0]->topLevelItem(0));
+    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("IX-89-02"));
+}
+
+void TestView::pickListsHandTheRowToTheirEntry()
+{
+    Fixture f;
+    f.showActive();
+    ListView* paragraphs = f.w->ListView1[0];
+    for (const char* p : {"QW-406", "QW-406.1", "QW-407"})
+        paragraphs->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::fromLatin1(p)}));
+    paragraphs->show();
+
+    // Other keys do nothing; Space and Enter, with or without Shift, pick.
+    paragraphs->setFocus();
+    paragraphs->setCurrentItem(paragraphs->topLevelItem(1));
+    QTest::keyClick(paragraphs, Qt::Key_A);
+    QTest::keyClick(paragraphs, Qt::Key_Right);
+    QCOMPARE(f.w->Text1[0]->text(), QString());
+    paragraphs->setFocus();
+    QTRY_VERIFY(paragraphs->hasFocus());
+    QTest::keyClick(paragraphs, Qt::Key_Space, Qt::ShiftModifier);
+    QCOMPARE(f.w->Text1[0]->text(), QStringLiteral("QW-406.1"));
+    QTRY_VERIFY(f.w->Text1[0]->hasFocus());
+
+    f.w->Text1[0]->clear();
+    paragraphs->setCurrentItem(paragraphs->topLevelItem(2));
+    f.w->ListView1_KeyUp(0, 13, 0);
+    QCOMPARE(f.w->Text1[0]->text(), QStringLiteral("QW-407"));
+
+    // Any mouse release over the list picks the selected row.
+    f.w->Text1[0]->clear();
+    paragraphs->show();
+    paragraphs->setCurrentItem(paragraphs->topLevelItem(0));
+    QTest::mouseClick(paragraphs->viewport(), Qt::RightButton, {},
+                      paragraphs->visualItemRect(paragraphs->topLevelItem(0)).center());
+    QCOMPARE(f.w->Text1[0]->text(), QStringLiteral("QW-406"));
+
+    // The keyword history: nothing while it is empty or nothing is selected.
+    ListView* history = f.w->ListView1[1];
+    history->show();
+    history->setFocus();
+    QTRY_VERIFY(history->hasFocus());
+    QTest::keyClick(history, Qt::Key_Space);
+    QCOMPARE(f.w->Text1[1]->text(), QString());
+    QVERIFY(history->hasFocus());
+    history->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("minimum preheat")}));
+    history->clearSelection();
+    f.w->ListView1_KeyUp(1, 32, 0);
+    QCOMPARE(f.w->Text1[1]->text(), QString());
+    history->setCurrentItem(history->topLevelItem(0));
+    f.w->ListView1_KeyUp(1, 32, 0);
+    QCOMPARE(f.w->Text1[1]->text(), QStringLiteral("minimum preheat"));
+    QTRY_VERIFY(f.w->Text1[1]->hasFocus());
+
+    // The results list hands nothing to an entry.
+    f.fillResults({QStringLiteral("IX-89-03")});
+    f.results()->setCurrentItem(f.results()->topLevelItem(0));
+    f.w->Text1[0]->clear();
+    f.w->ListView1_KeyUp(2, 32, 0);
+    f.w->ListView1_MouseUp(2, 1, 0, 0, 0);
+    QCOMPARE(f.w->Text1[0]->text(), QString());
+}
+
+void TestView::focusHidesThePickLists()
+{
+    Fixture f;
+    f.showActive();
+    f.w->ListView1[0]->show();
+    f.w->ListView1[1]->show();
+    f.w->ListView1[0]->setFocus();
+    QTRY_VERIFY(f.w->ListView1[0]->hasFocus());
+    QVERIFY(f.w->ListView1[1]->isVisible());   // a pick list keeps the other shown
+    f.results()->setFocus();
+    QTRY_VERIFY(f.results()->hasFocus());
+    QVERIFY(f.w->ListView1[0]->isHidden() && f.w->ListView1[1]->isHidden());
+    QCOMPARE(f.results()->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+
+    f.w->ListView1[0]->show();
+    f.w->ListView1[1]->show();
+    f.w->RichTextBox1->setFocus();
+    QTRY_VERIFY(f.w->RichTextBox1->hasFocus());
+    QVERIFY(f.w->ListView1[0]->isHidden() && f.w->ListView1[1]->isHidden());
+}
+
+void TestView::searchShowsTheFirstMatchHighlighted()
+{
+    // The whole road: a search lists the matches and shows the first one
+    // with its words in red; stepping on keeps the words.
+    Fixture f;
+    f.w->Text1[1]->setText(QStringLiteral("minimum preheat"));
+    f.w->performSearch();
+    QVERIFY(f.results()->topLevelItemCount() >= 2);
+    const QString first = f.results()->topLevelItem(0)->text(0);
+    QCOMPARE(f.w->Label1[0]->text(), first);
+    QCOMPARE(runs(f.doc(), kRed).filter(QStringLiteral("minimum"), Qt::CaseInsensitive).isEmpty(), false);
+    // The search selects no row: first and last lead into the list.
+    QCOMPARE(f.buttons(), QStringLiteral("1001"));
+    f.w->Command4_Click(0);
+    QCOMPARE(f.buttons(), QStringLiteral("0011"));
+    f.w->Command4_Click(2);
+    QCOMPARE(f.w->Label1[0]->text(), f.results()->topLevelItem(1)->text(0));
+    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("2"));
+    QVERIFY(runs(f.doc(), kRed).contains(QStringLiteral("preheat")));
+}
+
+// --- speed ---------------------------------------------------------------------------
+
+void TestView::longInterpretationShowsQuickly()
+{
+    // About 50 KB, with the three searched words on every line.
+    QString body;
+    const QString line = QStringLiteral(
+        "The minimum preheat temperature for the weld joint shall be maintained throughout welding.\r\n");
+    while (body.size() < 50 * 1024)
+        body += line;
+    const QString stored = t::interpretationText(QStringLiteral("IX-99-01"), QStringLiteral("Preheat"), body);
+    Fixture f(viewSpec({stored}), QStringLiteral("INT07"));
+    f.showActive();
+    f.w->Text1[1]->setText(QStringLiteral("minimum preheat weld"));
+
+    QScrollBar* scroll = f.w->RichTextBox1->verticalScrollBar();
+    std::vector<qint64> loads;
+    for (int i = 0; i < 7; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        f.w->loadInterpretation(QStringLiteral("T1"));
+        f.w->RichTextBox1->viewport()->repaint();   // laid out and drawn
+        loads.push_back(timer.nsecsElapsed());
+        // Each load shows the text from its start, wherever the last was read.
+        QCOMPARE(scroll->value(), 0);
+        QVERIFY(scroll->maximum() > 0);
+        scroll->setValue(scroll->maximum());
+    }
+    std::sort(loads.begin(), loads.end());
+    const double loadMs = double(loads[loads.size() / 2]) / 1e6;
+    qInfo("50 KB interpretation, 3 words: shown in %.1f ms (median of 7, fastest %.1f ms)", loadMs,
+          double(loads.front()) / 1e6);
+    // Every line has its three words in red: the whole text was scanned.
+    const int lines = int(body.count(QLatin1Char('\n')));
+    // "Preheat" in the subject, then minimum, preheat, weld, weld(ing) per line.
+    QCOMPARE(runs(f.doc(), kRed).size(), 1 + 4 * lines);
+    // The fastest run is the cost itself; the others add whatever else the
+    // machine was doing meanwhile.
+    QVERIFY2(double(loads.front()) / 1e6 < 30.0, qPrintable(QString::number(double(loads.front()) / 1e6)));
+
+    // Without keywords the caret rests on the last heading, near the top.
+    f.w->Text1[1]->clear();
+    f.w->loadInterpretation(QStringLiteral("T1"));
+    QCOMPARE(scroll->value(), 0);
+}
+
+QTEST_MAIN(TestView)
+#include "tst_view.moc"
