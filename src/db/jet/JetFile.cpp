@@ -16,6 +16,7 @@
 #include <cstring>
 #include <limits>
 #include <locale.h>
+#include <unordered_set>
 
 namespace orvane::jet {
 
@@ -356,9 +357,11 @@ struct MdbFile::Impl {
         QByteArray out;
         out.reserve(static_cast<qsizetype>(total));
         quint32 pgRow = first;
-        // A damaged chain may loop; no valid chain has more links than bytes.
-        qint64 linksLeft = static_cast<qint64>(total) + 2;
-        while (pgRow != 0 && linksLeft-- > 0) {
+        // A damaged chain may loop back on itself. Links of bare pointers add
+        // no bytes, so the length alone does not end such a loop: a valid
+        // chain never visits the same row twice.
+        std::unordered_set<quint32> visited;
+        while (pgRow != 0 && visited.insert(pgRow).second) {
             if (mdb_find_pg_row(mdb, static_cast<int>(pgRow), &buf, &off, &len) != 0)
                 return {};
             if (len < 4 || out.size() + static_cast<qint64>(len) - 4 > total)
@@ -409,8 +412,23 @@ struct MdbFile::Impl {
         case MDB_FLOAT:
             return fixed(4);
         case MDB_DOUBLE:
-        case MDB_DATETIME:
             return fixed(8);
+        case MDB_DATETIME: {
+            if (start + 8 > pageSize())
+                return QString();
+            double days = 0;
+            std::memcpy(&days, p, sizeof days);
+            if (std::isnan(days)) {
+                // libmdb's calendar range check lets NaN through to an
+                // integer conversion that is undefined; a NaN shows as any
+                // other date outside the calendar does.
+                double outside = -1.0;
+                std::unique_ptr<char, GFreeDeleter> s(
+                    mdb_col_to_string(mdb, &outside, 0, MDB_DATETIME, sizeof outside));
+                return QString::fromUtf8(s.get());
+            }
+            return fixed(8);
+        }
         case MDB_REPID:
             return fixed(16);
         case MDB_MONEY: {
