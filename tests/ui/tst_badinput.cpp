@@ -4,6 +4,7 @@
 // program takes its defined path, never crashes, never hangs and never
 // writes the database.
 
+#include "support/Timing.h"
 #include "app/core/Settings.h"
 #include "db/jet/HeaderCipher.h"
 #include "support/InterpretationDb.h"
@@ -24,17 +25,7 @@ namespace t = orvane::testing;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kSlowdown = 6;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr int kSlowdown = 6;
-#else
-constexpr int kSlowdown = 1;
-#endif
-#else
-constexpr int kSlowdown = 1;
-#endif
+const double kSlowdown = orvane::testing::timeLimit(1);
 
 const QString kSeparator = QStringLiteral("    ******************");
 
