@@ -21,22 +21,22 @@ static CellValue text(const QString& s, bool null = false)
     return null ? CellValue{} : CellValue{s};
 }
 
-QString writeInterpretationDb(const QString& path, const DbSpec& spec)
+QString writeInterpretationDb(const QString& path, const DbPlan& plan)
 {
     jet::DatabaseDef db;
-    db.password = spec.password;
-    if (spec.withAuthorizedTables) {
+    db.password = plan.password;
+    if (plan.withAuthorizedTables) {
         TableDef t;
         t.name = QStringLiteral("AuthorizedTablesTab");
         t.columns = {{QStringLiteral("UserTableName"), ColumnType::Text, 50},
                      {QStringLiteral("dbTableName"), ColumnType::Text, 50}};
-        for (const Section& s : spec.sections)
+        for (const Section& s : plan.sections)
             t.rows.push_back({text(s.userName), text(s.table)});
-        for (const auto& [name, table] : spec.extraAuthorizedRows)
+        for (const auto& [name, table] : plan.extraAuthorizedRows)
             t.rows.push_back({text(name), text(table)});
         db.tables.push_back(std::move(t));
     }
-    for (const Section& s : spec.sections) {
+    for (const Section& s : plan.sections) {
         if (s.withTable) {
             TableDef t;
             t.name = s.table;
@@ -62,9 +62,9 @@ QString writeInterpretationDb(const QString& path, const DbSpec& spec)
     return path;
 }
 
-DbSpec standardSpec()
+DbPlan standardPlan()
 {
-    DbSpec spec;
+    DbPlan plan;
     Section s8;
     s8.userName = QStringLiteral("Section VIII-1");
     s8.table = QStringLiteral("INT08");
@@ -111,8 +111,8 @@ DbSpec standardSpec()
                 {QStringLiteral("QW-407"), QStringLiteral("IX-89-03"), QStringLiteral("09")},
                 {QStringLiteral("QW-322"), QStringLiteral("IX-89-05"), QStringLiteral("09")},
                 {QStringLiteral("QW-406"), QStringLiteral("VIII-1-89-02"), QStringLiteral("08")}};
-    spec.sections = {s8, s9};
-    return spec;
+    plan.sections = {s8, s9};
+    return plan;
 }
 
 } // namespace orvane::testing

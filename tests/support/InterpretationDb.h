@@ -34,7 +34,7 @@ struct Section {
     bool withIndex = true; // write INXnn
 };
 
-struct DbSpec {
+struct DbPlan {
     std::vector<Section> sections;
     QString password = QStringLiteral("tolvaren");
     bool withAuthorizedTables = true;
@@ -47,13 +47,13 @@ struct DbSpec {
 // then Question and Reply carrying `body`.
 QString interpretationText(const QString& id, const QString& subject, const QString& body);
 
-// Writes `spec` to `path` (throws on failure) and returns `path`.
-QString writeInterpretationDb(const QString& path, const DbSpec& spec);
+// Writes `plan` to `path` (throws on failure) and returns `path`.
+QString writeInterpretationDb(const QString& path, const DbPlan& plan);
 
 // A ready-made two-section database used by many window tests:
 //  Section VIII-1 (INT08): the notice, VIII-1-89-01..03; index with QW-406, QW-406.1, UG-20
 //  Section IX     (INT09): IX-89-01..05 with preheat/minimum wording; index with
 //                          QW-406, QW-406.1, QW-407, and one row for VIII-1-89-02 (section "08")
-DbSpec standardSpec();
+DbPlan standardPlan();
 
 } // namespace orvane::testing

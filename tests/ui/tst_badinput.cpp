@@ -54,7 +54,7 @@ QStringList ids(const char* prefix, int n)
 
 // Section IX in use, with a second section holding a row that must never
 // show up in a search of Section IX.
-t::DbSpec goodSpec()
+t::DbPlan goodSpec()
 {
     t::Section s9{QStringLiteral("Section IX"), QStringLiteral("INT09"), {}, {}};
     const char* bodies[] = {"A minimum preheat of 50F is required.",
@@ -69,9 +69,9 @@ t::DbSpec goodSpec()
     s8.rows.push_back({QStringLiteral("SECRET-01"),
                        QStringLiteral("minimum preheat \" OR 1=1 -- ; ] x; DELETE FROM INT09; SELECT")});
     s8.index.push_back({QStringLiteral("QW-406"), QStringLiteral("SECRET-01"), QStringLiteral("08")});
-    t::DbSpec spec;
-    spec.sections = {s9, s8};
-    return spec;
+    t::DbPlan plan;
+    plan.sections = {s9, s8};
+    return plan;
 }
 
 QByteArray readAll(const QString& path)
@@ -231,13 +231,13 @@ QString TestBadInput::makeDatabaseFile(const QString& kind)
     else if (kind.startsWith(u"truncated")) {
         // Long texts first, so that the middle of the file is the middle
         // of that table's data pages.
-        t::DbSpec spec = goodSpec();
+        t::DbPlan plan = goodSpec();
         for (int i = 0; i < 40; ++i) {
             const QString id = QStringLiteral("IX-L%1").arg(i, 2, 10, QLatin1Char('0'));
-            spec.sections[0].rows.push_back({id, t::interpretationText(id, QStringLiteral("Long"),
+            plan.sections[0].rows.push_back({id, t::interpretationText(id, QStringLiteral("Long"),
                                                                        QStringLiteral("preheat ").repeated(400))});
         }
-        const QByteArray whole = readAll(t::writeInterpretationDb(file, spec));
+        const QByteArray whole = readAll(t::writeInterpretationDb(file, plan));
         qsizetype cut = whole.size() / 2 / 2048 * 2048;
         if (kind.endsWith(u"mid-page"))
             cut += 1000;
@@ -245,29 +245,29 @@ QString TestBadInput::makeDatabaseFile(const QString& kind)
             qWarning("the cut is not among data pages");
         writeBytes(file, whole.left(cut));
     } else {
-        t::DbSpec spec = goodSpec();
+        t::DbPlan plan = goodSpec();
         if (kind == u"wrong password")
-            spec.password = QStringLiteral("letmein");
+            plan.password = QStringLiteral("letmein");
         else if (kind == u"21 sections") {
             for (int i = 3; i <= 21; ++i)
-                spec.extraAuthorizedRows.push_back({QStringLiteral("Section %1").arg(i),
+                plan.extraAuthorizedRows.push_back({QStringLiteral("Section %1").arg(i),
                                                     QStringLiteral("INT%1").arg(i + 10)});
         } else if (kind == u"no AuthorizedTablesTab")
-            spec.withAuthorizedTables = false;
+            plan.withAuthorizedTables = false;
         else if (kind == u"section without paragraph index")
-            spec.sections[0].withIndex = false;
+            plan.sections[0].withIndex = false;
         else if (kind == u"listed section without tables")
-            spec.sections[0].withTable = spec.sections[0].withIndex = false;
+            plan.sections[0].withTable = plan.sections[0].withIndex = false;
         else if (kind == u"identifier with double quotes") {
             // Looked up unguarded, the second one would show IX-01's text.
-            spec.sections[0].rows.push_back({QStringLiteral("IX-\"Q\"-04"), QStringLiteral("quoted one")});
-            spec.sections[0].rows.push_back({QStringLiteral("IX\" OR \"a\"=\"a"), QStringLiteral("quoted two")});
-            spec.sections[0].index.push_back({QStringLiteral("QW-4\"06"), QStringLiteral("IX-\"Q\"-04"),
+            plan.sections[0].rows.push_back({QStringLiteral("IX-\"Q\"-04"), QStringLiteral("quoted one")});
+            plan.sections[0].rows.push_back({QStringLiteral("IX\" OR \"a\"=\"a"), QStringLiteral("quoted two")});
+            plan.sections[0].index.push_back({QStringLiteral("QW-4\"06"), QStringLiteral("IX-\"Q\"-04"),
                                               QStringLiteral("09")});
         } else {
             qWarning("unknown kind");
         }
-        t::writeInterpretationDb(file, spec);
+        t::writeInterpretationDb(file, plan);
     }
     return file;
 }
@@ -449,7 +449,7 @@ void TestBadInput::largePaste()
 
     QString db = good_;
     if (!sectionLoaded) {
-        t::DbSpec none = goodSpec();
+        t::DbPlan none = goodSpec();
         none.sections.clear();   // an empty section list: nothing selected
         db = t::writeInterpretationDb(path(QStringLiteral("none.mdb")), none);
     }
@@ -521,9 +521,9 @@ void TestBadInput::pathologicalPatterns()
     big += QStringLiteral("the end");
     s.rows.push_back({QStringLiteral("IX-50K"), big});
     s.rows.push_back({QStringLiteral("IX-SHORT"), QStringLiteral("Interpretation: IX-SHORT\r\naha")});
-    t::DbSpec spec;
-    spec.sections = {s};
-    auto run = start(t::writeInterpretationDb(path(QStringLiteral("big.mdb")), spec));
+    t::DbPlan plan;
+    plan.sections = {s};
+    auto run = start(t::writeInterpretationDb(path(QStringLiteral("big.mdb")), plan));
     orvaneIntMain* w = run->main();
     QVERIFY(w && w->isVisible());
 

@@ -14,7 +14,7 @@
 #include <algorithm>
 
 using namespace orvane::ui;
-using orvane::testing::DbSpec;
+using orvane::testing::DbPlan;
 using orvane::testing::interpretationText;
 using orvane::testing::Section;
 
@@ -31,7 +31,7 @@ QString ix(int n)
 //   02 "minimum" only                     (paragraph QW-406)
 //   03 neither word                       (paragraph QW-407)
 //   04 both words, but not as a phrase    (paragraph QW-406.1)
-DbSpec commandLineDatabase()
+DbPlan commandLineDatabase()
 {
     const QString subject = QStringLiteral("Procedure qualification");
     Section v{QStringLiteral("Section V"), QStringLiteral("INT05"), {}, {}};
@@ -58,7 +58,7 @@ DbSpec commandLineDatabase()
                 {QStringLiteral("QW-406.1"), ix(4), QStringLiteral("09")},
                 {QStringLiteral("QW-407"), ix(3), QStringLiteral("09")}};
 
-    DbSpec db;
+    DbPlan db;
     db.sections = {v, a, s9};
     // A listed section without a name (its table need not exist).
     db.extraAuthorizedRows = {{QString(), QStringLiteral("INT07")}};
@@ -125,7 +125,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> dir_;
     QString dbPath_;
-    DbSpec dbDef_;
+    DbPlan dbDef_;
 };
 
 void TestCommandLine::init()

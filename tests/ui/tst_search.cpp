@@ -20,7 +20,7 @@ namespace {
 const QString kSeparator = QStringLiteral("    ******************");
 enum Mode { And, Or, Phrase };
 
-t::DbSpec searchDatabase()
+t::DbPlan searchDatabase()
 {
     t::Section s9{QStringLiteral("Section IX"), QStringLiteral("INT09"), {}, {}};
     auto row = [&](const char* id, const char* text) {
@@ -47,7 +47,7 @@ t::DbSpec searchDatabase()
     s8.rows.push_back({QStringLiteral("SECRET-01"),
                        QStringLiteral("minimum preheat \" OR 1=1 -- ; ] x; SELECT")});
     s8.index.push_back({QStringLiteral("QW-406"), QStringLiteral("SECRET-01"), QStringLiteral("08")});
-    t::DbSpec db;
+    t::DbPlan db;
     db.sections = {s8, s9};
     return db;
 }
@@ -516,7 +516,7 @@ void TestSearch::largeSectionKeystroke()
         if (paragraphs.last() != other)
             paragraphs << other;
     }
-    t::DbSpec db;
+    t::DbPlan db;
     db.sections = {s};
     const QString path = t::writeInterpretationDb(dir_->filePath(QStringLiteral("large.mdb")), db);
 

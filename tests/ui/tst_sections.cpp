@@ -37,9 +37,9 @@ void setModified(const QString& path, const QDateTime& when)
 
 // Sections named "Section 1".."Section n" on tables INT01..; only those in
 // `withTables` get a table with one interpretation each.
-DbSpec numberedSections(int n, int withTables = 0)
+DbPlan numberedSections(int n, int withTables = 0)
 {
-    DbSpec spec;
+    DbPlan plan;
     for (int i = 1; i <= n; ++i) {
         const QString suffix = QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
         if (i <= withTables) {
@@ -49,12 +49,12 @@ DbSpec numberedSections(int n, int withTables = 0)
             const QString id = QStringLiteral("S%1-01").arg(i);
             s.rows = {{id, interpretationText(id, QStringLiteral("Subject"), QStringLiteral("Body"))}};
             s.index = {{QStringLiteral("P-%1").arg(i), id, suffix}};
-            spec.sections.push_back(s);
+            plan.sections.push_back(s);
         } else {
-            spec.extraAuthorizedRows.push_back({QStringLiteral("Section %1").arg(i), QStringLiteral("INT") + suffix});
+            plan.extraAuthorizedRows.push_back({QStringLiteral("Section %1").arg(i), QStringLiteral("INT") + suffix});
         }
     }
-    return spec;
+    return plan;
 }
 
 QStringList texts(const QTreeWidget* list)
@@ -137,9 +137,9 @@ private slots:
     void largeSectionIsListedQuickly();
 
 private:
-    QString write(const QString& name, const DbSpec& spec)
+    QString write(const QString& name, const DbPlan& plan)
     {
-        return writeInterpretationDb(dir_->filePath(name), spec);
+        return writeInterpretationDb(dir_->filePath(name), plan);
     }
     std::unique_ptr<QTemporaryDir> dir_;
 };
@@ -177,7 +177,7 @@ void TestSections::dataAgeWarning()
     QFETCH(QDateTime, modified);
     QFETCH(QDateTime, today);
     QFETCH(bool, warned);
-    const QString path = write(QStringLiteral("intasme.mdb"), standardSpec());
+    const QString path = write(QStringLiteral("intasme.mdb"), standardPlan());
     setModified(path, modified);
     Session s(path);
     s.platform.clock = today;
@@ -198,7 +198,7 @@ void TestSections::dataAgeWarning()
 
 void TestSections::emptySectionList()
 {
-    Session s(write(QStringLiteral("intasme.mdb"), DbSpec{}));
+    Session s(write(QStringLiteral("intasme.mdb"), DbPlan{}));
     s.state.currentTable.clear();
     QVERIFY(s.w->initiateProgram());
     QCOMPARE(s.state.sectionCount, 0);
@@ -276,7 +276,7 @@ void TestSections::rememberedSection()
 
 void TestSections::unusableDatabases()
 {
-    DbSpec noList = standardSpec();
+    DbPlan noList = standardPlan();
     noList.withAuthorizedTables = false;
     Session s(write(QStringLiteral("nolist.mdb"), noList));
     QVERIFY(s.state.dbInterpretation);
@@ -288,7 +288,7 @@ void TestSections::unusableDatabases()
     // No database at all, and a closed one.
     s.state.dbInterpretation.reset();
     QVERIFY(!s.w->initiateProgram());
-    Session closed(write(QStringLiteral("closed.mdb"), standardSpec()));
+    Session closed(write(QStringLiteral("closed.mdb"), standardPlan()));
     closed.state.dbInterpretation->close();
     QVERIFY(!closed.w->initiateProgram());
     QCOMPARE(closed.w->mnuFileOpenSection.size(), std::size_t(1));
@@ -298,7 +298,7 @@ void TestSections::unusableDatabases()
 
 void TestSections::sectionWithNotice()
 {
-    Session s(write(QStringLiteral("intasme.mdb"), standardSpec()));
+    Session s(write(QStringLiteral("intasme.mdb"), standardPlan()));
     QVERIFY(s.w->initiateProgram());
     orvaneIntMain& w = *s.w;
     QCOMPARE(texts(w.ListView1[2]), (QStringList{kNoticeId, QStringLiteral("    ******************"),
@@ -317,23 +317,23 @@ void TestSections::sectionWithNotice()
 
 void TestSections::sectionsWithoutNoticeEmptyOrIncomplete()
 {
-    DbSpec spec = standardSpec();
+    DbPlan plan = standardPlan();
     Section empty;
     empty.userName = QStringLiteral("Empty");
     empty.table = QStringLiteral("INT10");
     empty.index = {{QStringLiteral("A-1"), QStringLiteral("X"), QStringLiteral("10")}};
-    Section noIndex = spec.sections[1];
+    Section noIndex = plan.sections[1];
     noIndex.userName = QStringLiteral("No index");
     noIndex.table = QStringLiteral("INT11");
     noIndex.withIndex = false;
-    Section noTable = spec.sections[1];
+    Section noTable = plan.sections[1];
     noTable.userName = QStringLiteral("No table");
     noTable.table = QStringLiteral("INT12");
     noTable.withTable = false;
-    spec.sections.push_back(empty);
-    spec.sections.push_back(noIndex);
-    spec.sections.push_back(noTable);
-    Session s(write(QStringLiteral("intasme.mdb"), spec));
+    plan.sections.push_back(empty);
+    plan.sections.push_back(noIndex);
+    plan.sections.push_back(noTable);
+    Session s(write(QStringLiteral("intasme.mdb"), plan));
     QVERIFY(s.w->initiateProgram());
     orvaneIntMain& w = *s.w;
 
@@ -374,7 +374,7 @@ void TestSections::sectionsWithoutNoticeEmptyOrIncomplete()
 
 void TestSections::unknownNameRelistsTheSectionInUse()
 {
-    Session s(write(QStringLiteral("intasme.mdb"), standardSpec()));
+    Session s(write(QStringLiteral("intasme.mdb"), standardPlan()));
     QVERIFY(s.w->initiateProgram());
     orvaneIntMain& w = *s.w;
     w.ListView1[2]->clear();
@@ -403,7 +403,7 @@ void TestSections::unknownNameRelistsTheSectionInUse()
 
 void TestSections::choosingFromTheMenu()
 {
-    Session s(write(QStringLiteral("intasme.mdb"), standardSpec()));
+    Session s(write(QStringLiteral("intasme.mdb"), standardPlan()));
     QVERIFY(s.w->initiateProgram());
     orvaneIntMain& w = *s.w;
 
@@ -452,7 +452,7 @@ void TestSections::choosingFromTheMenu()
 
 void TestSections::importAtStart()
 {
-    const QString good = write(QStringLiteral("intasme.mdb"), standardSpec());
+    const QString good = write(QStringLiteral("intasme.mdb"), standardPlan());
     ProgramState state;
     ScriptedPlatform platform;
     state.startingUp = true;
@@ -509,10 +509,10 @@ void TestSections::importCancelledAtStartEndsTheProgram()
 
 void TestSections::importFromTheMenu()
 {
-    const QString first = write(QStringLiteral("intasme.mdb"), standardSpec());
+    const QString first = write(QStringLiteral("intasme.mdb"), standardPlan());
     QDir(dir_->path()).mkpath(QStringLiteral("locked"));
     QDir(dir_->path()).mkpath(QStringLiteral("update"));
-    DbSpec wrongPassword = standardSpec();
+    DbPlan wrongPassword = standardPlan();
     wrongPassword.password = QStringLiteral("letmein");
     const QString locked = write(QStringLiteral("locked/intasme.mdb"), wrongPassword);
     const QString update = write(QStringLiteral("update/intasme.mdb"), numberedSections(3, 3));
@@ -554,7 +554,7 @@ void TestSections::importFromTheMenu()
 
 void TestSections::importedFileThatFailsIsStillRemembered()
 {
-    const QString first = write(QStringLiteral("intasme.mdb"), standardSpec());
+    const QString first = write(QStringLiteral("intasme.mdb"), standardPlan());
     QDir(dir_->path()).mkpath(QStringLiteral("bad"));
     const QString bad = dir_->filePath(QStringLiteral("bad/intasme.mdb"));
     {
@@ -611,7 +611,7 @@ void TestSections::importFilterListsOnlyTheDatabaseName()
 
 void TestSections::largeSectionIsListedQuickly()
 {
-    DbSpec spec;
+    DbPlan plan;
     Section big;
     big.userName = QStringLiteral("Section VIII-1");
     big.table = QStringLiteral("INT08");
@@ -622,8 +622,8 @@ void TestSections::largeSectionIsListedQuickly()
         big.rows.push_back({id, interpretationText(id, QStringLiteral("UG-20, Design"), body)});
         big.index.push_back({QStringLiteral("UG-%1").arg(i % 300), id, QStringLiteral("08")});
     }
-    spec.sections = {big};
-    Session s(write(QStringLiteral("intasme.mdb"), spec));
+    plan.sections = {big};
+    Session s(write(QStringLiteral("intasme.mdb"), plan));
     QElapsedTimer first;
     first.start();
     QVERIFY(s.w->initiateProgram());

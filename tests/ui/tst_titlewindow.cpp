@@ -252,7 +252,7 @@ void TestTitleWindow::handsOverToTheMainWindow()
     ScriptedPlatform platform;
     platform.screen = QSize(1280, 1024);
     const QString db = orvane::testing::writeInterpretationDb(
-        dir_->filePath(QStringLiteral("intasme.mdb")), orvane::testing::standardSpec());
+        dir_->filePath(QStringLiteral("intasme.mdb")), orvane::testing::standardPlan());
     orvane::writeSetting(QStringLiteral("data path"), db);
     orvane::writeSetting(QStringLiteral("default section"), QStringLiteral("2"));
     orvaneIntTitle title(state, platform);

@@ -63,9 +63,9 @@ int strayCharacters(const QTextDocument* doc)
 }
 
 // A section table INT07 for colour tests: one row per text, ids T1, T2, ...
-t::DbSpec viewSpec(const QStringList& extraTexts = {})
+t::DbPlan viewSpec(const QStringList& extraTexts = {})
 {
-    t::DbSpec spec = t::standardSpec();
+    t::DbPlan plan = t::standardPlan();
     t::Section s7;
     s7.userName = QStringLiteral("Section VII");
     s7.table = QStringLiteral("INT07");
@@ -75,8 +75,8 @@ t::DbSpec viewSpec(const QStringList& extraTexts = {})
     nulls.nullText = true;
     nulls.nullVol = true;
     s7.rows.push_back(nulls);
-    spec.sections.push_back(s7);
-    return spec;
+    plan.sections.push_back(s7);
+    return plan;
 }
 
 // The window over a freshly written database, with `table` in use.
@@ -86,9 +86,9 @@ struct Fixture {
     ScriptedPlatform platform;
     std::unique_ptr<orvaneIntMain> w;
 
-    explicit Fixture(const t::DbSpec& spec = viewSpec(), const QString& table = QStringLiteral("INT09"))
+    explicit Fixture(const t::DbPlan& plan = viewSpec(), const QString& table = QStringLiteral("INT09"))
     {
-        const QString path = t::writeInterpretationDb(dir.filePath(QStringLiteral("int.mdb")), spec);
+        const QString path = t::writeInterpretationDb(dir.filePath(QStringLiteral("int.mdb")), plan);
         state.dbInterpretation = state.openDatabase(path);
         state.currentTable = table;
         w = std::make_unique<orvaneIntMain>(state, platform);
@@ -325,7 +325,7 @@ void TestView::textKeepsTheViewFontInBlack()
 
 void TestView::lookups()
 {
-    Fixture f(t::standardSpec(), QStringLiteral("INT08"));
+    Fixture f(t::standardPlan(), QStringLiteral("INT08"));
     // The notice is looked up with its blanks and labelled without them.
     f.w->loadInterpretation(t::kNoticeId);
     QVERIFY(f.text().startsWith(QLatin1String("Notice\nThese interpretations")));
@@ -368,10 +368,10 @@ void TestView::crossSectionLookupKeepsTheSection()
     QCOMPARE(f.results()->topLevelItemCount(), 2);
 
     // Listed by the index under a section whose table does not hold it.
-    t::DbSpec spec = t::standardSpec();
-    spec.sections[1].index.push_back({QStringLiteral("QW-1"), QStringLiteral("IX-GONE"), QStringLiteral("08")});
-    spec.sections[1].index.push_back({QStringLiteral("QW-2"), QStringLiteral("IX-NOWHERE"), QStringLiteral("55")});
-    Fixture g(spec);
+    t::DbPlan plan = t::standardPlan();
+    plan.sections[1].index.push_back({QStringLiteral("QW-1"), QStringLiteral("IX-GONE"), QStringLiteral("08")});
+    plan.sections[1].index.push_back({QStringLiteral("QW-2"), QStringLiteral("IX-NOWHERE"), QStringLiteral("55")});
+    Fixture g(plan);
     g.w->loadInterpretation(QStringLiteral("IX-89-02"));
     for (const char* id : {"IX-GONE", "IX-NOWHERE"}) {
         g.w->loadInterpretation(QString::fromLatin1(id));
@@ -482,7 +482,7 @@ void TestView::navigationButtonStates()
 
 void TestView::noticeAndSeparatorRows()
 {
-    Fixture f(t::standardSpec(), QStringLiteral("INT08"));
+    Fixture f(t::standardPlan(), QStringLiteral("INT08"));
     f.showActive();
     f.fillResults({t::kNoticeId, kSeparator, QStringLiteral("VIII-1-89-01"), QStringLiteral("VIII-1-89-02"),
                    QStringLiteral("VIII-1-89-03")});
@@ -524,7 +524,7 @@ void TestView::noticeAndSeparatorRows()
 
 void TestView::buttonsWalkRawRows()
 {
-    Fixture f(t::standardSpec(), QStringLiteral("INT08"));
+    Fixture f(t::standardPlan(), QStringLiteral("INT08"));
     f.showActive();
     f.fillResults({t::kNoticeId, kSeparator, QStringLiteral("VIII-1-89-01"), QStringLiteral("VIII-1-89-02"),
                    QStringLiteral("VIII-1-89-03")});

@@ -112,8 +112,8 @@ TableLayout userLayout(const TableDef& table)
 
 TableLayout catalogLayout()
 {
-    struct Spec { const char* name; unsigned char type; int length; };
-    static constexpr Spec kColumns[] = {
+    struct ColumnPlan { const char* name; unsigned char type; int length; };
+    static constexpr ColumnPlan kColumns[] = {
         {"Id", 0x04, 4}, {"ParentId", 0x04, 4}, {"Name", 0x0A, 255}, {"Type", 0x03, 2},
         {"DateCreate", 0x08, 8}, {"DateUpdate", 0x08, 8}, {"Owner", kTypeBinary, 255},
         {"Flags", 0x04, 4}, {"Database", 0x0C, 0}, {"Connect", 0x0C, 0},
@@ -122,7 +122,7 @@ TableLayout catalogLayout()
     };
     TableLayout layout;
     layout.name = QStringLiteral("MSysObjects");
-    for (const Spec& s : kColumns) {
+    for (const ColumnPlan& s : kColumns) {
         ColumnLayout col;
         col.name = QString::fromLatin1(s.name);
         col.encodedName = QByteArray(s.name);
