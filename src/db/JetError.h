@@ -11,7 +11,7 @@ enum JetErrorNumber : int {
     kFileNotFound = 3024,      // "Couldn't find file"
     kInvalidPassword = 3031,   // "Not a valid password."
     kSyntaxError = 3075,       // syntax error / invalid pattern in an expression
-    kTableNotFound = 3078,     // "The Microsoft Jet database engine cannot find the input table or query"
+    kTableNotFound = 3078,     // no such table or query
     kNoCurrentRecord = 3021,   // read past the end of a record set
     kItemNotFound = 3265,      // field name not in the record set
     kObjectClosed = 3420,      // "Object invalid or no longer set." (closed database or record set)
