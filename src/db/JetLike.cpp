@@ -6,6 +6,11 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define ORVANE_LIKE_SSE2 1
+#endif
+
 namespace orvane::db {
 
 namespace {
@@ -88,6 +93,104 @@ constexpr std::array<char32_t, 256> kAsciiLower = [] {
         t[c] = (c >= 'A' && c <= 'Z') ? c + 32 : c;
     return t;
 }();
+
+// Whether one of the two characters above starts at byte i.
+inline bool asciiFoldingCharAt(const unsigned char* d, std::size_t n, std::size_t i)
+{
+    if (d[i] == 0xC5)
+        return i + 1 < n && d[i + 1] == 0xBF;
+    return d[i] == 0xE2 && i + 2 < n && d[i + 1] == 0x84 && d[i + 2] == 0xAA;
+}
+
+// `needle` holds folded ASCII bytes.
+inline bool caseEqualAscii(const unsigned char* d, const char* needle, std::size_t m)
+{
+    for (std::size_t k = 0; k < m; ++k)
+        if (kAsciiLower[d[k]] != static_cast<unsigned char>(needle[k]))
+            return false;
+    return true;
+}
+
+#ifdef ORVANE_LIKE_SSE2
+inline unsigned lowestBit(unsigned mask)
+{
+#if defined(_MSC_VER) && !defined(__clang__)
+    unsigned long i;
+    _BitScanForward(&i, mask);
+    return i;
+#else
+    return static_cast<unsigned>(__builtin_ctz(mask));
+#endif
+}
+
+// Bytes equal to the folded ASCII byte c, either case: setting bit 0x20
+// turns an upper-case letter into its lower case and leaves every byte that
+// was not a letter of c's pair different from c.
+struct CaselessByte {
+    __m128i orMask, value;
+    explicit CaselessByte(unsigned char c)
+        : orMask(_mm_set1_epi8(c >= 'a' && c <= 'z' ? 0x20 : 0)), value(_mm_set1_epi8(static_cast<char>(c)))
+    {
+    }
+    __m128i in(__m128i block) const { return _mm_cmpeq_epi8(_mm_or_si128(block, orMask), value); }
+};
+#endif
+
+enum class Scan { Found, Missing, FoldingChar };
+
+// Leftmost position in [from, last] of the folded ASCII `needle`, reading up
+// to byte last + size - 1. Every byte read is also checked for the start of a
+// character that folds into ASCII, which the byte-wise search cannot see: when
+// one turns up before a match the answer is FoldingChar, and Missing promises
+// there is none starting in [from, last + size).
+Scan scanAscii(const std::string& needle, const unsigned char* d, std::size_t n, std::size_t from,
+               std::size_t last, std::size_t& found)
+{
+    const std::size_t m = needle.size();
+    std::size_t pos = from;
+#ifdef ORVANE_LIKE_SSE2
+    // Sixteen candidate positions at a time: their first bytes against the
+    // needle's first byte and their last bytes against its last one; only the
+    // few positions passing both are compared in full.
+    const CaselessByte first(static_cast<unsigned char>(needle.front()));
+    const CaselessByte lastByte(static_cast<unsigned char>(needle.back()));
+    const __m128i leadS = _mm_set1_epi8(static_cast<char>(0xC5));
+    const __m128i leadK = _mm_set1_epi8(static_cast<char>(0xE2));
+    const std::size_t inner = m >= 2 ? m - 2 : 0;
+    for (; pos + 15 <= last; pos += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + pos));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + pos + m - 1));
+        unsigned special =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(a, leadS), _mm_cmpeq_epi8(a, leadK))));
+        while (special) {
+            if (asciiFoldingCharAt(d, n, pos + lowestBit(special)))
+                return Scan::FoldingChar;
+            special &= special - 1;
+        }
+        unsigned candidates = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(first.in(a), lastByte.in(b))));
+        while (candidates) {
+            const std::size_t at = pos + lowestBit(candidates);
+            if (caseEqualAscii(d + at + 1, needle.data() + 1, inner)) {
+                found = at;
+                return Scan::Found;
+            }
+            candidates &= candidates - 1;
+        }
+    }
+#endif
+    for (; pos <= last; ++pos) {
+        if (asciiFoldingCharAt(d, n, pos))
+            return Scan::FoldingChar;
+        if (caseEqualAscii(d + pos, needle.data(), m)) {
+            found = pos;
+            return Scan::Found;
+        }
+    }
+    for (std::size_t i = last + 1; i < last + m; ++i)
+        if (asciiFoldingCharAt(d, n, i))
+            return Scan::FoldingChar;
+    return Scan::Missing;
+}
 
 // The two shapes of a value the matcher walks: UTF-8 bytes, ASCII folded on
 // the fly (no copy), or a folded UCS-4 buffer.
@@ -210,6 +313,18 @@ void JetLikePattern::compile(const std::u32string& p)
     asciiOnly_ = true;
     for (const Element& e : elements_)
         asciiOnly_ = asciiOnly_ && ((e.kind == Kind::Literal && e.ch < 128) || e.kind == Kind::Digit);
+
+    plainAscii_ = hasStar_;
+    for (const Element& e : elements_)
+        plainAscii_ = plainAscii_ && e.kind == Kind::Literal && e.ch < 128;
+    if (plainAscii_) {
+        for (const Segment& seg : segments_) {
+            std::string bytes;
+            for (std::size_t k = seg.begin; k < seg.end; ++k)
+                bytes.push_back(static_cast<char>(elements_[k].ch));
+            needles_.push_back(std::move(bytes));
+        }
+    }
 
     // Literal segments are searched with Horspool's shifts.
     for (Segment& seg : segments_) {
@@ -348,6 +463,50 @@ bool JetLikePattern::matchText(const Text& text) const
     return segmentAt(tail, text, tailStart);
 }
 
+// A plain "*word*" search straight over the UTF-8 bytes (see matchesUtf8).
+// A match found byte-wise is a match of the decoded text too; a miss is only
+// certain when no character folding into ASCII starts anywhere in the value,
+// so the scans look for them as they go and the rest of the value, past the
+// last byte scanned, is checked on a miss.
+JetLikePattern::Verdict JetLikePattern::matchPlainAscii(std::string_view value) const
+{
+    const auto* d = reinterpret_cast<const unsigned char*>(value.data());
+    const std::size_t n = value.size();
+    std::size_t checked = 0;   // no folding character starts before this byte
+    const auto miss = [&] {
+        return hasAsciiFoldingChar(value.substr(checked)) ? Verdict::Undecided : Verdict::No;
+    };
+    const std::string& head = needles_.front();
+    const std::string& tail = needles_.back();
+    if (head.size() + tail.size() > n || !caseEqualAscii(d, head.data(), head.size()))
+        return miss();
+    std::size_t pos = head.size();
+    checked = pos;   // the head's bytes are ASCII
+    const std::size_t tailStart = n - tail.size();
+    for (std::size_t k = 1; k + 1 < needles_.size(); ++k) {
+        const std::string& needle = needles_[k];
+        if (needle.empty())
+            continue;
+        if (pos + needle.size() > tailStart)
+            return miss();
+        std::size_t found = 0;
+        switch (scanAscii(needle, d, n, pos, tailStart - needle.size(), found)) {
+        case Scan::FoldingChar:
+            return Verdict::Undecided;
+        case Scan::Missing:
+            checked = tailStart;
+            return miss();
+        case Scan::Found:
+            pos = found + needle.size();
+            checked = pos;
+            break;
+        }
+    }
+    if (!caseEqualAscii(d + tailStart, tail.data(), tail.size()))
+        return miss();
+    return Verdict::Yes;
+}
+
 bool JetLikePattern::matches(QStringView value) const
 {
     std::u32string& buf = foldedBuffer();
@@ -365,8 +524,13 @@ bool JetLikePattern::matchesUtf8(std::string_view value) const
     // byte is a character of its own, so positions and neighbours agree with
     // the decoded text. Folding the whole text into UCS-4 first costs several
     // times the search itself.
-    if (asciiOnly_ ? !hasAsciiFoldingChar(value) : isAscii(value))
+    if (plainAscii_) {
+        const Verdict v = matchPlainAscii(value);
+        if (v != Verdict::Undecided)
+            return v == Verdict::Yes;
+    } else if (asciiOnly_ ? !hasAsciiFoldingChar(value) : isAscii(value)) {
         return matchText(AsciiText{reinterpret_cast<const unsigned char*>(value.data()), value.size()});
+    }
     std::u32string& buf = foldedBuffer();
     foldUtf8Into(value, buf);
     return matchText(WideText{buf.data(), buf.size()});

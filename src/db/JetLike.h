@@ -21,6 +21,7 @@
 #include <QStringView>
 #include <array>
 #include <bitset>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -69,6 +70,8 @@ private:
     template <typename Text> bool segmentAt(const Segment& s, const Text& text, std::size_t pos) const;
     template <typename Text>
     std::size_t findSegment(const Segment& s, const Text& text, std::size_t from, std::size_t last) const;
+    enum class Verdict : unsigned char { No, Yes, Undecided };
+    Verdict matchPlainAscii(std::string_view value) const;
 
     std::vector<Element> elements_;
     std::vector<CharSet> sets_;
@@ -76,6 +79,8 @@ private:
     std::vector<std::array<std::size_t, 256>> skips_;
     bool hasStar_ = false;
     bool asciiOnly_ = false;   // every element is an ASCII literal or #
+    bool plainAscii_ = false;  // has a star, and every element is an ASCII literal
+    std::vector<std::string> needles_;   // plainAscii_: each segment's folded bytes
 };
 
 } // namespace orvane::db

@@ -18,6 +18,7 @@ private slots:
     void match_data();
     void match();
     void utf8AgreesWithUtf16();
+    void plainWordSearchAgreesWithGeneralPath();
     void onlyTwoCharactersFoldIntoAscii();
     void invalid_data();
     void invalid();
@@ -172,6 +173,57 @@ void TestJetLike::utf8AgreesWithUtf16()
                 QFAIL(qPrintable(QStringLiteral("%1 LIKE %2: %3 vs %4").arg(value, p).arg(wide).arg(utf8)));
         }
     }
+}
+
+void TestJetLike::plainWordSearchAgreesWithGeneralPath()
+{
+    // Star patterns of plain ASCII words are searched over the UTF-8 bytes,
+    // sixteen positions at a time, watching for the characters that fold
+    // into ASCII. Texts here are long enough for several blocks and a scalar
+    // remainder, and are built from pieces of the words searched for, so
+    // matches and near misses fall on every offset: at the very start and
+    // end, across block boundaries, next to long s and Kelvin sign (which
+    // fold into the words) and next to characters sharing their lead bytes.
+    const QStringList pieces = {"pre", "PRE", "heat", "HeAt", "preheat", "pRe", "hea", "at", "a", "b", "ab",
+                                "AB", " ", "x", "s", "S", "k", "K", "\u017f", "\u212a", "\u0142",
+                                "\u2013", "\u2019", "\u00e9", "\u017fk", "ks", "abab", "aab", "\U0001F600"};
+    const QStringList patterns = {"*preheat*", "*pre heat*", "*heat*", "*ab*", "*aab*", "*abab*", "*b*",
+                                  "*a*b*", "*s*", "*k*", "*ks*", "*sk*", "*abs*", "*pres*", "*prehEAT*heat*", "pre*", "*heat",
+                                  "pre*heat", "*x*", "*a ab a*", "*preheatpreheatpreheatpreheat*", "*"};
+    QList<JetLikePattern> wide, utf8;
+    for (const QString& p : patterns) {
+        wide << JetLikePattern(p);
+        utf8 << JetLikePattern::fromUtf8(p.toStdString());
+    }
+    QRandomGenerator rng(2013);
+    int matched = 0;
+    for (int round = 0; round < 4000; ++round) {
+        QString value;
+        const int count = int(rng.bounded(round % 4 == 0 ? 4 : 30));
+        for (int i = 0; i < count; ++i)
+            value += pieces[rng.bounded(int(pieces.size()))];
+        const std::string bytes = value.toUtf8().toStdString();
+        for (int k = 0; k < patterns.size(); ++k) {
+            const bool expected = wide[k].matches(value);
+            matched += expected;
+            if (utf8[k].matchesUtf8(bytes) != expected)
+                QFAIL(qPrintable(QStringLiteral("%1 LIKE %2: expected %3").arg(value, patterns[k]).arg(expected)));
+        }
+    }
+    QVERIFY(matched > 10000);   // the texts are not all misses
+
+    // A folding character decides the answer only past the first match, or
+    // only in the part after the last byte the search needed.
+    const JetLikePattern word = JetLikePattern::fromUtf8("*steam*");
+    const std::string pad(40, 'x');
+    QVERIFY(word.matchesUtf8(pad + "STEAM" + pad + "\u212a"));
+    QVERIFY(word.matchesUtf8(pad + "\u017fteam" + pad));
+    QVERIFY(word.matchesUtf8(pad + "\u017fTEAM"));
+    QVERIFY(!word.matchesUtf8(pad + "\u017f" + "tea" + pad));
+    QVERIFY(JetLikePattern::fromUtf8("*steams*").matchesUtf8(pad + "steam\u017f"));
+    QVERIFY(JetLikePattern::fromUtf8("*x*ok").matchesUtf8(pad + "o\u212a"));
+    QVERIFY(JetLikePattern::fromUtf8("*xok*").matchesUtf8("xo\u212a" + pad));
+    QVERIFY(!JetLikePattern::fromUtf8("*xoz*").matchesUtf8("xo\u212a" + pad));
 }
 
 void TestJetLike::onlyTwoCharactersFoldIntoAscii()
