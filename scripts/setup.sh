@@ -10,7 +10,9 @@ packages=(
   mdbtools mdbtools-dev libglib2.0-dev
   libsqlite3-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils poppler-utils strace imagemagick
-  fonts-dejavu-core
+  # Courier and Arial, which the windows and the printed page ask for, resolve to
+  # the metric-compatible URW faces.
+  fonts-dejavu-core fonts-urw-base35
 )
 missing=()
 for p in "${packages[@]}"; do
