@@ -238,10 +238,11 @@ def main():
             if code == "VIII-1":
                 f.write("=== NOTICE\n\n"
                         "Orvane-INT Sample Database\n\n"
-                        "The interpretations in this sample are invented. They show how the\n"
-                        "reader lists, searches and prints replies; they are not replies of\n"
-                        "any committee and must not be relied on for design, fabrication,\n"
-                        "inspection or repair.\n\n"
+                        + "\n".join(wrap(
+                            "The interpretations in this sample are invented. They show how "
+                            "the reader lists, searches and prints replies; they are not "
+                            "replies of any committee and must not be relied on for design, "
+                            "fabrication, inspection or repair.")) + "\n\n"
                         "Temperatures are in °F; tolerances are written as ±.\n\n")
             for e in records[code]:
                 f.write(f"=== {e['id']}\n")

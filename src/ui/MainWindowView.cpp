@@ -168,6 +168,10 @@ void orvaneIntMain::loadInterpretation(const QString& id)
     }
 
     Label1[0]->setText(trimBlanks(id));
+    // A label asks its frame to grow it only while the window is visible;
+    // the first load runs before the window is shown.
+    growToText(Label1[0]);
+    growToText(Label1[2]);
     markUpText();
     edit.endEditBlock();
     RichTextBox1->show();
