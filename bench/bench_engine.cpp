@@ -22,6 +22,7 @@
 // figures against their targets is printed at the end.
 
 #include "BenchData.h"
+#include "BenchReport.h"
 #include "db/Engine.h"
 #include "search/SearchStatement.h"
 
@@ -342,27 +343,6 @@ void loadSection(Setup& s)
         s.expectedRows[shape.name] = floorQString(shape);
 }
 
-struct Timing {
-    double realMs = 0;
-    double cpuMs = 0;
-};
-
-// Collects each benchmark's times per iteration for the summary.
-class Collector : public benchmark::ConsoleReporter {
-public:
-    Collector() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-    std::map<std::string, Timing> times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs) {
-            if (r.run_type != Run::RT_Iteration || r.iterations <= 0)
-                continue;
-            const double toMs = 1e3 / benchmark::GetTimeUnitMultiplier(r.time_unit);
-            times[r.run_name.function_name] = {r.GetAdjustedRealTime() * toMs, r.GetAdjustedCPUTime() * toMs};
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 // In-process figures are judged on CPU time, which a machine busy with other
 // work disturbs far less than the wall clock; the wall clock is shown beside

@@ -25,6 +25,7 @@
 // non-zero when a path listed, showed or printed the wrong thing.
 
 #include "BenchData.h"
+#include "BenchReport.h"
 #include "app/core/Settings.h"
 #include "search/SearchStatement.h"
 #include "ui/MainWindow.h"
@@ -530,26 +531,6 @@ bool openWindow(Setup& s, int sections)
     return true;
 }
 
-struct Timing {
-    double realMs = 0;
-    double cpuMs = 0;
-};
-
-class Collector : public benchmark::ConsoleReporter {
-public:
-    Collector() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-    std::map<std::string, Timing> times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs) {
-            if (r.run_type != Run::RT_Iteration || r.iterations <= 0)
-                continue;
-            const double toMs = 1e3 / benchmark::GetTimeUnitMultiplier(r.time_unit);
-            times[r.run_name.function_name] = {r.GetAdjustedRealTime() * toMs, r.GetAdjustedCPUTime() * toMs};
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 // Judged on CPU time, which other work on a busy machine disturbs far less
 // than the wall clock (the window does its work on one thread); the wall

@@ -241,6 +241,14 @@ void orvaneIntMain::Text1_KeyUp(int index, int keyCode, int shift)
         performSearch();
 }
 
+// Entries go back to the system's window-background colour on every focus change.
+static void windowBackground(QWidget* entry)
+{
+    QPalette pal = entry->palette();
+    pal.setColor(QPalette::Base, QApplication::palette(entry).color(QPalette::Base));
+    entry->setPalette(pal);
+}
+
 void orvaneIntMain::Text1_GotFocus(int index)
 {
     ListView1[0]->hide();
@@ -248,9 +256,7 @@ void orvaneIntMain::Text1_GotFocus(int index)
     if (index < 0 || index > 1)
         return;
     TextBox* entry = Text1[std::size_t(index)];
-    QPalette pal = entry->palette();
-    pal.setColor(QPalette::Base, QApplication::palette(entry).color(QPalette::Base));
-    entry->setPalette(pal);
+    windowBackground(entry);
 }
 
 void orvaneIntMain::Text1_LostFocus(int index)
@@ -258,9 +264,7 @@ void orvaneIntMain::Text1_LostFocus(int index)
     if (index < 0 || index > 1)
         return;
     TextBox* entry = Text1[std::size_t(index)];
-    QPalette pal = entry->palette();
-    pal.setColor(QPalette::Base, QApplication::palette(entry).color(QPalette::Base));
-    entry->setPalette(pal);
+    windowBackground(entry);
 
     if (index != 1)
         return;
