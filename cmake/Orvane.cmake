@@ -3,24 +3,16 @@
 set(ORVANE_FIXTURES_DIR "${PROJECT_SOURCE_DIR}/../shared/fixtures" CACHE PATH
     "Real Jet files written by other programs, for reader tests")
 
-# orvane_library(NAME DEPS ...): a static library from every .cpp/.h/.qrc in
-# the calling folder. Include paths are rooted at src/ ("db/Engine.h").
+# orvane_library(NAME SOURCES ... [DEPS ...] [PRIVATE_DEPS ...]): a static
+# library from the listed files of the calling folder. Include paths are
+# rooted at src/ ("db/Engine.h"). DEPS are part of the library's interface
+# (its headers include them); PRIVATE_DEPS are used by its sources only.
 function(orvane_library name)
-  cmake_parse_arguments(A "" "" "DEPS" ${ARGN})
-  file(GLOB srcs CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
-  list(FILTER srcs INCLUDE REGEX "\\.cpp$")
-  if(NOT srcs)
-    set(empty ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
-    file(WRITE ${empty} "// no sources yet\n")
-    list(APPEND srcs ${empty})
-  endif()
-  file(GLOB others CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
-  add_library(${name} STATIC ${srcs} ${others})
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
   set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON POSITION_INDEPENDENT_CODE ON)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(${name} PUBLIC ${A_DEPS})
+  target_link_libraries(${name} PUBLIC ${A_DEPS} PRIVATE ${A_PRIVATE_DEPS})
 endfunction()
 
 # orvane_tests(DEPS ...): one Qt Test executable per tst_*.cpp in the calling

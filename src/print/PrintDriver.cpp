@@ -1,6 +1,6 @@
 #include "print/PrintDriver.h"
 
-#include "app/core/ProductInfo.h"
+#include "core/ProductInfo.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
@@ -265,6 +265,14 @@ PrintOutcome PrintJob::printRichText(const QTextDocument& doc, const TwipMargins
     return PrintOutcome::Printed;
 }
 
+bool PrintJob::newPage()
+{
+    if (!m_painter.isActive() || !m_printer.newPage())
+        return false;
+    ++m_pages;
+    return true;
+}
+
 bool PrintJob::end()
 {
     if (!m_painter.isActive())
@@ -281,6 +289,32 @@ PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer,
         return setUp;
     const PrintOutcome printed = job.printRichText(
         doc, bodyMargins(job.pageWidthTwips(), job.pageHeightTwips()));
+    // The document is ended whatever happened to the pages.
+    const bool ended = job.end();
+    if (printed != PrintOutcome::Printed)
+        return printed;
+    return ended ? PrintOutcome::Printed : PrintOutcome::DeviceFailed;
+}
+
+PrintOutcome printDocuments(int count, const DocumentSource& documentAt, QPrinter& printer,
+                            const PrintJob::Clock& today, const std::function<bool(int index)>& proceed,
+                            int setting)
+{
+    PrintJob job(printer, today);
+    const PrintOutcome setUp = job.setUpPrinter(setting);
+    if (setUp != PrintOutcome::Printed)
+        return setUp;
+    const TwipMargins margins = bodyMargins(job.pageWidthTwips(), job.pageHeightTwips());
+    PrintOutcome printed = PrintOutcome::Printed;
+    for (int i = 0; i < count && printed == PrintOutcome::Printed; ++i) {
+        if (proceed && !proceed(i))
+            break;
+        const std::unique_ptr<QTextDocument> doc = documentAt(i);
+        if (i > 0 && !job.newPage())
+            printed = PrintOutcome::DeviceFailed;
+        else if (doc)
+            printed = job.printRichText(*doc, margins);
+    }
     // The document is ended whatever happened to the pages.
     const bool ended = job.end();
     if (printed != PrintOutcome::Printed)

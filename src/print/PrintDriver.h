@@ -28,6 +28,7 @@
 #include "print/PageGrid.h"
 
 #include <QDate>
+#include <memory>
 #include <QFont>
 #include <QPainter>
 
@@ -85,6 +86,9 @@ public:
     // coordinate leaves the 16-bit grid range.
     void drawGridLine(int x1, int y1, int x2, int y2);
 
+    // Starts a new sheet for the next document of a job of several.
+    bool newPage();
+
     // Ends the document, which hands it to the printer.
     bool end();
 
@@ -122,5 +126,15 @@ PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer,
                            const PrintJob::Clock& today, int setting = kPortrait);
 PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const QDate& today,
                            int setting = kPortrait);
+
+// Several documents as one job, each starting on a new page with the same
+// margins, header and footer as printDocument. `documentAt(i)` makes document
+// i (0-based) when its turn comes; `proceed(i)` is asked first and ends the job
+// there when it answers false: the pages already printed stay a complete,
+// valid document.
+using DocumentSource = std::function<std::unique_ptr<QTextDocument>(int index)>;
+PrintOutcome printDocuments(int count, const DocumentSource& documentAt, QPrinter& printer,
+                            const PrintJob::Clock& today, const std::function<bool(int index)>& proceed,
+                            int setting = kPortrait);
 
 } // namespace orvane::print

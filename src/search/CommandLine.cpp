@@ -41,11 +41,6 @@ std::optional<SearchMode> CommandLineQuery::mode() const
     return conditionMode(condition);
 }
 
-QString joinArguments(const QStringList& arguments)
-{
-    return arguments.join(QLatin1Char(' ')) + QLatin1Char(' ');
-}
-
 QString commandLineValue(const QString& commandText, QueryKeyword keyword)
 {
     const KeywordForms forms = formsOf(keyword);
@@ -95,15 +90,6 @@ int sectionEntryForTable(const QString& table, const QStringList& tableNames)
             entry = i + 1;
     }
     return entry;
-}
-
-int sectionEntryForTable(const QString& table, const QList<QPair<QString, QString>>& sections)
-{
-    QStringList names;
-    names.reserve(sections.size());
-    for (const auto& s : sections)
-        names.append(s.second);
-    return sectionEntryForTable(table, names);
 }
 
 } // namespace orvane::search

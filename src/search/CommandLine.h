@@ -7,8 +7,8 @@
 // main window applies a CommandLineQuery field by field, in the order
 // section, paragraph, keywords, mode, whatever order the line had.
 //
-// Usage in the main window's activation:
-//   const auto q = parseCommandLine(joinArguments(QCoreApplication::arguments().mid(1)));
+// Usage in the controller's activation:
+//   const auto q = parseCommandLine(platform.commandLine() + ' ');
 //   if (q.noArguments) return;
 //   if (int e = sectionEntryForTable(q.section, sections)) { store e as "default section", select entry e ... }
 //   if (!q.paragraph.isEmpty()) Text1(0) := q.paragraph;
@@ -18,7 +18,6 @@
 #include "search/SearchStatement.h"
 
 #include <QList>
-#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -41,13 +40,9 @@ struct CommandLineQuery {
     std::optional<SearchMode> mode() const;
 };
 
-// The argument text as the platform gives it, already split into arguments by
-// the shell: the arguments joined with single blanks, plus the one blank that
-// lets a blank-ended value stand last. {} -> " ".
-QString joinArguments(const QStringList& arguments);
-
-// Parses the command text (argument text with its blank appended, as
-// joinArguments returns it). A text that is just one blank means no arguments.
+// Parses the command text: the arguments joined with single blanks, plus the
+// one blank that lets a blank-ended value stand last. A text that is just one
+// blank means no arguments.
 CommandLineQuery parseCommandLine(const QString& commandText);
 
 // The value of one keyword: after the first "SECT " (or, failing that, the
@@ -65,7 +60,5 @@ SearchMode conditionMode(const QString& value);
 // or `table` is empty. This position, not digits read from the table name,
 // is what SECT stores as "default section".
 int sectionEntryForTable(const QString& table, const QStringList& tableNames);
-// The same over (user name, table name) pairs.
-int sectionEntryForTable(const QString& table, const QList<QPair<QString, QString>>& sections);
 
 } // namespace orvane::search

@@ -120,7 +120,8 @@ ChangeOutcome settleChange(EntryKind entry, const QString& newText, bool editKey
 bool searchesOnKeyUp(EntryKind entry, int qtKey)
 {
     return entry == EntryKind::Keyword
-           && (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter || qtKey == Qt::Key_Tab);
+           && (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter || qtKey == Qt::Key_Tab
+               || qtKey == Qt::Key_Backtab);
 }
 
 bool addsToHistory(const QString& keywordText, const QStringList& historyRows)

@@ -77,7 +77,7 @@ struct ChangeOutcome {
 ChangeOutcome settleChange(EntryKind entry, const QString& newText, bool editKeyPressed,
                            const QStringList& rows);
 
-// Key-up: Enter (Return or Enter) or Tab released in the keyword entry runs a
+// Key-up: Enter (Return or Enter) or Tab (Backtab too) released in the keyword entry runs a
 // search; nothing else does.
 bool searchesOnKeyUp(EntryKind entry, int qtKey);
 

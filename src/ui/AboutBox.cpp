@@ -1,9 +1,9 @@
 #include "ui/AboutBox.h"
 
-#include "app/core/ProductInfo.h"
+#include "core/ProductInfo.h"
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
-#include "ui/Platform.h"
+#include "app/Platform.h"
 #include "ui/Twips.h"
 
 #include <QLabel>

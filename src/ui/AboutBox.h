@@ -7,11 +7,15 @@
 class QLabel;
 class QPushButton;
 
+namespace orvane::app {
+class Platform;
+}
+
 namespace orvane::ui {
 
-class Frame;
-class Platform;
+using app::Platform;
 
+class Frame;
 class orvaneIntAbout : public QDialog {
     Q_OBJECT
 public:

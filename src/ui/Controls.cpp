@@ -12,45 +12,6 @@
 
 namespace orvane::ui {
 
-int keyCodeOf(int qtKey)
-{
-    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
-        return qtKey;   // the same codes
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F16)
-        return 112 + (qtKey - Qt::Key_F1);
-    switch (qtKey) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Pause: return 19;
-    case Qt::Key_CapsLock: return 20;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default: return 0;
-    }
-}
-
-int shiftStateOf(Qt::KeyboardModifiers m)
-{
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0)
-         | (m & Qt::AltModifier ? 4 : 0);
-}
-
 QString labelText(const QString& caption)
 {
     QString out;
@@ -254,17 +215,12 @@ void PictureButton::paintEvent(QPaintEvent*)
 
 void TextBox::keyPressEvent(QKeyEvent* e)
 {
-    if (onKeyDown)
-        onKeyDown(keyCodeOf(e->key()), shiftStateOf(e->modifiers()));
+    emit keyDown(e->key(), e->modifiers());
     const QString text = e->text();
-    if (onKeyPress && text.size() == 1 && text[0].unicode() != 127
-        && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        int keyAscii = text[0].unicode();
-        onKeyPress(keyAscii);
-        if (keyAscii == 0) {
-            e->accept();
-            return;
-        }
+    if (filter_ && text.size() == 1 && text[0].unicode() != 127
+        && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !filter_(text[0])) {
+        e->accept();
+        return;
     }
     QLineEdit::keyPressEvent(e);
 }
@@ -272,23 +228,21 @@ void TextBox::keyPressEvent(QKeyEvent* e)
 void TextBox::keyReleaseEvent(QKeyEvent* e)
 {
     QLineEdit::keyReleaseEvent(e);
-    if (onKeyUp && !e->isAutoRepeat())
-        onKeyUp(keyCodeOf(e->key()), shiftStateOf(e->modifiers()));
+    if (!e->isAutoRepeat())
+        emit keyUp(e->key(), e->modifiers());
 }
 
 void TextBox::focusInEvent(QFocusEvent* e)
 {
     QLineEdit::focusInEvent(e);
-    if (onGotFocus)
-        onGotFocus();
+    emit gotFocus();
 }
 
 void TextBox::focusOutEvent(QFocusEvent* e)
 {
     QLineEdit::focusOutEvent(e);
-    // A pop-up (menu) taking the keyboard for a moment is not leaving the entry.
-    if (onLostFocus && e->reason() != Qt::PopupFocusReason)
-        onLostFocus();
+    if (e->reason() != Qt::PopupFocusReason)
+        emit lostFocus();
 }
 
 // --- ListView -------------------------------------------------------------
@@ -304,10 +258,7 @@ ListView::ListView(const QString& columnHeader, QWidget* parent) : QTreeWidget(p
     setSelectionMode(QAbstractItemView::SingleSelection);
     setAllColumnsShowFocus(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
-        if (onItemClick)
-            onItemClick(item);
-    });
+    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) { emit itemPicked(item); });
 }
 
 void ListView::keyPressEvent(QKeyEvent* e)
@@ -315,42 +266,34 @@ void ListView::keyPressEvent(QKeyEvent* e)
     QTreeWidgetItem* before = currentItem();
     QTreeWidget::keyPressEvent(e);
     QTreeWidgetItem* after = currentItem();
-    if (after && after != before && onItemClick)
-        onItemClick(after);
+    if (after && after != before)
+        emit itemPicked(after);
 }
 
 void ListView::keyReleaseEvent(QKeyEvent* e)
 {
     QTreeWidget::keyReleaseEvent(e);
-    if (onKeyUp && !e->isAutoRepeat())
-        onKeyUp(keyCodeOf(e->key()), shiftStateOf(e->modifiers()));
+    if (!e->isAutoRepeat())
+        emit keyUp(e->key(), e->modifiers());
 }
 
 void ListView::mouseReleaseEvent(QMouseEvent* e)
 {
     QTreeWidget::mouseReleaseEvent(e);
-    if (onMouseUp) {
-        int button = 0;
-        if (e->button() == Qt::LeftButton) button = 1;
-        else if (e->button() == Qt::RightButton) button = 2;
-        else if (e->button() == Qt::MiddleButton) button = 4;
-        const QPoint pos = viewport()->mapTo(this, e->position().toPoint());
-        onMouseUp(button, shiftStateOf(e->modifiers()), toTwips(pos.x()), toTwips(pos.y()));
-    }
+    emit mouseUp(e->button());
 }
 
 void ListView::focusInEvent(QFocusEvent* e)
 {
     QTreeWidget::focusInEvent(e);
-    if (onGotFocus)
-        onGotFocus();
+    emit gotFocus();
 }
 
 void ListView::focusOutEvent(QFocusEvent* e)
 {
     QTreeWidget::focusOutEvent(e);
-    if (onLostFocus && e->reason() != Qt::PopupFocusReason)
-        onLostFocus();
+    if (e->reason() != Qt::PopupFocusReason)
+        emit lostFocus();
 }
 
 } // namespace orvane::ui

@@ -15,15 +15,8 @@
 class QLabel;
 class QMenu;
 #include <QWidget>
-#include <functional>
 
 namespace orvane::ui {
-
-// Key codes as the handlers see them (letters and digits are their ASCII
-// codes; 13 Enter, 9 Tab, 8 Backspace, 46 Delete, 37-40 arrows, ...), and the
-// shift state as a bit set: 1 Shift, 2 Ctrl, 4 Alt.
-int keyCodeOf(int qtKey);
-int shiftStateOf(Qt::KeyboardModifiers modifiers);
 
 // Texts of labels use "&&" for a literal "&" and "&x" for an access key.
 QString labelText(const QString& caption);
@@ -98,26 +91,35 @@ private:
     QPixmap picture_;
 };
 
+// A one-line entry that reports its key and focus events as signals. A
+// character filter, when set, throws away typed characters it rejects.
 class TextBox : public QLineEdit {
     Q_OBJECT
 public:
     using QLineEdit::QLineEdit;
+    using CharacterFilter = bool (*)(QChar);
+    void setCharacterFilter(CharacterFilter filter) { filter_ = filter; }
 
-    std::function<void(int keyCode, int shift)> onKeyDown;
-    // Sees each typed character; setting keyAscii to 0 throws it away.
-    std::function<void(int& keyAscii)> onKeyPress;
-    std::function<void(int keyCode, int shift)> onKeyUp;
-    std::function<void()> onGotFocus;
-    std::function<void()> onLostFocus;
+signals:
+    // Before the entry handles the key.
+    void keyDown(int qtKey, Qt::KeyboardModifiers modifiers);
+    // After the entry handled the release; auto-repeat releases are not reported.
+    void keyUp(int qtKey, Qt::KeyboardModifiers modifiers);
+    void gotFocus();
+    // Not for a pop-up (menu) taking the keyboard for a moment.
+    void lostFocus();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    CharacterFilter filter_ = nullptr;
 };
 
-// A one-column report-style list. An item click is reported for a mouse click
+// A one-column report-style list. `itemPicked` is reported for a mouse click
 // on a row and for a keyboard move to another row, not for selection changes
 // made by the program.
 class ListView : public QTreeWidget {
@@ -125,11 +127,12 @@ class ListView : public QTreeWidget {
 public:
     ListView(const QString& columnHeader, QWidget* parent = nullptr);
 
-    std::function<void(QTreeWidgetItem* item)> onItemClick;
-    std::function<void(int keyCode, int shift)> onKeyUp;
-    std::function<void(int button, int shift, int xTwips, int yTwips)> onMouseUp;
-    std::function<void()> onGotFocus;
-    std::function<void()> onLostFocus;
+signals:
+    void itemPicked(QTreeWidgetItem* item);
+    void keyUp(int qtKey, Qt::KeyboardModifiers modifiers);
+    void mouseUp(Qt::MouseButton button);
+    void gotFocus();
+    void lostFocus();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

@@ -1,6 +1,6 @@
 #include "ui/QtPlatform.h"
 
-#include "app/core/ProductInfo.h"
+#include "core/ProductInfo.h"
 #include "print/PrinterCopy.h"
 
 #include <QApplication>
@@ -78,6 +78,27 @@ QMessageBox::StandardButtons qtButtons(MessageButtons buttons)
     return QMessageBox::Ok;
 }
 
+// While a dialog waits for the user the pointer is the normal arrow, even in
+// the middle of busy work; the busy pointer comes back when the dialog ends.
+class NormalPointerWhileWaiting {
+public:
+    NormalPointerWhileWaiting() : pushed_(QApplication::overrideCursor() != nullptr)
+    {
+        if (pushed_)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~NormalPointerWhileWaiting()
+    {
+        if (pushed_)
+            QApplication::restoreOverrideCursor();
+    }
+    NormalPointerWhileWaiting(const NormalPointerWhileWaiting&) = delete;
+    NormalPointerWhileWaiting& operator=(const NormalPointerWhileWaiting&) = delete;
+
+private:
+    bool pushed_;
+};
+
 } // namespace
 
 QtPlatform::QtPlatform() = default;
@@ -89,6 +110,7 @@ MessageAnswer QtPlatform::messageBox(QWidget* parent, const QString& title, cons
     QMessageBox box(qtIcon(icon), title, text, qtButtons(buttons), parent);
     // The message is shown as written, never guessed to be rich text.
     box.setTextFormat(Qt::PlainText);
+    const NormalPointerWhileWaiting pointer;
     switch (box.exec()) {
     case QMessageBox::Cancel: return MessageAnswer::Cancel;
     case QMessageBox::Yes: return MessageAnswer::Yes;
@@ -139,6 +161,7 @@ std::optional<QString> QtPlatform::openFileDialog(QWidget* parent, const QString
     QString start = initialPath;
     if (!start.isEmpty() && !QFileInfo(start).isDir())
         start = QFileInfo(start).absolutePath();
+    const NormalPointerWhileWaiting pointer;
     const QString chosen = QFileDialog::getOpenFileName(parent, title, start, toQtFilter(filter));
     if (chosen.isEmpty())
         return std::nullopt;

@@ -1,11 +1,17 @@
 #pragma once
 
-#include "ui/Platform.h"
+#include "app/Platform.h"
 
 #include <QStringList>
 #include <memory>
 
 namespace orvane::ui {
+
+using app::MessageAnswer;
+using app::MessageButtons;
+using app::MessageIcon;
+using app::MousePointer;
+using app::Platform;
 
 // Platform services on a real desktop through Qt.
 class QtPlatform : public Platform {

@@ -1,13 +1,12 @@
 #include "ui/TitleWindow.h"
 
-#include "app/core/ProductInfo.h"
+#include "core/ProductInfo.h"
+#include "app/Controller.h"
 #include "db/JetError.h"
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
 #include "ui/MainWindow.h"
-#include "ui/Platform.h"
-#include "ui/ProgramState.h"
-#include "ui/StartupSettings.h"
+#include "app/Platform.h"
 #include "ui/Twips.h"
 
 #include <QLabel>
@@ -16,8 +15,8 @@
 
 namespace orvane::ui {
 
-orvaneIntTitle::orvaneIntTitle(ProgramState& state, Platform& platform, QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), state_(state), platform_(platform)
+orvaneIntTitle::orvaneIntTitle(app::Controller& controller, app::Platform& platform, QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), controller_(controller), platform_(platform)
 {
     setObjectName(QStringLiteral("orvaneIntTitle"));
     setWindowTitle(product::name());
@@ -78,10 +77,7 @@ void orvaneIntTitle::paintEvent(QPaintEvent*)
 
 void orvaneIntTitle::Form_Initialize()
 {
-    const StartupSettings s = readStartupSettings(platform_.programFolder());
-    state_.dataPath = s.dataPath;
-    state_.defaultSection = s.defaultSection;
-    state_.startingUp = true;
+    controller_.readStartupSettings();
 }
 
 void orvaneIntTitle::Form_Load()
@@ -89,7 +85,7 @@ void orvaneIntTitle::Form_Load()
     Label1[2]->setText(product::legalCopyright());
     // A longer copyright line than the design text keeps its one line.
     growToText(Label1[2]);
-    platform_.setMousePointer(MousePointer::Wait);
+    platform_.setMousePointer(app::MousePointer::Wait);
     // The window is frameless: its outer size is the picture's.
     const QSize screen = platform_.screenSize();
     const int left = (toTwips(screen.width()) - toTwips(width())) / 2;
@@ -113,36 +109,21 @@ void orvaneIntTitle::Form_Activate()
     // Paint now: the window must be seen while the database opens.
     repaint();
 
-    try {
-        if (!state_.dbWorkspace)
-            state_.dbWorkspace = std::make_unique<db::Workspace>();
-    } catch (const std::exception&) {
-    }
-
-    try {
-        state_.dbInterpretation = state_.openDatabase(state_.dataPath);
-    } catch (const db::JetError& e) {
-        state_.dbInterpretation.reset();
-        if (e.number() == db::kInvalidPassword) {
-            platform_.messageBox(this, QStringLiteral("Incorrect password"),
-                                 QStringLiteral("The database which has been selected does not have "
-                                                "the correct password.")
-                                     + QStringLiteral("\n\n")
-                                     + QStringLiteral("Please contact Halvorn software."),
-                                 MessageIcon::Critical, MessageButtons::Ok);
-            platform_.endProgram();
-            return;
-        }
-        // Any other failure surfaces when the main window initiates.
-    } catch (const std::exception&) {
-        state_.dbInterpretation.reset();
+    if (controller_.openStartupDatabase() == db::kInvalidPassword) {
+        platform_.messageBox(this, QStringLiteral("Incorrect password"),
+                             QStringLiteral("The database which has been selected does not have "
+                                            "the correct password.")
+                                 + QStringLiteral("\n\n") + QStringLiteral("Please contact Halvorn software."),
+                             app::MessageIcon::Critical, app::MessageButtons::Ok);
+        platform_.endProgram();
+        return;
     }
 
     const QDateTime until = startMoment_.addSecs(kMinimumShowSeconds);
     if (platform_.now() < until)
         platform_.waitUntil(until);
 
-    auto* main = new orvaneIntMain(state_, platform_);
+    auto* main = new orvaneIntMain(controller_, platform_);
     main->setAttribute(Qt::WA_DeleteOnClose);
     main_ = main;
     main->loadAndShow();
@@ -152,7 +133,7 @@ void orvaneIntTitle::Form_Activate()
     Form_Unload();
     main->ownWindowClosed();
 
-    platform_.setMousePointer(MousePointer::Default);
+    platform_.setMousePointer(app::MousePointer::Default);
 }
 
 void orvaneIntTitle::Form_Unload()

@@ -12,11 +12,14 @@
 
 class QLabel;
 
+namespace orvane::app {
+class Controller;
+class Platform;
+} // namespace orvane::app
+
 namespace orvane::ui {
 
-class Platform;
 class orvaneIntMain;
-struct ProgramState;
 
 class orvaneIntTitle : public QWidget {
     Q_OBJECT
@@ -27,7 +30,7 @@ public:
     static constexpr int kMinimumShowSeconds = 3;
 
     // Creating the window initialises it (Form_Initialize runs).
-    orvaneIntTitle(ProgramState& state, Platform& platform, QWidget* parent = nullptr);
+    orvaneIntTitle(app::Controller& controller, app::Platform& platform, QWidget* parent = nullptr);
     ~orvaneIntTitle() override;
 
     std::array<QLabel*, 5> Label1{};   // 0, 1, 2, 4 exist
@@ -50,8 +53,8 @@ protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
-    ProgramState& state_;
-    Platform& platform_;
+    app::Controller& controller_;
+    app::Platform& platform_;
     QPixmap picture_;
     QDateTime startMoment_;
     QPointer<orvaneIntMain> main_;

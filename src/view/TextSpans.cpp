@@ -1,5 +1,7 @@
 #include "view/TextSpans.h"
 
+#include "search/SearchStatement.h"
+
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -57,14 +59,28 @@ QList<TextSpan> keywordSpans(const QString& text, const QString& keywords, bool 
         return occurrences(text, keywords);
 
     QList<TextSpan> spans;
-    QString rest = keywords;
-    for (qsizetype blank = rest.indexOf(QLatin1Char(' ')); blank >= 0;
-         blank = rest.indexOf(QLatin1Char(' '))) {
-        spans += occurrences(text, rest.left(blank));
-        rest = rest.mid(blank + 1);
-    }
-    spans += occurrences(text, rest);
+    for (const QString& word : search::splitKeywords(keywords))
+        spans += occurrences(text, word);
     return spans;
+}
+
+int restingCaret(const QString& text, const QString& keywords, bool phrase)
+{
+    // Colouring the search words leaves the caret at the start; without
+    // them it rests on the last heading that was found.
+    if (!text.isEmpty()) {
+        const QStringList words = phrase ? QStringList{keywords} : search::splitKeywords(keywords);
+        for (const QString& w : words)
+            if (!w.isEmpty())
+                return 0;
+    }
+    int caret = 0;
+    for (const char* heading : kHeadings) {
+        const qsizetype at = text.indexOf(QLatin1String(heading));
+        if (at >= 0)
+            caret = int(at);
+    }
+    return caret;
 }
 
 void colourSpans(QTextDocument& doc, const QList<TextSpan>& spans, const QColor& colour)

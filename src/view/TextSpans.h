@@ -59,6 +59,11 @@ QList<TextSpan> keywordSpans(const QString& text, const QString& keywords, bool 
 // The spans of one search string, as above.
 QList<TextSpan> occurrences(const QString& text, const QString& searchString);
 
+// Where the caret rests once an interpretation is shown: at the start when
+// any search word was coloured over a non-empty text, else at the start of
+// the last heading found (0 when there is none).
+int restingCaret(const QString& text, const QString& keywords, bool phrase);
+
 // Colours the given characters of `doc` (a document filled with
 // documentText(...)); spans outside the document are clipped.
 void colourSpans(QTextDocument& doc, const QList<TextSpan>& spans, const QColor& colour);

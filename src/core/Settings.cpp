@@ -1,6 +1,9 @@
-#include "app/core/Settings.h"
+#include "core/Settings.h"
+
+#include "core/Log.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -14,6 +17,12 @@ namespace {
 constexpr const char* kApplication = "Halvorn software";
 constexpr const char* kSection = "orvaneINT";
 constexpr const char* kEnvOverride = "ORVANE_SETTINGS_FILE";
+
+std::optional<SettingsWriteFailure>& pendingFailure()
+{
+    static std::optional<SettingsWriteFailure> failure;
+    return failure;
+}
 
 QString& overridePath()
 {
@@ -69,7 +78,11 @@ public:
 
     ~Store()
     {
-        settings_->sync(); // an access error is ignored: nothing to report to
+        if (!written_)
+            return;
+        settings_->sync();
+        if (settings_->status() == QSettings::AccessError)
+            noteWriteFailure(settingsLocation(), reasonOf(settings_->fileName()));
     }
 
     QString read(const QString& key) const
@@ -86,13 +99,36 @@ public:
         // Kept in QSettings' cache even when the file turns out unwritable,
         // so a read in the same call sees it.
         settings_->setValue(key, value);
+        written_ = true;
     }
 
 private:
+    // Why a file cannot be written, in the words of the file system.
+    static QString reasonOf(const QString& file)
+    {
+        QFile probe(file);
+        if (probe.open(QIODevice::ReadWrite | QIODevice::Append))
+            return QStringLiteral("the file could not be written");
+        return probe.errorString();
+    }
+
+    static void noteWriteFailure(const QString& location, const QString& reason)
+    {
+        qCWarning(lcCore).noquote() << "settings not saved to" << location << ":" << reason;
+        if (!pendingFailure())
+            pendingFailure() = SettingsWriteFailure{location, reason};
+    }
+
     std::unique_ptr<QSettings> settings_;
+    bool written_ = false;
 };
 
 } // namespace
+
+QString peekSetting(const QString& key)
+{
+    return Store().read(key);
+}
 
 QString readSetting(const QString& key, const QString& defaultValue)
 {
@@ -113,6 +149,13 @@ void writeSetting(const QString& key, const QString& value)
 void setSettingsFile(const QString& path)
 {
     overridePath() = path;
+}
+
+std::optional<SettingsWriteFailure> takeSettingsWriteFailure()
+{
+    std::optional<SettingsWriteFailure> failure;
+    std::swap(failure, pendingFailure());
+    return failure;
 }
 
 QString settingsLocation()

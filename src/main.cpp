@@ -1,9 +1,9 @@
 // Orvane-INT: start-up. The title window is the first thing that runs; it
 // hands over to the main window, and the program ends when that closes.
 
-#include "app/core/ProductInfo.h"
-#include "app/core/Settings.h"
-#include "ui/ProgramState.h"
+#include "core/ProductInfo.h"
+#include "core/Settings.h"
+#include "app/Controller.h"
 #include "ui/QtPlatform.h"
 #include "ui/TitleWindow.h"
 
@@ -26,9 +26,9 @@ int main(int argc, char* argv[])
         orvane::setSettingsFile(settingsFile);
 
     orvane::ui::QtPlatform platform;
-    orvane::ui::ProgramState state;
+    orvane::app::Controller controller(platform);
 
-    auto* title = new orvane::ui::orvaneIntTitle(state, platform);
+    auto* title = new orvane::ui::orvaneIntTitle(controller, platform);
     title->setAttribute(Qt::WA_DeleteOnClose);
     title->start();
     return app.exec();

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace orvane::ui {
+namespace orvane::app {
 
 // Numeric value of a setting text: its leading number (leading blanks
 // ignored, optional sign, decimals and exponent allowed), rounded half to
@@ -25,4 +25,4 @@ struct StartupSettings {
 // their defaults when missing) and returns what was read.
 StartupSettings readStartupSettings(const QString& programFolder);
 
-} // namespace orvane::ui
+} // namespace orvane::app

@@ -1,4 +1,4 @@
-#include "app/core/ProductInfo.h"
+#include "core/ProductInfo.h"
 
 #include "ProductStrings.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// Everything modal or machine-wide that the windows use goes through this
+// Everything modal or machine-wide that the program uses goes through this
 // one interface, so that tests can answer dialogs, drive the clock and see
 // what the program asked of the machine without a person or real seconds.
 
@@ -12,7 +12,7 @@
 class QPrinter;
 class QWidget;
 
-namespace orvane::ui {
+namespace orvane::app {
 
 enum class MessageIcon { None, Critical, Question, Warning, Information };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
@@ -63,4 +63,4 @@ public:
     virtual bool programEnded() const = 0;
 };
 
-} // namespace orvane::ui
+} // namespace orvane::app

@@ -1,11 +1,11 @@
-#include "ui/StartupSettings.h"
+#include "app/StartupSettings.h"
 
-#include "app/core/Settings.h"
+#include "core/Settings.h"
 
 #include <cmath>
 #include <limits>
 
-namespace orvane::ui {
+namespace orvane::app {
 
 qint16 leadingNumber(const QString& text)
 {
@@ -76,4 +76,4 @@ StartupSettings readStartupSettings(const QString& programFolder)
     return s;
 }
 
-} // namespace orvane::ui
+} // namespace orvane::app

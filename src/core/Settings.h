@@ -21,6 +21,7 @@
 // call that wrote it (so readSetting still returns its default).
 
 #include <QString>
+#include <optional>
 
 namespace orvane {
 
@@ -28,6 +29,9 @@ namespace orvane {
 // is written back, and the value is read again and returned.
 QString readSetting(const QString& key, const QString& defaultValue);
 void writeSetting(const QString& key, const QString& value);
+// Reads `key` without writing a default back: for the program's optional
+// settings, which a store only holds once the user made the choice.
+QString peekSetting(const QString& key);
 
 // Points the store at an INI file (tests, or a per-run override through the
 // environment variable ORVANE_SETTINGS_FILE). An empty path restores the default.
@@ -37,5 +41,14 @@ void setSettingsFile(const QString& path);
 // override the registry key "HKEY_CURRENT_USER\...\orvaneINT". For messages
 // and tests.
 QString settingsLocation();
+
+// A write that did not reach the store (a read-only home folder, a full disk).
+struct SettingsWriteFailure {
+    QString location;   // as settingsLocation() names it
+    QString reason;     // the file system's words
+};
+// The first write failure since the last call, if any; the program tells the
+// user once and goes on.
+std::optional<SettingsWriteFailure> takeSettingsWriteFailure();
 
 } // namespace orvane

@@ -1,0 +1,511 @@
+// Start-up, sections, import, the command line and printing.
+
+#include "app/Controller.h"
+
+#include "app/Platform.h"
+#include "app/StartupSettings.h"
+#include "core/Log.h"
+#include "core/Settings.h"
+#include "db/JetError.h"
+#include "print/PrintDriver.h"
+#include "search/CommandLine.h"
+#include "view/TextSpans.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QTextDocument>
+#include <algorithm>
+
+namespace orvane::app {
+
+namespace {
+
+const QString kCaptionPrefix = QStringLiteral("Orvane-INT   [ ASME ");
+const QString kCaptionSuffix = QStringLiteral(" ]");
+// Only files of this exact name are offered: the program's database always
+// carries it, wherever it lies.
+const QString kImportFilter = QStringLiteral("OrvaneINT DB (intasme.mdb)|intasme.mdb");
+
+// Calendar-month boundaries passed between the two dates: a file of
+// 31 January is one month old on 1 February.
+int monthBoundaries(const QDate& from, const QDate& to)
+{
+    return (to.year() * 12 + to.month()) - (from.year() * 12 + from.month());
+}
+
+} // namespace
+
+Controller::Controller(Platform& platform, QObject* parent) : QObject(parent), platform_(platform) {}
+
+Controller::~Controller() = default;
+
+// --- start-up and shut-down -----------------------------------------------------
+
+void Controller::readStartupSettings()
+{
+    const StartupSettings s = app::readStartupSettings(platform_.programFolder());
+    state_.dataPath = s.dataPath;
+    state_.defaultSection = s.defaultSection;
+    state_.startingUp = true;
+    state_.allSections = peekSetting(QStringLiteral("all sections")) == QLatin1String("1");
+}
+
+int Controller::openStartupDatabase()
+{
+    try {
+        repository_.ensureWorkspace();
+        repository_.open(state_.dataPath);
+        return 0;
+    } catch (const db::JetError& e) {
+        // Any failure but a wrong password surfaces when the main window initiates.
+        noteFailure("opening", state_.dataPath, e);
+        return e.number();
+    }
+}
+
+void Controller::warnWhenOutOfDate()
+{
+    // A date that cannot be read (the file vanished while open) gives no
+    // warning rather than an unusable database.
+    const QDateTime modified = QFileInfo(state_.dataPath).lastModified();
+    if (modified.isValid() && monthBoundaries(modified.date(), platform_.now().date()) > 11) {
+        platform_.messageBox(dialogParent_, QStringLiteral("Data out of date"),
+                             QStringLiteral("This database was last published over a year ago. ")
+                                 + QStringLiteral("Please contact the vendor for the latest "
+                                                  "database update information."),
+                             MessageIcon::Warning, MessageButtons::Ok);
+    }
+}
+
+bool Controller::initiateProgram()
+{
+    state_.sectionCount = 0;
+    const library::SectionListing listing = repository_.sections();
+    if (!listing.opened) {
+        emit sectionMenuChanged();
+        return false;
+    }
+    warnWhenOutOfDate();
+
+    // The list has room for twenty sections; the count never names an entry
+    // that does not exist.
+    const int n = int(std::min<qsizetype>(listing.sections.size(), ProgramState::kMaxSections));
+    for (int i = 1; i <= n; ++i) {
+        const library::Section& s = listing.sections.at(i - 1);
+        state_.sectionList[std::size_t(i)] = {s.userName, s.tableName};
+    }
+    state_.sectionCount = n;
+    emit sectionMenuChanged();
+    if (listing.sections.size() > ProgramState::kMaxSections) {
+        qCInfo(lcApp) << "the database lists" << listing.sections.size() << "sections; at most"
+                      << ProgramState::kMaxSections << "fit";
+        return false;
+    }
+    if (!listing.complete)
+        return false;
+
+    if (state_.sectionCount > 0) {
+        // A remembered number that names no entry (a database with fewer
+        // sections than the last one, or a mistyped setting) falls back to
+        // the first section like 0 does, instead of rejecting a database
+        // that is perfectly usable.
+        int chosen = state_.defaultSection;
+        if (chosen < 0 || chosen > state_.sectionCount)
+            chosen = 0;
+        emit dropDownsClosed();
+        const int entry = chosen >= 1 ? chosen : 1;
+        if (state_.allSections) {
+            setCheckedSection(kAllSections);
+            setCaption(kCaptionPrefix + kAllSectionsName + kCaptionSuffix);
+            selectAllSections();
+        } else {
+            setCheckedSection(entry);
+            const QString name = state_.sectionList[std::size_t(entry)].UserTableName;
+            setCaption(kCaptionPrefix + name + kCaptionSuffix);
+            selectSection(name);
+        }
+        if (chosen == 0) {
+            state_.defaultSection = 1;
+            writeSetting(QStringLiteral("default section"), QStringLiteral("1"));
+        }
+        placeholderShown_ = false;
+        emit sectionMenuChanged();
+    }
+    return true;
+}
+
+void Controller::loadProgram()
+{
+    if (!initiateProgram())
+        importDatabase();
+}
+
+void Controller::activate()
+{
+    processCommandLine();
+    state_.startingUp = false;
+    checkSettingsSaved();
+}
+
+void Controller::noteFailure(const char* step, const QString& subject, const db::JetError& e)
+{
+    qCInfo(lcApp).noquote() << step << subject << "failed:" << e.number() << e.message();
+    if (e.number() != db::kDatabaseDamaged || damageTold_)
+        return;
+    // Damaged rows are skipped like any other failure, but the user should
+    // know why something is missing, and once is enough.
+    damageTold_ = true;
+    platform_.messageBox(dialogParent_, QStringLiteral("Damaged database"),
+                         QStringLiteral("The database %1 is damaged: some interpretations cannot be "
+                                        "read and are left out.\n\n%2")
+                             .arg(QDir::toNativeSeparators(state_.dataPath), e.message()),
+                         MessageIcon::Warning, MessageButtons::Ok);
+}
+
+void Controller::checkSettingsSaved()
+{
+    // During start-up the user hears of it once the main window is up.
+    if (settingsFailureTold_ || state_.startingUp)
+        return;
+    const std::optional<SettingsWriteFailure> failure = takeSettingsWriteFailure();
+    if (!failure)
+        return;
+    settingsFailureTold_ = true;
+    platform_.messageBox(dialogParent_, QStringLiteral("Settings not saved"),
+                         QStringLiteral("The settings could not be saved to %1 (%2). The program "
+                                        "goes on, but will not remember this run's choices.")
+                             .arg(QDir::toNativeSeparators(failure->location), failure->reason),
+                         MessageIcon::Warning, MessageButtons::Ok);
+}
+
+void Controller::shutdown()
+{
+    repository_.shutdown();
+}
+
+// --- sections and import ------------------------------------------------------------
+
+void Controller::setCaption(const QString& caption)
+{
+    caption_ = caption;
+    emit captionChanged(caption);
+}
+
+void Controller::setCheckedSection(int entry)
+{
+    checkedSection_ = entry;
+    emit sectionMenuChanged();
+}
+
+void Controller::rememberSection(int entry)
+{
+    state_.defaultSection = qint16(entry);
+    writeSetting(QStringLiteral("default section"), QString::number(entry));
+    rememberAllSections(false);
+    checkSettingsSaved();
+}
+
+void Controller::rememberAllSections(bool all)
+{
+    // Kept apart from "default section", which stays a valid section number
+    // for anything that reads only that; written only once the user has used
+    // the choice.
+    if (state_.allSections == all)
+        return;
+    state_.allSections = all;
+    writeSetting(QStringLiteral("all sections"), all ? QStringLiteral("1") : QStringLiteral("0"));
+    checkSettingsSaved();
+}
+
+void Controller::selectSection(const QString& userTableName)
+{
+    allSections_ = false;
+    for (int i = 1; i <= state_.sectionCount; ++i) {
+        if (state_.sectionList[std::size_t(i)].UserTableName == userTableName)
+            state_.currentTable = state_.sectionList[std::size_t(i)].dbTableName;
+    }
+
+    if (!state_.currentTable.isEmpty()) {
+        QStringList ids;
+        try {
+            ids = repository_.sectionRows(state_.currentTable);
+        } catch (const db::JetError& e) {
+            noteFailure("listing section", state_.currentTable, e);
+        }
+        paragraphs_.clear();
+        emit paragraphsChanged();
+        setRows(ids);
+        count_ = QString::number(view::interpretationCount(int(rows_.size()), noticeShown_));
+        emit labelsChanged();
+        if (!rows_.isEmpty()) {
+            selectRow(1);
+            loadInterpretation(rows_.first());
+        }
+
+        try {
+            paragraphs_ = repository_.paragraphs(state_.currentTable);
+        } catch (const db::JetError& e) {
+            noteFailure("listing paragraphs of", state_.currentTable, e);
+        }
+        emit paragraphsChanged();
+    }
+
+    // Each of these runs the entry's own change or click handling.
+    editEntry(EntryKind::Paragraph, QString());
+    editEntry(EntryKind::Keyword, QString());
+    chooseMode(SearchMode::And);
+}
+
+void Controller::chooseSection(int entry)
+{
+    // The placeholder is never a section.
+    if (entry <= 0 || entry > state_.sectionCount)
+        return;
+    emit dropDownsClosed();
+    setCheckedSection(entry);
+    // Remembered before the lists fill, so the next start opens this section
+    // whatever happens below.
+    rememberSection(entry);
+    const QString name = state_.sectionList[std::size_t(entry)].UserTableName;
+    setCaption(kCaptionPrefix + name + kCaptionSuffix);
+    selectSection(name);
+}
+
+void Controller::chooseAllSections()
+{
+    if (state_.sectionCount <= 0)
+        return;
+    emit dropDownsClosed();
+    setCheckedSection(kAllSections);
+    rememberAllSections(true);
+    setCaption(kCaptionPrefix + kAllSectionsName + kCaptionSuffix);
+    selectAllSections();
+}
+
+void Controller::selectAllSections()
+{
+    allSections_ = true;
+    // Statements that name one table (a lookup without a row) use the first.
+    state_.currentTable = state_.sectionList[1].dbTableName;
+    QList<QStringList> perSection;
+    QStringList paragraphs;
+    for (int i = 1; i <= state_.sectionCount; ++i) {
+        const QString table = state_.sectionList[std::size_t(i)].dbTableName;
+        QStringList ids;
+        try {
+            ids = repository_.sectionRows(table);
+            paragraphs += repository_.paragraphs(table);
+        } catch (const db::JetError& e) {
+            noteFailure("listing section", table, e);
+        }
+        perSection << ids;
+    }
+    setMergedRows(perSection);
+    count_ = QString::number(view::interpretationCount(int(rows_.size()), noticeShown_));
+    emit labelsChanged();
+    if (!rows_.isEmpty()) {
+        selectRow(1);
+        showPick(1);
+    }
+    paragraphs_ = library::InterpretationRepository::distinctSorted(paragraphs);
+    emit paragraphsChanged();
+
+    editEntry(EntryKind::Paragraph, QString());
+    editEntry(EntryKind::Keyword, QString());
+    chooseMode(SearchMode::And);
+}
+
+void Controller::importDatabase()
+{
+    // Until a file initiates or the user gives up.
+    for (;;) {
+        emit dropDownsClosed();
+        const std::optional<QString> chosen =
+            platform_.openFileDialog(dialogParent_, QStringLiteral("Open"), kImportFilter, QString());
+        if (!chosen || chosen->isEmpty()) {
+            // Without a usable database there is nothing to start into.
+            if (state_.startingUp) {
+                platform_.messageBox(dialogParent_, QStringLiteral("No database"),
+                                     QStringLiteral("No valid Orvane-INT database present."),
+                                     MessageIcon::Critical, MessageButtons::Ok);
+                platform_.endProgram();
+            }
+            return;
+        }
+
+        placeholderShown_ = true;
+        state_.sectionCount = 0;
+        emit sectionMenuChanged();
+        repository_.close();
+
+        // Remembered before it is tried: a file that fails is still the one
+        // the next start looks for.
+        state_.dataPath = *chosen;
+        writeSetting(QStringLiteral("data path"), state_.dataPath);
+        checkSettingsSaved();
+        try {
+            repository_.open(state_.dataPath);
+        } catch (const db::JetError& e) {
+            noteFailure("importing", state_.dataPath, e);
+        }
+        if (initiateProgram())
+            return;
+    }
+}
+
+// --- command line ---------------------------------------------------------------
+
+void Controller::processCommandLine()
+{
+    const QString commandText = platform_.commandLine() + QLatin1Char(' ');
+    const search::CommandLineQuery query = search::parseCommandLine(commandText);
+    if (query.noArguments)
+        return;
+
+    // The fixed order section, paragraph, keywords, mode: switching the
+    // section clears the entries and selects And, so it has to come first,
+    // and the mode comes last so that it re-runs the keyword search.
+    if (query.section == QLatin1String("ALL")) {
+        chooseAllSections();
+    } else if (!query.section.isEmpty()) {
+        QStringList tables;
+        const int count = std::clamp(state_.sectionCount, 0, ProgramState::kMaxSections);
+        for (int i = 1; i <= count; ++i)
+            tables << state_.sectionList[std::size_t(i)].dbTableName;
+        if (const int entry = search::sectionEntryForTable(query.section, tables)) {
+            const QString name = state_.sectionList[std::size_t(entry)].UserTableName;
+            // The entry's position is what initiation reads back at the next
+            // start, whatever digits the table name happens to carry.
+            rememberSection(entry);
+            setCheckedSection(entry);
+            if (!name.isEmpty())
+                selectSection(name);
+            setCaption(kCaptionPrefix + name + kCaptionSuffix);
+        }
+    }
+    if (!query.paragraph.isEmpty())
+        editEntry(EntryKind::Paragraph, query.paragraph);
+    if (!query.keywords.isEmpty()) {
+        editEntry(EntryKind::Keyword, query.keywords);
+        performSearch();
+    }
+    // Selecting an option that is not yet selected runs its click rule,
+    // which searches again in the new mode.
+    if (const auto mode = query.mode())
+        chooseMode(*mode);
+}
+
+// --- printing -----------------------------------------------------------------------
+
+void Controller::print(const QTextDocument& document)
+{
+    // Without a picked row the view may hold a stale or empty text; there is
+    // nothing the user asked to print.
+    if (currentRow_ == 0)
+        return;
+    QPrinter* printer = platform_.printer();
+    if (!printer)
+        return;
+    // A print that fails shows nothing: the driver ends the job quietly, and
+    // the reason goes to the log.
+    try {
+        const print::PrintOutcome outcome =
+            print::printDocument(document, *printer, [this] { return platform_.now().date(); });
+        if (outcome != print::PrintOutcome::Printed)
+            qCInfo(lcApp) << "printing did not complete, outcome" << int(outcome);
+    } catch (const std::exception& e) {
+        qCWarning(lcApp) << "printing failed:" << e.what();
+    }
+}
+
+void Controller::printerSetup()
+{
+    // The platform applies an accepted choice to the printer the next print
+    // uses and leaves it untouched when the dialog is cancelled.
+    platform_.printerSetupDialog(dialogParent_);
+}
+
+} // namespace orvane::app
+
+namespace orvane::app {
+
+namespace {
+
+// A rough page count for the question before printing: the body holds about
+// 52 lines of 78 characters of the view's font on Letter or A4 paper.
+int estimatePages(const QString& text)
+{
+    constexpr int kColumns = 78;
+    constexpr int kLinesPerPage = 52;
+    int lines = 0;
+    for (const QStringView line : QStringView(text).split(u'\n'))
+        lines += 1 + int(line.size()) / kColumns;
+    return std::max(1, (lines + kLinesPerPage - 1) / kLinesPerPage);
+}
+
+} // namespace
+
+void Controller::printAllFound(const QTextDocument& style)
+{
+    // The interpretations of the list in list order, with their tables.
+    struct Item {
+        QString text;
+    };
+    QList<Item> items;
+    int pages = 0;
+    for (int row = 1; row <= rows_.size(); ++row) {
+        const QString& id = rows_.at(row - 1);
+        if (id == view::kNoticeId || id == view::kSeparatorText)
+            continue;
+        std::optional<library::Interpretation> found;
+        try {
+            found = repository_.lookUp(tableOfRow(row), id);
+        } catch (const db::JetError& e) {
+            noteFailure("loading", id, e);
+        }
+        items.append({found ? found->text : QString()});
+        pages += estimatePages(items.last().text);
+    }
+    if (items.isEmpty())
+        return;
+    const MessageAnswer answer = platform_.messageBox(
+        dialogParent_, QStringLiteral("Print All Found"),
+        QStringLiteral("Print %1 interpretations (about %2 pages)?").arg(items.size()).arg(pages),
+        MessageIcon::Question, MessageButtons::OkCancel);
+    if (answer != MessageAnswer::Ok)
+        return;
+    QPrinter* printer = platform_.printer();
+    if (!printer)
+        return;
+
+    const QString keywords = entries_[int(EntryKind::Keyword)];
+    const bool phrase = mode_ == SearchMode::Phrase;
+    const int total = int(items.size());
+    printAllCancelled_ = false;
+    emit printAllProgress(0, total);
+    const auto documentAt = [&](int i) {
+        auto doc = std::make_unique<QTextDocument>();
+        doc->setDefaultFont(style.defaultFont());
+        doc->setUndoRedoEnabled(false);
+        view::formatInterpretation(*doc, items.at(i).text, keywords, phrase);
+        return doc;
+    };
+    const auto proceed = [&](int i) {
+        if (i > 0)
+            emit printAllProgress(i, total);
+        return !printAllCancelled_;
+    };
+    try {
+        const print::PrintOutcome outcome = print::printDocuments(
+            total, documentAt, *printer, [this] { return platform_.now().date(); }, proceed);
+        if (outcome != print::PrintOutcome::Printed)
+            qCInfo(lcApp) << "printing all found did not complete, outcome" << int(outcome);
+    } catch (const std::exception& e) {
+        qCWarning(lcApp) << "printing all found failed:" << e.what();
+    }
+    emit printAllProgress(total, total);
+}
+
+} // namespace orvane::app

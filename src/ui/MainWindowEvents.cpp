@@ -1,0 +1,465 @@
+// What the user does goes to the controller; what the controller signals is
+// shown here. Handlers stay small: the rules live in the controller and in
+// the search and view functions.
+
+#include "ui/MainWindow.h"
+
+#include "app/Controller.h"
+#include "app/Platform.h"
+#include "ui/AboutBox.h"
+#include "ui/Controls.h"
+#include "view/TextSpans.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTextEdit>
+#include <QToolBar>
+
+namespace orvane::ui {
+
+using search::EntryKind;
+
+namespace {
+
+constexpr int kOrdinaryIcon = 1;
+constexpr int kNoticeIcon = 2;
+
+// Entries and lists show on the system's window colour whether they have the
+// focus or not.
+void useWindowBackground(QWidget* w)
+{
+    const QColor window = QApplication::palette(w).color(QPalette::Base);
+    if (w->palette().color(QPalette::Base) != window) {
+        QPalette pal = w->palette();
+        pal.setColor(QPalette::Base, window);
+        w->setPalette(pal);
+    }
+}
+
+bool isTab(const QKeyEvent* k)
+{
+    return (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab)
+        && !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
+bool isEnter(const QKeyEvent* k)
+{
+    return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+// --- wiring ----------------------------------------------------------------------
+
+void orvaneIntMain::connectControls()
+{
+    for (EntryKind kind : {EntryKind::Paragraph, EntryKind::Keyword}) {
+        TextBox* t = entry(kind);
+        t->setCharacterFilter(&search::acceptsKeyPress);
+        connect(t, &QLineEdit::textChanged, this, [this, kind](const QString& text) { controller_.editEntry(kind, text); });
+        connect(t, &TextBox::keyDown, this,
+                [this](int key) { controller_.setEditKeyPressed(search::isEditingKey(key)); });
+        connect(t, &TextBox::keyUp, this, [this, kind](int key) { entryKeyUp(kind, key); });
+        connect(t, &TextBox::gotFocus, this, [this, t] {
+            hideDropDowns();
+            useWindowBackground(t);
+        });
+        connect(t, &TextBox::lostFocus, this, [this, kind] { entryLostFocus(kind); });
+    }
+    // Tab and Enter in the keyword entry need to be seen before the entry
+    // and the window act on them.
+    keywordEntry_->installEventFilter(this);
+    for (int i = 0; i < 3; ++i) {
+        // An option's click runs when it becomes the selected one, by the
+        // user or by the program.
+        connect(modeOptions_[std::size_t(i)], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                controller_.chooseMode(search::SearchMode(i));
+        });
+        modeOptions_[std::size_t(i)]->installEventFilter(this);
+    }
+    connect(searchButton_, &QPushButton::clicked, this, [this] { controller_.performSearch(); });
+    connect(defaultButton_, &QPushButton::clicked, this, [this] { controller_.performSearch(); });
+    connect(exitButton_, &QPushButton::clicked, this, &orvaneIntMain::close);
+    connect(paragraphDropButton_, &PictureButton::clicked, this, [this] { toggleDropDown(paragraphList_); });
+    connect(historyDropButton_, &PictureButton::clicked, this, [this] { toggleDropDown(historyList_); });
+    for (int i = 0; i < 4; ++i)
+        connect(navigationButtons_[std::size_t(i)], &QPushButton::clicked, this,
+                [this, i] { controller_.navigate(i); });
+    connect(resultsList_, &ListView::itemPicked, this, &orvaneIntMain::resultPicked);
+    const std::pair<ListView*, EntryKind> dropDowns[] = {{paragraphList_, EntryKind::Paragraph},
+                                                         {historyList_, EntryKind::Keyword}};
+    for (const auto& [list, kind] : dropDowns) {
+        connect(list, &ListView::mouseUp, this, [this, kind] { pickFromDropDown(kind); });
+        connect(list, &ListView::keyUp, this, [this, kind](int key) {
+            if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)
+                pickFromDropDown(kind);
+        });
+    }
+    for (ListView* list : {paragraphList_, historyList_, resultsList_}) {
+        connect(list, &ListView::gotFocus, this, [this, list] {
+            if (list == resultsList_)
+                hideDropDowns();
+            useWindowBackground(list);
+        });
+        connect(list, &ListView::lostFocus, this, [list] { useWindowBackground(list); });
+    }
+    textView_->installEventFilter(this);
+}
+
+void orvaneIntMain::connectController()
+{
+    app::Controller* c = &controller_;
+    connect(c, &app::Controller::sectionMenuChanged, this, &orvaneIntMain::syncSectionMenu);
+    connect(c, &app::Controller::captionChanged, this, &orvaneIntMain::setWindowTitle);
+    connect(c, &app::Controller::resultsChanged, this, &orvaneIntMain::showResults);
+    connect(c, &app::Controller::currentRowChanged, this, &orvaneIntMain::showCurrentRow);
+    connect(c, &app::Controller::labelsChanged, this, &orvaneIntMain::showLabels);
+    connect(c, &app::Controller::interpretationShown, this, &orvaneIntMain::showInterpretation);
+    connect(c, &app::Controller::viewCleared, this, &orvaneIntMain::clearView);
+    connect(c, &app::Controller::navigationChanged, this, &orvaneIntMain::showNavigation);
+    connect(c, &app::Controller::paragraphsChanged, this,
+            [this] { fillDropDown(paragraphList_, controller_.paragraphRows()); });
+    connect(c, &app::Controller::historyChanged, this,
+            [this] { fillDropDown(historyList_, controller_.historyRows()); });
+    connect(c, &app::Controller::entryChanged, this, &orvaneIntMain::showEntry);
+    connect(c, &app::Controller::modeChanged, this, &orvaneIntMain::showMode);
+    connect(c, &app::Controller::dropDownsClosed, this, &orvaneIntMain::hideDropDowns);
+    connect(c, &app::Controller::printAllProgress, this, &orvaneIntMain::showPrintAllProgress);
+}
+
+bool orvaneIntMain::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == keywordEntry_ && (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease)) {
+        // Tab moves the focus on its press, so its release lands in the next
+        // control: the press runs the key-up rule itself, and a Tab release
+        // in the entry (its press moved the focus into it) is dropped.
+        // Enter presses the default button, which searches already; its
+        // release searches only when no search ran since the press, and a
+        // release whose press went elsewhere (Enter that chose a menu entry
+        // or closed a dialog) is not a keystroke in the entry at all.
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (e->type() == QEvent::KeyPress) {
+            if (isTab(k) && !k->isAutoRepeat())
+                entryKeyUp(EntryKind::Keyword, Qt::Key_Tab);
+            if (isEnter(k)) {
+                enterPressed_ = true;
+                searchesAtEnter_ = controller_.searchRuns();
+            }
+            return false;
+        }
+        if (isTab(k))
+            return true;
+        if (isEnter(k) && !k->isAutoRepeat()) {
+            if (!enterPressed_)
+                return true;
+            enterPressed_ = false;
+            return controller_.searchRuns() != searchesAtEnter_;
+        }
+        return false;
+    }
+    if (watched == keywordEntry_ && e->type() == QEvent::FocusOut)
+        enterPressed_ = false;
+    if (e->type() == QEvent::FocusIn
+        && (watched == textView_ || std::find(modeOptions_.begin(), modeOptions_.end(), watched) != modeOptions_.end()))
+        hideDropDowns();
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// --- user actions -------------------------------------------------------------------
+
+void orvaneIntMain::entryKeyUp(EntryKind kind, int qtKey)
+{
+    if (search::searchesOnKeyUp(kind, qtKey))
+        controller_.performSearch();
+}
+
+void orvaneIntMain::entryLostFocus(EntryKind kind)
+{
+    useWindowBackground(entry(kind));
+    if (kind == EntryKind::Keyword)
+        controller_.leaveKeywordEntry();
+}
+
+void orvaneIntMain::hideDropDowns()
+{
+    // An open drop-down list must not stay over a menu, a dialog or the view.
+    paragraphList_->hide();
+    historyList_->hide();
+}
+
+void orvaneIntMain::toggleDropDown(ListView* list)
+{
+    const bool show = list->isHidden();
+    list->setVisible(show);
+    if (show)
+        list->setFocus(Qt::OtherFocusReason);
+}
+
+void orvaneIntMain::pickFromDropDown(EntryKind kind)
+{
+    ListView* list = kind == EntryKind::Paragraph ? paragraphList_ : historyList_;
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    if (selected.isEmpty())
+        return;
+    // The entry's change rule runs on the row; focusing the entry hides the
+    // pick lists.
+    controller_.editEntry(kind, selected.first()->text(0));
+    entry(kind)->setFocus(Qt::OtherFocusReason);
+}
+
+void orvaneIntMain::resultPicked(QTreeWidgetItem*)
+{
+    // The selected row is what counts, not the item under the mouse.
+    const QList<QTreeWidgetItem*> selected = resultsList_->selectedItems();
+    if (selected.isEmpty())
+        return;
+    controller_.clickRow(resultsList_->indexOfTopLevelItem(selected.first()) + 1);
+}
+
+void orvaneIntMain::importTriggered()
+{
+    controller_.importDatabase();
+}
+
+void orvaneIntMain::printTriggered()
+{
+    controller_.print(*textView_->document());
+}
+
+void orvaneIntMain::printAllTriggered()
+{
+    controller_.printAllFound(*textView_->document());
+}
+
+void orvaneIntMain::showPrintAllProgress(int done, int total)
+{
+    if (done == 0 && !printAllProgress_) {
+        // Shown only when the job takes longer than two seconds.
+        printAllProgress_ = new QProgressDialog(QStringLiteral("Printing interpretations..."),
+                                                QStringLiteral("Cancel"), 0, total, this);
+        printAllProgress_->setWindowTitle(QStringLiteral("Print All Found"));
+        printAllProgress_->setWindowModality(Qt::WindowModal);
+        printAllProgress_->setMinimumDuration(2000);
+        printAllProgress_->setAutoClose(false);
+        printAllProgress_->setAutoReset(false);
+    }
+    if (!printAllProgress_)
+        return;
+    if (done >= total) {
+        printAllProgress_->deleteLater();
+        printAllProgress_ = nullptr;
+        return;
+    }
+    printAllProgress_->setValue(done);   // lets Cancel be clicked
+    if (printAllProgress_->wasCanceled())
+        controller_.cancelPrintAll();
+}
+
+void orvaneIntMain::printerSetupTriggered()
+{
+    controller_.printerSetup();
+}
+
+void orvaneIntMain::exitTriggered()
+{
+    close();
+}
+
+void orvaneIntMain::helpTriggered()
+{
+    platform_.messageBox(this, QStringLiteral("Help"),
+                         QStringLiteral("Brief context sensitive help descriptions are provided for "
+                                        "all entry items contained in this program.")
+                             + QStringLiteral("To get help, simply point and hold the mouse cursor "
+                                              "over the item in question."),
+                         app::MessageIcon::Question, app::MessageButtons::Ok);
+}
+
+void orvaneIntMain::aboutTriggered()
+{
+    {
+        // Loaded afresh each time, unloaded when closed.
+        orvaneIntAbout about(platform_, this);
+        about.exec();
+    }
+    ownWindowClosed();
+}
+
+void orvaneIntMain::toolbarButtonClicked(int index)
+{
+    if (index == 1)
+        openMenu_->exec(client_->mapToGlobal(QPoint(0, toPixels(twips(toolbar_).height))));
+    else if (index == 2)
+        printTriggered();
+}
+
+// --- what the controller shows --------------------------------------------------------
+
+void orvaneIntMain::syncSectionMenu()
+{
+    const app::ProgramState& s = controller_.state();
+    // Entries beyond the list go; missing ones are added at the end.
+    while (int(sectionEntries_.size()) > s.sectionCount) {
+        delete sectionEntries_.back();
+        sectionEntries_.pop_back();
+    }
+    while (int(sectionEntries_.size()) < s.sectionCount) {
+        const int n = int(sectionEntries_.size()) + 1;
+        // Section entries stand before the "All sections" entry.
+        auto* a = new QAction(openMenu_);
+        openMenu_->insertAction(allSectionsSeparator_, a);
+        a->setObjectName(QStringLiteral("mnuFileOpenSection(%1)").arg(n));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, n] { controller_.chooseSection(n); });
+        sectionEntries_.push_back(a);
+    }
+    for (int n = 1; n <= s.sectionCount; ++n) {
+        QAction* a = sectionEntries_[std::size_t(n - 1)];
+        a->setText(s.sectionList[std::size_t(n)].UserTableName);
+        a->setData(s.sectionList[std::size_t(n)].dbTableName);
+        a->setChecked(controller_.checkedSection() == n);
+    }
+    noDatabaseEntry_->setChecked(controller_.checkedSection() == 0);
+    noDatabaseEntry_->setVisible(controller_.placeholderShown());
+    allSectionsSeparator_->setVisible(s.sectionCount > 0);
+    allSectionsEntry_->setVisible(s.sectionCount > 0);
+    allSectionsEntry_->setChecked(controller_.checkedSection() == app::Controller::kAllSections);
+}
+
+void orvaneIntMain::showResults()
+{
+    // Thousands of rows: built apart and handed over at once, so the list
+    // lays itself out and repaints a single time.
+    const QIcon ordinary(image(kOrdinaryIcon));
+    const QIcon notice(image(kNoticeIcon));
+    QList<QTreeWidgetItem*> items;
+    items.reserve(controller_.rows().size());
+    const bool sectionTips = controller_.allSections();
+    for (const QString& id : controller_.rows()) {
+        auto* item = new QTreeWidgetItem(QStringList{id});
+        // With every section listed, each row says which one it comes from.
+        if (sectionTips)
+            item->setToolTip(0, controller_.rowSection(int(items.size()) + 1));
+        const int icon = id == view::kNoticeId ? kNoticeIcon : id == view::kSeparatorText ? 0 : kOrdinaryIcon;
+        if (icon > 0) {
+            item->setIcon(0, icon == kNoticeIcon ? notice : ordinary);
+            item->setData(0, kSmallIconRole, icon);
+        }
+        items << item;
+    }
+    const QSignalBlocker block(resultsList_);
+    resultsList_->setUpdatesEnabled(false);
+    resultsList_->clear();
+    resultsList_->addTopLevelItems(items);
+    resultsList_->setUpdatesEnabled(true);
+}
+
+void orvaneIntMain::showCurrentRow(int row)
+{
+    const QSignalBlocker block(resultsList_);
+    QTreeWidgetItem* item = row > 0 ? resultsList_->topLevelItem(row - 1) : nullptr;
+    if (!item) {
+        resultsList_->clearSelection();
+        return;
+    }
+    resultsList_->setCurrentItem(item);
+    item->setSelected(true);
+    resultsList_->scrollToItem(item);
+}
+
+void orvaneIntMain::showLabels()
+{
+    positionLabel_->setText(controller_.positionLabel());
+    countLabel_->setText(controller_.countLabel());
+}
+
+void orvaneIntMain::clearView()
+{
+    textView_->setPlainText(QString());
+}
+
+void orvaneIntMain::showInterpretation()
+{
+    const app::ShownInterpretation& shown = controller_.shown();
+    // Hidden while it is refilled and recoloured, the view never shows the
+    // raw text or half of the colouring; the outlined shape under it stands
+    // in meanwhile. Hiding a focused widget would push the focus on to the
+    // next control, so the focus is parked on the view's frame meanwhile.
+    const bool hadFocus = textView_->hasFocus();
+    if (hadFocus)
+        frames_[4]->setFocus(Qt::OtherFocusReason);
+    textView_->hide();
+    repaint();
+
+    QTextDocument* doc = textView_->document();
+    if (shown.found) {
+        view::formatInterpretation(*doc, shown.text, shown.keywords, shown.phrase);
+        QTextCursor caret(doc);
+        caret.setPosition(qMin(view::restingCaret(doc->toPlainText(), shown.keywords, shown.phrase),
+                               doc->characterCount() - 1));
+        textView_->setTextCursor(caret);
+    } else {
+        doc->setPlainText(QString());
+    }
+    volumeLabel_->setText(shown.volume);
+    identifierLabel_->setText(shown.identifierLabel);
+    identifierLabel_->setToolTip(shown.section);
+    // A label asks its frame to grow it only while the window is visible;
+    // the first load runs before the window is shown.
+    growToText(identifierLabel_);
+    growToText(volumeLabel_);
+    textView_->show();
+    if (hadFocus)
+        textView_->setFocus(Qt::OtherFocusReason);
+}
+
+void orvaneIntMain::showNavigation(const view::NavigationButtons& buttons)
+{
+    const bool on[4] = {buttons.first, buttons.previous, buttons.next, buttons.last};
+    for (std::size_t i = 0; i < 4; ++i) {
+        navigationButtons_[i]->setEnabled(on[i]);
+        navigationLabels_[i]->setEnabled(on[i]);
+    }
+}
+
+void orvaneIntMain::fillDropDown(ListView* list, const QStringList& rows)
+{
+    const QIcon ordinary(image(kOrdinaryIcon));
+    QList<QTreeWidgetItem*> items;
+    items.reserve(rows.size());
+    for (const QString& text : rows) {
+        auto* item = new QTreeWidgetItem(QStringList{text});
+        item->setIcon(0, ordinary);
+        item->setData(0, kSmallIconRole, kOrdinaryIcon);
+        items << item;
+    }
+    const QSignalBlocker block(list);
+    list->clear();
+    list->addTopLevelItems(items);
+}
+
+void orvaneIntMain::showEntry(EntryKind kind, const QString& text, bool selectionSet, int start, int length)
+{
+    TextBox* t = entry(kind);
+    if (t->text() != text) {
+        const QSignalBlocker block(t);
+        t->setText(text);
+    }
+    if (selectionSet)
+        t->setSelection(start, length);
+}
+
+void orvaneIntMain::showMode(search::SearchMode mode)
+{
+    QRadioButton* option = modeOptions_[std::size_t(mode)];
+    const QSignalBlocker block(option);
+    option->setChecked(true);
+}
+
+} // namespace orvane::ui

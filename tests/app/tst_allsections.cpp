@@ -1,0 +1,258 @@
+// Every section at once: the merged listing, the union search, rows picked
+// across sections, the remembered choice, SECT ALL, and printing every
+// interpretation found as one PDF.
+
+#include "app/Controller.h"
+#include "core/Settings.h"
+#include "support/InterpretationDb.h"
+#include "support/ScriptedPlatform.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QtTest>
+
+using namespace orvane::app;
+using orvane::search::EntryKind;
+using orvane::search::SearchMode;
+namespace t = orvane::testing;
+
+namespace {
+
+const QString kSeparator = QStringLiteral("    ******************");
+
+// Three sections; IX-89-01 is filed under both INT09 and INT12.
+t::DbPlan threeSections()
+{
+    t::DbPlan plan = t::standardPlan();
+    t::Section s12;
+    s12.userName = QStringLiteral("Section XII");
+    s12.table = QStringLiteral("INT12");
+    for (const char* id : {"IX-89-01", "XII-04-01"})
+        s12.rows.push_back({QString::fromLatin1(id),
+                            t::interpretationText(QString::fromLatin1(id), QStringLiteral("TG-100, Preheat"),
+                                                  QStringLiteral("Is preheat of a transport tank weld required?")),
+                            QStringLiteral("60")});
+    s12.index = {{QStringLiteral("TG-100"), QStringLiteral("XII-04-01"), QStringLiteral("12")},
+                 {QStringLiteral("QW-406"), QStringLiteral("XII-04-01"), QStringLiteral("12")}};
+    plan.sections.push_back(s12);
+    return plan;
+}
+
+struct Run {
+    ScriptedPlatform platform;
+    Controller controller{platform};
+
+    explicit Run(const QString& path)
+    {
+        controller.state().dataPath = path;
+        controller.state().defaultSection = 2;
+        controller.repository().open(path);
+        QVERIFY(controller.initiateProgram());
+    }
+
+    // The rows one section's own search lists (the reference the union is
+    // checked against).
+    QStringList searchOne(int entry, const QString& words, SearchMode mode)
+    {
+        controller.chooseSection(entry);
+        controller.chooseMode(mode);
+        controller.editEntry(EntryKind::Keyword, words);
+        controller.performSearch();
+        return controller.rows();
+    }
+};
+
+} // namespace
+
+class TestAllSections : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        orvane::setSettingsFile(dir_->filePath(QStringLiteral("settings.ini")));
+        path_ = t::writeInterpretationDb(dir_->filePath(QStringLiteral("intasme.mdb")), threeSections());
+    }
+    void cleanup() { orvane::setSettingsFile(QString()); }
+
+    void listingMergesSectionsInOrder()
+    {
+        Run r(path_);
+        Controller& c = r.controller;
+        c.chooseAllSections();
+        QCOMPARE(c.caption(), QStringLiteral("Orvane-INT   [ ASME All sections ]"));
+        QCOMPARE(c.checkedSection(), Controller::kAllSections);
+        const QStringList expected{t::kNoticeId,   kSeparator,     "VIII-1-89-01", "VIII-1-89-02",
+                                   "VIII-1-89-03", "IX-89-01",     "IX-89-02",     "IX-89-03",
+                                   "IX-89-04",     "IX-89-05",     "IX-89-01",     "XII-04-01"};
+        QCOMPARE(c.rows(), expected);
+        QCOMPARE(c.countLabel(), QStringLiteral("10"));
+        QCOMPARE(c.rowSection(11), QStringLiteral("Section XII"));
+        QCOMPARE(c.rowSection(6), QStringLiteral("Section IX"));
+        // The paragraph lists of all three, each paragraph once.
+        QCOMPARE(c.paragraphRows(),
+                 QStringList({"QW-322", "QW-406", "QW-406.1", "QW-407", "TG-100", "UG-20", "UG-99"}));
+    }
+
+    void unionSearchEqualsTheSectionsSearches_data()
+    {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<SearchMode>("mode");
+        QTest::newRow("and") << "preheat minimum" << SearchMode::And;
+        QTest::newRow("or") << "hydrostatic transport" << SearchMode::Or;
+        QTest::newRow("phrase") << "minimum preheat" << SearchMode::Phrase;
+    }
+    void unionSearchEqualsTheSectionsSearches()
+    {
+        QFETCH(QString, words);
+        QFETCH(SearchMode, mode);
+        Run r(path_);
+        QStringList expected;
+        for (int entry = 1; entry <= 3; ++entry)
+            expected += r.searchOne(entry, words, mode);
+        expected.removeAll(kSeparator);
+        const bool notice = expected.removeAll(t::kNoticeId) > 0;
+        if (notice)
+            expected = QStringList{t::kNoticeId, kSeparator} + expected;
+
+        Controller& c = r.controller;
+        c.chooseAllSections();
+        c.chooseMode(mode);
+        c.editEntry(EntryKind::Keyword, words);
+        c.performSearch();
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(c.rows(), expected);
+    }
+
+    void rowsAcrossSectionsShowTheirOwnSection()
+    {
+        Run r(path_);
+        Controller& c = r.controller;
+        c.chooseAllSections();
+        c.editEntry(EntryKind::Keyword, QStringLiteral("transport"));
+        c.performSearch();
+        // IX-89-01 of Section XII is its own row, with Section XII's text.
+        QCOMPARE(c.rows(), QStringList({"IX-89-01", "XII-04-01"}));
+        QCOMPARE(c.shown().section, QStringLiteral("Section XII"));
+        QVERIFY(c.shown().text.contains(QStringLiteral("transport tank")));
+        QCOMPARE(c.shown().volume, QStringLiteral("60"));
+
+        c.editEntry(EntryKind::Keyword, QStringLiteral("preheat"));
+        c.performSearch();
+        const int nine = int(c.rows().indexOf(QStringLiteral("IX-89-01"))) + 1;
+        c.clickRow(nine);
+        QCOMPARE(c.shown().section, QStringLiteral("Section IX"));
+        QVERIFY(!c.shown().text.contains(QStringLiteral("transport")));
+        c.navigate(3);
+        QCOMPARE(c.currentRow(), int(c.rows().size()));
+        QCOMPARE(c.shown().identifierLabel, QStringLiteral("XII-04-01"));
+        QCOMPARE(c.shown().section, QStringLiteral("Section XII"));
+    }
+
+    void choiceIsRememberedApartFromTheDefaultSection()
+    {
+        {
+            Run r(path_);
+            r.controller.chooseAllSections();
+        }
+        QCOMPARE(orvane::peekSetting(QStringLiteral("all sections")), QStringLiteral("1"));
+        QCOMPARE(orvane::peekSetting(QStringLiteral("default section")), QString());
+        {
+            ScriptedPlatform platform;
+            Controller c(platform);
+            c.readStartupSettings();
+            c.repository().open(path_);
+            c.state().dataPath = path_;
+            QVERIFY(c.initiateProgram());
+            QVERIFY(c.allSections());
+            QCOMPARE(c.rows().size(), 12);
+            // A single section chosen again is what the next start opens.
+            c.chooseSection(3);
+        }
+        QCOMPARE(orvane::peekSetting(QStringLiteral("all sections")), QStringLiteral("0"));
+        QCOMPARE(orvane::peekSetting(QStringLiteral("default section")), QStringLiteral("3"));
+    }
+
+    void commandLineSectAll()
+    {
+        Run r(path_);
+        r.platform.arguments = QStringLiteral("SECT ALL TEXT {preheat}");
+        r.controller.processCommandLine();
+        QVERIFY(r.controller.allSections());
+        QCOMPARE(r.controller.rows().last(), QStringLiteral("XII-04-01"));
+        QVERIFY(r.controller.rows().contains(QStringLiteral("VIII-1-89-02")));
+    }
+
+    void printAllFoundGivesOnePagePerInterpretation()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        Run r(path_);
+        r.platform.printerOutputFile = dir_->filePath(QStringLiteral("all.pdf"));
+        Controller& c = r.controller;
+        c.chooseSection(3);
+        c.editEntry(EntryKind::Keyword, QStringLiteral("preheat"));
+        c.performSearch();
+        QCOMPARE(c.rows().size(), 2);
+        c.chooseAllSections();
+        c.editEntry(EntryKind::Keyword, QStringLiteral("hydrostatic transport"));
+        c.chooseMode(SearchMode::Or);
+        QCOMPARE(c.rows(), QStringList({"VIII-1-89-03", "IX-89-01", "XII-04-01"}));
+
+        r.platform.messageAnswers = {MessageAnswer::Ok};
+        QTextDocument style;
+        c.printAllFound(style);
+        QCOMPARE(r.platform.messageBoxes.back().text, QStringLiteral("Print 3 interpretations (about 3 pages)?"));
+        const QStringList pages = pdfPages(r.platform.printerOutputFile);
+        QCOMPARE(pages.size(), 3);
+        const QStringList ids = c.rows();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(pages.at(i).contains(QStringLiteral("Interpretation: ") + ids.at(i)), qPrintable(pages.at(i)));
+    }
+
+    void cancelledPrintAllLeavesAValidPdf()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+            QSKIP("pdfinfo (poppler-utils) is not installed");
+        Run r(path_);
+        r.platform.printerOutputFile = dir_->filePath(QStringLiteral("part.pdf"));
+        Controller& c = r.controller;
+        c.chooseAllSections();
+        // Cancelled while the second interpretation is due.
+        connect(&c, &Controller::printAllProgress, &c, [&c](int done, int) {
+            if (done == 2)
+                c.cancelPrintAll();
+        });
+        r.platform.messageAnswers = {MessageAnswer::Ok};
+        c.printAllFound(QTextDocument());
+        QCOMPARE(pdfPages(r.platform.printerOutputFile).size(), 2);
+
+        // Cancel in the question prints nothing.
+        QFile::remove(r.platform.printerOutputFile);
+        r.platform.messageAnswers = {MessageAnswer::Cancel};
+        c.printAllFound(QTextDocument());
+        QVERIFY(!QFile::exists(r.platform.printerOutputFile));
+    }
+
+private:
+    // The text of each page of a PDF; empty when it is not a valid PDF.
+    static QStringList pdfPages(const QString& pdf)
+    {
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        if (!p.waitForFinished(20000) || p.exitCode() != 0)
+            return {};
+        QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
+        if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+            pages.removeLast();
+        return pages;
+    }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString path_;
+};
+
+QTEST_MAIN(TestAllSections)
+#include "tst_allsections.moc"
