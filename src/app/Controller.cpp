@@ -54,15 +54,24 @@ void Controller::readStartupSettings()
 
 int Controller::openStartupDatabase()
 {
-    try {
-        repository_.ensureWorkspace();
-        repository_.open(state_.dataPath);
+    // A file on a slow share can take seconds to open: the title window
+    // stays drawn meanwhile.
+    std::optional<db::JetError> failure;
+    repository_.ensureWorkspace();
+    platform_.runWhileWaiting([this, &failure] {
+        try {
+            repository_.open(state_.dataPath);
+        } catch (const db::JetError& e) {
+            failure = e;
+        } catch (const std::exception& e) {
+            failure = db::JetError(db::kSystemResourceExceeded, QString::fromLocal8Bit(e.what()));
+        }
+    });
+    if (!failure)
         return 0;
-    } catch (const db::JetError& e) {
-        // Any failure but a wrong password surfaces when the main window initiates.
-        noteFailure("opening", state_.dataPath, e);
-        return e.number();
-    }
+    // Any failure but a wrong password surfaces when the main window initiates.
+    noteFailure("opening", state_.dataPath, *failure);
+    return failure->number();
 }
 
 void Controller::warnWhenOutOfDate()

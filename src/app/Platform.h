@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QPrinter;
@@ -49,6 +50,11 @@ public:
     // Holds the user-interface thread until `moment`: windows keep painting,
     // user input is ignored. Returns at once when `moment` has passed.
     virtual void waitUntil(const QDateTime& moment) = 0;
+
+    // Runs `work` to its end while the windows keep painting and user input
+    // is ignored, for work that may block for seconds (opening a file on a
+    // slow share). `work` must not touch a window. By default it simply runs.
+    virtual void runWhileWaiting(const std::function<void()>& work) { work(); }
 
     // Size of the primary screen in device-independent pixels.
     virtual QSize screenSize() = 0;

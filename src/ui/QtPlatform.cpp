@@ -12,6 +12,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
@@ -227,6 +228,21 @@ void QtPlatform::waitUntil(const QDateTime& moment)
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(int(ms));
     loop.exec(QEventLoop::ExcludeSocketNotifiers);
+    qApp->removeEventFilter(&blocker);
+}
+
+void QtPlatform::runWhileWaiting(const std::function<void()>& work)
+{
+    // The work runs on a thread of its own so that this one goes on painting
+    // (and repainting what another window uncovers) until it is done.
+    InputBlocker blocker;
+    qApp->installEventFilter(&blocker);
+    QEventLoop loop;
+    std::unique_ptr<QThread> worker(QThread::create(work));
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec(QEventLoop::ExcludeSocketNotifiers);
+    worker->wait();
     qApp->removeEventFilter(&blocker);
 }
 

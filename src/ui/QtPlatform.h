@@ -30,6 +30,7 @@ public:
     QPrinter* printer() override;
     QDateTime now() override;
     void waitUntil(const QDateTime& moment) override;
+    void runWhileWaiting(const std::function<void()>& work) override;
     QSize screenSize() override;
     QString programFolder() override;
     QString commandLine() override;

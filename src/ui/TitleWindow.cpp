@@ -73,6 +73,8 @@ void orvaneIntTitle::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.drawPixmap(0, 0, picture_);
+    if (isVisible())
+        scheduleActivation();
 }
 
 void orvaneIntTitle::Form_Initialize()
@@ -97,8 +99,18 @@ void orvaneIntTitle::start()
 {
     Form_Load();
     show();
-    // Activation follows as soon as the window is on screen and the
-    // current event has been handled.
+    // Activation follows once the window has been drawn (under a window
+    // manager that is a while after show(): the manager maps it first), so
+    // the title is on screen before the database opens. A display that never
+    // draws it does not hold the start up for long.
+    QTimer::singleShot(kLongestWaitForPaintMs, this, [this] { scheduleActivation(); });
+}
+
+void orvaneIntTitle::scheduleActivation()
+{
+    if (activationScheduled_)
+        return;
+    activationScheduled_ = true;
     QTimer::singleShot(0, this, [this] { Form_Activate(); });
 }
 

@@ -53,11 +53,18 @@ protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
+    static constexpr int kLongestWaitForPaintMs = 1000;
+    void scheduleActivation();
+
+public:
+
+private:
     app::Controller& controller_;
     app::Platform& platform_;
     QPixmap picture_;
     QDateTime startMoment_;
     QPointer<orvaneIntMain> main_;
+    bool activationScheduled_ = false;
 };
 
 using TitleWindow = orvaneIntTitle;
