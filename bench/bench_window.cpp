@@ -26,11 +26,13 @@
 
 #include "BenchData.h"
 #include "BenchReport.h"
-#include "app/core/Settings.h"
+#include "core/Settings.h"
 #include "search/SearchStatement.h"
 #include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/ScriptedPlatform.h"
+#include "app/Controller.h"
+#include "app/ProgramState.h"
+#include "support/ScriptedPlatform.h"
+#include "support/WindowControls.h"
 #include "view/Navigation.h"
 #include "view/TextSpans.h"
 
@@ -57,6 +59,7 @@
 
 using namespace orvane;
 using ui::orvaneIntMain;
+using orvane::testing::controls;
 
 namespace {
 
@@ -118,10 +121,10 @@ int linesForPages(int pages)
 {
     QPrinter printer(QPrinter::HighResolution);
     const double bodyPt = printer.pageLayout().fullRect(QPageLayout::Point).height() * 7.0 / 9.0;
-    ui::ProgramState state;
-    ui::ScriptedPlatform platform;
-    const orvaneIntMain probe(state, platform);
-    const QFont font = probe.RichTextBox1->document()->defaultFont();
+    app::ScriptedPlatform platform;
+    app::Controller controller{platform};
+    orvaneIntMain probe(controller, platform);
+    const QFont font = controls(probe).RichTextBox1->document()->defaultFont();
     const double linePt = QFontMetricsF(font, &printer).lineSpacing() * 72.0 / printer.logicalDpiY();
     return int(pages * bodyPt / linePt);
 }
@@ -154,9 +157,14 @@ struct Setup {
     QString path;
     qint64 fileSize = 0;
     QTemporaryDir temp;
-    ui::ProgramState state;
-    ui::ScriptedPlatform platform;
+    app::ScriptedPlatform platform;
+    app::Controller controller{platform};
+    app::ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntMain> w;
+    // The same file opened apart from the program, for the expectations and
+    // the statements measured alone.
+    db::Workspace workspace;
+    std::unique_ptr<db::Database> database;
 
     int sectionEntry = 0;        // the measured section's entry in File > Open
     int longEntry = 0;
@@ -192,12 +200,12 @@ std::string str(const QString& s)
 
 ui::ListView* results()
 {
-    return g->w->ListView1[2];
+    return controls(*g->w).ListView1[2];
 }
 
 QString shownId()
 {
-    return g->w->Label1[0]->text();
+    return controls(*g->w).Label1[0]->text();
 }
 
 // The list is the section's: every interpretation, the notice and its
@@ -208,20 +216,20 @@ std::optional<std::string> checkSectionListed()
     const int expected = g->interpretations + (g->hasNotice ? 2 : 0);
     if (rows != expected)
         return "listed " + std::to_string(rows) + " rows, expected " + std::to_string(expected);
-    if (g->w->Label1[6]->text() != QString::number(g->interpretations))
-        return "count shows " + str(g->w->Label1[6]->text());
-    if (shownId() != results()->topLevelItem(0)->text(0).trimmed() || g->w->RichTextBox1->document()->isEmpty())
+    if (controls(*g->w).Label1[6]->text() != QString::number(g->interpretations))
+        return "count shows " + str(controls(*g->w).Label1[6]->text());
+    if (shownId() != results()->topLevelItem(0)->text(0).trimmed() || controls(*g->w).RichTextBox1->document()->isEmpty())
         return "first row not on display (shows '" + str(shownId()) + "')";
     return std::nullopt;
 }
 
 std::optional<std::string> checkSearchListed(int expected)
 {
-    const int rows = results()->topLevelItemCount() - (g->w->noticeShown ? 2 : 0);
+    const int rows = results()->topLevelItemCount() - (g->w->controller().noticeShown() ? 2 : 0);
     if (rows != expected)
         return "listed " + std::to_string(rows) + " interpretations, expected " + std::to_string(expected);
-    if (g->w->Label1[6]->text() != QString::number(expected))
-        return "count shows " + str(g->w->Label1[6]->text());
+    if (controls(*g->w).Label1[6]->text() != QString::number(expected))
+        return "count shows " + str(controls(*g->w).Label1[6]->text());
     if (expected > 0 && shownId() != results()->topLevelItem(0)->text(0).trimmed())
         return "first match not on display (shows '" + str(shownId()) + "')";
     return std::nullopt;
@@ -229,7 +237,7 @@ std::optional<std::string> checkSearchListed(int expected)
 
 void selectMeasuredSection()
 {
-    g->w->mnuFileOpenSection_Click(g->sectionEntry);
+    g->w->controller().chooseSection(g->sectionEntry);
     settle();
 }
 
@@ -239,7 +247,7 @@ void benchSectionSelection(benchmark::State& state)
 {
     selectMeasuredSection();   // the table is loaded already; this only warms
     for (auto _ : state) {
-        g->w->mnuFileOpenSection_Click(g->sectionEntry);
+        g->w->controller().chooseSection(g->sectionEntry);
         settle();
     }
     if (auto why = checkSectionListed())
@@ -249,11 +257,11 @@ void benchSectionSelection(benchmark::State& state)
 void benchParagraphKeystroke(benchmark::State& state)
 {
     selectMeasuredSection();
-    ui::TextBox* entry = g->w->Text1[0];
+    ui::TextBox* entry = controls(*g->w).Text1[0];
     entry->setFocus(Qt::OtherFocusReason);
-    if (g->w->ListView1[0]->topLevelItemCount() == 0)
+    if (controls(*g->w).ListView1[0]->topLevelItemCount() == 0)
         return fail(state, "the paragraph list is empty");
-    const QString completion = g->w->ListView1[0]->topLevelItem(0)->text(0);
+    const QString completion = controls(*g->w).ListView1[0]->topLevelItem(0)->text(0);
     for (auto _ : state) {
         state.PauseTiming();
         entry->clear();   // an empty entry neither completes nor searches
@@ -272,11 +280,11 @@ void benchParagraphKeystroke(benchmark::State& state)
 void benchKeywordEnter(benchmark::State& state)
 {
     selectMeasuredSection();   // both entries empty, And chosen
-    ui::TextBox* entry = g->w->Text1[1];
+    ui::TextBox* entry = controls(*g->w).Text1[1];
     entry->setText(kTwoWords);
     entry->setFocus(Qt::OtherFocusReason);
     settle();
-    const int before = g->w->searchRuns;
+    const int before = g->w->controller().searchRuns();
     int presses = 0;
     for (auto _ : state) {
         QTest::keyClick(entry, Qt::Key_Return);
@@ -284,8 +292,8 @@ void benchKeywordEnter(benchmark::State& state)
         ++presses;
     }
     state.counters["rows"] = results()->topLevelItemCount();
-    if (g->w->searchRuns - before != presses)
-        return fail(state, std::to_string(presses) + " Enter presses ran " + std::to_string(g->w->searchRuns - before)
+    if (g->w->controller().searchRuns() - before != presses)
+        return fail(state, std::to_string(presses) + " Enter presses ran " + std::to_string(g->w->controller().searchRuns() - before)
                                + " searches");
     if (auto why = checkSearchListed(g->andMatches))
         fail(state, "minimum preheat (And): " + *why);
@@ -295,7 +303,7 @@ void benchKeywordEnter(benchmark::State& state)
 QSet<QString> highlighted()
 {
     QSet<QString> words;
-    const QTextDocument* doc = g->w->RichTextBox1->document();
+    const QTextDocument* doc = controls(*g->w).RichTextBox1->document();
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
         for (auto it = b.begin(); !it.atEnd(); ++it)
             if (it.fragment().charFormat().foreground().color() == view::kSearchColour)
@@ -305,20 +313,20 @@ QSet<QString> highlighted()
 
 void selectLongSection()
 {
-    g->w->mnuFileOpenSection_Click(g->longEntry);
+    g->w->controller().chooseSection(g->longEntry);
     settle();
 }
 
 void benchLongInterpretation(benchmark::State& state)
 {
     selectLongSection();
-    g->w->Text1[1]->setText(kThreeWords);
+    controls(*g->w).Text1[1]->setText(kThreeWords);
     settle();
     for (auto _ : state) {
-        g->w->loadInterpretation(kLongId);
+        g->w->controller().loadInterpretation(kLongId);
         settle();
     }
-    const int size = g->w->RichTextBox1->document()->characterCount();
+    const int size = controls(*g->w).RichTextBox1->document()->characterCount();
     state.counters["chars"] = size;
     if (shownId() != kLongId || size < 50 * 1024)
         return fail(state, "the 50 KB interpretation is not on display (" + std::to_string(size) + " characters)");
@@ -346,14 +354,14 @@ void benchPrint(benchmark::State& state)
     if (rows.isEmpty())
         return fail(state, "the 50-page interpretation is not listed");
     list->setCurrentItem(rows.front());
-    g->w->ListView1_ItemClick(2, rows.front());
+    g->controller.clickRow(list->indexOfTopLevelItem(rows.front()) + 1);
     settle();
     const QString pdf = g->platform.printerOutputFile;
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(pdf);
         state.ResumeTiming();
-        g->w->mnuPrint_Click();
+        controls(*g->w).mnuPrint->trigger();
         settle();
     }
     g->pagesPrinted = pdfPages(pdf);
@@ -372,7 +380,7 @@ QTreeWidgetItem* selectMiddleRow()
     selectMeasuredSection();
     QTreeWidgetItem* row = results()->topLevelItem(results()->topLevelItemCount() / 2);
     results()->setCurrentItem(row);
-    g->w->ListView1_ItemClick(2, row);
+    g->controller.clickRow(results()->indexOfTopLevelItem(row) + 1);
     settle();
     return row;
 }
@@ -394,7 +402,7 @@ void benchNavigation(benchmark::State& state, int a, int b)
     selectMiddleRow();
     bool flip = false;
     for (auto _ : state) {
-        QPushButton* button = g->w->Command4[std::size_t(flip ? b : a)];
+        QPushButton* button = controls(*g->w).Command4[std::size_t(flip ? b : a)];
         flip = !flip;
         if (!button->isEnabled()) {
             fail(state, "navigation button disabled");
@@ -436,7 +444,7 @@ void benchStatement(benchmark::State& state, const QString& sql, int expected)
     int rows = 0;
     for (auto _ : state) {
         db::Recordset rs;
-        rs.open(*g->state.dbInterpretation, sql);
+        rs.open(*g->database, sql);
         rows = 0;
         for (; !rs.eof(); rs.moveNext()) {
             benchmark::DoNotOptimize(rs.field(QStringLiteral("INTER_STR")));
@@ -453,7 +461,7 @@ void benchStatement(benchmark::State& state, const QString& sql, int expected)
 // What the measured section holds, read straight from its tables.
 void readExpectations(Setup& s)
 {
-    db::Database& database = *s.state.dbInterpretation;
+    db::Database& database = *s.database;
     const db::Snapshot texts = database.execute(QStringLiteral("SELECT INTER_STR, INTER_TEXT FROM ") + s.table);
     for (const auto& row : texts.rows) {
         const QString id = row[0].value_or(QString());
@@ -477,8 +485,8 @@ void readExpectations(Setup& s)
 // Entry of File > Open... named `name`, 0 when there is none.
 int menuEntry(const orvaneIntMain& w, const QString& name)
 {
-    for (std::size_t i = 1; i < w.mnuFileOpenSection.size(); ++i)
-        if (w.mnuFileOpenSection[i]->text() == name)
+    for (std::size_t i = 1; i < controls(w).mnuFileOpenSection.size(); ++i)
+        if (controls(w).mnuFileOpenSection[i]->text() == name)
             return int(i);
     return 0;
 }
@@ -489,18 +497,20 @@ bool openWindow(Setup& s, int sections)
     s.platform.printerOutputFile = s.temp.filePath(QStringLiteral("print.pdf"));
     try {
         s.state.dataPath = s.path;
-        s.state.dbInterpretation = s.state.openDatabase(s.path);
+        s.controller.repository().open(s.path);
+        s.database = s.workspace.openDatabase(s.path, false, true,
+                                              QString::fromLatin1(library::InterpretationRepository::kConnect));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(s.path), e.what());
         return false;
     }
-    s.w = std::make_unique<orvaneIntMain>(s.state, s.platform);
+    s.w = std::make_unique<orvaneIntMain>(s.controller, s.platform);
     s.w->show();
     s.w->activateWindow();
     if (!QTest::qWaitForWindowActive(s.w.get()))
         std::fprintf(stderr, "warning: the main window did not become active\n");
     // The program's own start: the section list, then the first section.
-    if (!s.w->initiateProgram()) {
+    if (!s.w->controller().initiateProgram()) {
         std::fprintf(stderr, "%s does not initiate\n", qPrintable(s.path));
         return false;
     }
@@ -523,10 +533,10 @@ bool openWindow(Setup& s, int sections)
     // selecting it again.
     QElapsedTimer timer;
     timer.start();
-    s.w->mnuFileOpenSection_Click(s.sectionEntry);
+    s.w->controller().chooseSection(s.sectionEntry);
     settle();
     s.firstSelectionMs = double(timer.nsecsElapsed()) / 1e6;
-    s.w->mnuFileOpenSection_Click(s.longEntry);   // loads the long texts' tables too
+    s.w->controller().chooseSection(s.longEntry);   // loads the long texts' tables too
     settle();
     return true;
 }
@@ -619,8 +629,8 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(restCount, rest.data()))
         return 2;
     // The window lists twenty sections at most, one of them the long texts.
-    if (shape.sections < 1 || shape.sections > ui::ProgramState::kMaxSections - 1 || shape.rowsPerSection < 1) {
-        std::fprintf(stderr, "--sections must be 1..%d and --rows positive\n", ui::ProgramState::kMaxSections - 1);
+    if (shape.sections < 1 || shape.sections > app::ProgramState::kMaxSections - 1 || shape.rowsPerSection < 1) {
+        std::fprintf(stderr, "--sections must be 1..%d and --rows positive\n", app::ProgramState::kMaxSections - 1);
         return 2;
     }
 
@@ -647,7 +657,7 @@ int main(int argc, char** argv)
     int sections = 0;
     try {
         db::Workspace probe;
-        sections = int(probe.openDatabase(dbPath, false, false, QString::fromLatin1(ui::ProgramState::kConnect))
+        sections = int(probe.openDatabase(dbPath, false, false, QString::fromLatin1(library::InterpretationRepository::kConnect))
                            ->execute(QStringLiteral("SELECT * FROM AuthorizedTablesTab"))
                            .rows.size())
                  - 1;
@@ -659,7 +669,7 @@ int main(int argc, char** argv)
         return 1;
 
     const QString paragraph =
-        setup.w->ListView1[0]->topLevelItemCount() ? setup.w->ListView1[0]->topLevelItem(0)->text(0) : QString();
+        controls(*setup.w).ListView1[0]->topLevelItemCount() ? controls(*setup.w).ListView1[0]->topLevelItem(0)->text(0) : QString();
     auto guarded = [](auto body) {
         return [body](benchmark::State& state) {
             try {

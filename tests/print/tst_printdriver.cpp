@@ -1,7 +1,7 @@
 #include "support/Timing.h"
 #include "print/PrintDriver.h"
 
-#include "app/core/ProductInfo.h"
+#include "core/ProductInfo.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "ui/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
 
 #include "print/PrinterCopy.h"
 
 #include <QPrinter>
 
-namespace orvane::ui {
+namespace orvane::app {
 
 ScriptedPlatform::ScriptedPlatform() = default;
 ScriptedPlatform::~ScriptedPlatform() = default;
@@ -113,4 +113,4 @@ void ScriptedPlatform::endProgram()
     ended = true;
 }
 
-} // namespace orvane::ui
+} // namespace orvane::app

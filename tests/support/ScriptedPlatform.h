@@ -4,7 +4,7 @@
 // each dialog from a queue and keeps a virtual clock that only moves when a
 // test (or a wait) moves it.
 
-#include "ui/Platform.h"
+#include "app/Platform.h"
 
 #include <QStringList>
 #include <deque>
@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-namespace orvane::ui {
+namespace orvane::app {
 
 class ScriptedPlatform : public Platform {
 public:
@@ -83,4 +83,4 @@ private:
     std::unique_ptr<QPrinter> printer_;
 };
 
-} // namespace orvane::ui
+} // namespace orvane::app

@@ -5,22 +5,27 @@
 // writes the database.
 
 #include "support/Timing.h"
-#include "app/core/Settings.h"
+#include "core/Settings.h"
 #include "db/jet/HeaderCipher.h"
 #include "support/InterpretationDb.h"
 #include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/ScriptedPlatform.h"
+#include "app/Controller.h"
+#include "app/ProgramState.h"
+#include "support/ScriptedPlatform.h"
+#include "support/WindowControls.h"
 #include "ui/TitleWindow.h"
 
 #include <QClipboard>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QtTest>
 #include <cstring>
 
 using namespace orvane::ui;
+using namespace orvane::app;
+using orvane::testing::controls;
 namespace t = orvane::testing;
 
 namespace {
@@ -108,8 +113,9 @@ QByteArray jet4HeaderImage()
 
 // One start of the program through its title window, or a window it left.
 struct Run {
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
+    ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntTitle> title;
     qint64 startMs = 0;
 
@@ -195,7 +201,7 @@ std::unique_ptr<Run> TestBadInput::start(const QString& dataPath, const QStringL
         run->platform.fileAnswers.push_back(a);
     QElapsedTimer timer;
     timer.start();
-    run->title = std::make_unique<orvaneIntTitle>(run->state, run->platform);
+    run->title = std::make_unique<orvaneIntTitle>(run->controller, run->platform);
     run->title->start();
     if (!QTest::qWaitFor([&] { return run->finished(); }, 10000 * kSlowdown))
         qWarning("start-up did not settle");
@@ -325,16 +331,16 @@ void TestBadInput::databaseFiles()
             QVERIFY(!run->platform.ended);
             QVERIFY(w && w->isVisible());
             QCOMPARE(run->state.dataPath, good_);
-            QCOMPARE(rowsOf(w->ListView1[2]), ids("IX", 3));
+            QCOMPARE(rowsOf(controls(*w).ListView1[2]), ids("IX", 3));
             break;
         case Opens:
             QVERIFY(run->platform.fileDialogs.empty());
             QCOMPARE(run->messageTitles(), QStringList());
             QVERIFY(w && w->isVisible());
             QCOMPARE(w->windowTitle(), QStringLiteral("Orvane-INT   [ ASME Section IX ]"));
-            QCOMPARE(rowsOf(w->ListView1[2]), results);
-            QCOMPARE(w->Label1[6]->text(), QString::number(results.size()));
-            QCOMPARE(rowsOf(w->ListView1[0]), paragraphs);
+            QCOMPARE(rowsOf(controls(*w).ListView1[2]), results);
+            QCOMPARE(controls(*w).Label1[6]->text(), QString::number(results.size()));
+            QCOMPARE(rowsOf(controls(*w).ListView1[0]), paragraphs);
             break;
         }
 
@@ -342,24 +348,24 @@ void TestBadInput::databaseFiles()
             // Every row can be shown; one whose name holds a double quote
             // is never looked up, so it shows nothing rather than another row.
             // The first row is on display from the start; "next" walks on.
-            for (int i = 0; i < w->ListView1[2]->topLevelItemCount(); ++i) {
+            for (int i = 0; i < controls(*w).ListView1[2]->topLevelItemCount(); ++i) {
                 if (i > 0) {
-                    QTest::mouseClick(w->Command4[2], Qt::LeftButton);
-                    QCOMPARE(w->Label1[4]->text(), QString::number(i + 1));
+                    QTest::mouseClick(controls(*w).Command4[2], Qt::LeftButton);
+                    QCOMPARE(controls(*w).Label1[4]->text(), QString::number(i + 1));
                 }
-                QTreeWidgetItem* row = w->ListView1[2]->topLevelItem(i);
-                QCOMPARE(w->Label1[0]->text(), row->text(0));
-                const QString text = w->RichTextBox1->toPlainText();
+                QTreeWidgetItem* row = controls(*w).ListView1[2]->topLevelItem(i);
+                QCOMPARE(controls(*w).Label1[0]->text(), row->text(0));
+                const QString text = controls(*w).RichTextBox1->toPlainText();
                 if (row->text(0).contains(u'"'))
                     QCOMPARE(text, QString());
                 else
                     QVERIFY(text.startsWith(QStringLiteral("Interpretation: ") + row->text(0)));
             }
             // A paragraph with a quote in the index is searched without it.
-            w->Text1[0]->setText(QStringLiteral("QW-4\"06"));
-            QCOMPARE(w->Text1[0]->text(), QStringLiteral("QW-406"));
-            QTest::mouseClick(w->Command1[1], Qt::LeftButton);
-            QVERIFY(!rowsOf(w->ListView1[2]).contains(QStringLiteral("SECRET-01")));
+            controls(*w).Text1[0]->setText(QStringLiteral("QW-4\"06"));
+            QCOMPARE(controls(*w).Text1[0]->text(), QStringLiteral("QW-406"));
+            QTest::mouseClick(controls(*w).Command1[1], Qt::LeftButton);
+            QVERIFY(!rowsOf(controls(*w).ListView1[2]).contains(QStringLiteral("SECRET-01")));
         }
     }
 
@@ -372,7 +378,7 @@ void TestBadInput::databaseFiles()
         const qsizetype dialogs = run->platform.fileDialogs.size();
         QElapsedTimer timer;
         timer.start();
-        w->mnuFileImport->trigger();
+        controls(*w).mnuFileImport->trigger();
         QVERIFY(timer.elapsed() < 5000 * kSlowdown);
         QVERIFY(w->isVisible());
         QVERIFY(!run->platform.ended);
@@ -380,42 +386,43 @@ void TestBadInput::databaseFiles()
         QCOMPARE(orvane::readSetting(QStringLiteral("data path"), QString()), bad);
         if (outcome == Opens) {
             QCOMPARE(run->platform.fileDialogs.size(), std::size_t(dialogs + 1));
-            QCOMPARE(rowsOf(w->ListView1[2]), results);
+            QCOMPARE(rowsOf(controls(*w).ListView1[2]), results);
         } else {
             QCOMPARE(run->platform.fileDialogs.size(), std::size_t(dialogs + 2));
-            QVERIFY(w->mnuFileOpenSection[0]->isVisible());
-            QCOMPARE(rowsOf(w->ListView1[2]), ids("IX", 3));
+            QVERIFY(controls(*w).mnuFileOpenSection[0]->isVisible());
+            QCOMPARE(rowsOf(controls(*w).ListView1[2]), ids("IX", 3));
             // Initiation stops at the 21st row; the twenty entries made
             // before it stay, and picking one is as harmless as any other.
             if (kind == u"21 sections") {
-                QCOMPARE(w->mnuFileOpenSection.size(), std::size_t(21));
-                w->mnuFileOpenSection[20]->trigger();
-                QCOMPARE(rowsOf(w->ListView1[2]), QStringList());
-                QCOMPARE(w->Label1[6]->text(), QStringLiteral("0"));
-                w->mnuFileOpenSection[1]->trigger();
-                QCOMPARE(rowsOf(w->ListView1[2]), ids("IX", 3));
+                QCOMPARE(controls(*w).mnuFileOpenSection.size(), std::size_t(21));
+                controls(*w).mnuFileOpenSection[20]->trigger();
+                QCOMPARE(rowsOf(controls(*w).ListView1[2]), QStringList());
+                QCOMPARE(controls(*w).Label1[6]->text(), QStringLiteral("0"));
+                controls(*w).mnuFileOpenSection[1]->trigger();
+                QCOMPARE(rowsOf(controls(*w).ListView1[2]), ids("IX", 3));
             } else {
-                QCOMPARE(w->mnuFileOpenSection.size(), std::size_t(1));
+                QCOMPARE(controls(*w).mnuFileOpenSection.size(), std::size_t(1));
             }
             // A file that opens but does not initiate stays open, and the
             // window goes on with it; the rest opened nothing.
             const bool opensAsJet = kind == u"21 sections" || kind == u"no AuthorizedTablesTab";
-            QCOMPARE(bool(run->state.dbInterpretation), opensAsJet);
+            QCOMPARE(run->controller.repository().isOpen(), opensAsJet);
         }
-        if (outcome != Opens && !run->state.dbInterpretation) {
+        if (outcome != Opens && !run->controller.repository().isOpen()) {
             // The old rows stay listed; with no database behind them every
             // action ends quietly or as a search that found nothing.
-            w->ListView1[2]->setCurrentItem(w->ListView1[2]->topLevelItem(1));
-            w->ListView1_ItemClick(2, w->ListView1[2]->topLevelItem(1));
-            QCOMPARE(w->Label1[0]->text(), QStringLiteral("IX-02"));
-            QCOMPARE(w->RichTextBox1->toPlainText(), QString());
-            QTest::mouseClick(w->Command4[3], Qt::LeftButton);
-            QCOMPARE(w->Label1[4]->text(), QStringLiteral("3"));
-            w->Text1[1]->setText(QStringLiteral("preheat"));
-            QTest::mouseClick(w->Command1[1], Qt::LeftButton);
+            ListView* results = controls(*w).ListView1[2];
+            QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                              results->visualItemRect(results->topLevelItem(1)).center());
+            QCOMPARE(controls(*w).Label1[0]->text(), QStringLiteral("IX-02"));
+            QCOMPARE(controls(*w).RichTextBox1->toPlainText(), QString());
+            QTest::mouseClick(controls(*w).Command4[3], Qt::LeftButton);
+            QCOMPARE(controls(*w).Label1[4]->text(), QStringLiteral("3"));
+            controls(*w).Text1[1]->setText(QStringLiteral("preheat"));
+            QTest::mouseClick(controls(*w).Command1[1], Qt::LeftButton);
             QCOMPARE(run->noMatch(), 1);
-            QCOMPARE(w->Label1[4]->text(), QStringLiteral("0"));
-            QCOMPARE(w->Label1[6]->text(), QStringLiteral("0"));
+            QCOMPARE(controls(*w).Label1[4]->text(), QStringLiteral("0"));
+            QCOMPARE(controls(*w).Label1[6]->text(), QStringLiteral("0"));
         }
     }
 
@@ -456,14 +463,14 @@ void TestBadInput::largePaste()
     auto run = start(db);
     orvaneIntMain* w = run->main();
     QVERIFY(w && w->isVisible());
-    QCOMPARE(w->ListView1[2]->topLevelItemCount(), sectionLoaded ? 3 : 0);
-    w->Option1[std::size_t(mode)]->setChecked(true);
-    const int searchesBefore = w->searchRuns;
+    QCOMPARE(controls(*w).ListView1[2]->topLevelItemCount(), sectionLoaded ? 3 : 0);
+    controls(*w).Option1[std::size_t(mode)]->setChecked(true);
+    const int searchesBefore = w->controller().searchRuns();
 
     // A megabyte of words that no interpretation holds, with double quotes.
     const QString pasted = QStringLiteral("zirconium \"alloy\" ").repeated(1024 * 1024 / 18 + 1);
     QGuiApplication::clipboard()->setText(pasted);
-    TextBox* box = w->Text1[std::size_t(entry)];
+    TextBox* box = controls(*w).Text1[std::size_t(entry)];
     box->setFocus(Qt::OtherFocusReason);
     QTRY_VERIFY(box->hasFocus());
 
@@ -473,7 +480,7 @@ void TestBadInput::largePaste()
     if (entry == 1)
         QTest::keyClick(box, Qt::Key_Return);
     else if (!sectionLoaded)
-        QTest::mouseClick(w->Command1[1], Qt::LeftButton);
+        QTest::mouseClick(controls(*w).Command1[1], Qt::LeftButton);
     const qint64 ms = timer.elapsed();
     QVERIFY2(ms < 2000 * kSlowdown, qPrintable(QString::number(ms)));
 
@@ -483,11 +490,11 @@ void TestBadInput::largePaste()
     QVERIFY(!held.contains(u'"'));
     QVERIFY(QString(pasted).remove(u'"').startsWith(held));
     // One search, which found nothing.
-    QCOMPARE(w->searchRuns, searchesBefore + 1);
+    QCOMPARE(w->controller().searchRuns(), searchesBefore + 1);
     QCOMPARE(run->noMatch(), 1);
-    QCOMPARE(w->ListView1[2]->topLevelItemCount(), 0);
-    QCOMPARE(w->Label1[4]->text(), QStringLiteral("0"));
-    QCOMPARE(w->Label1[6]->text(), QStringLiteral("0"));
+    QCOMPARE(controls(*w).ListView1[2]->topLevelItemCount(), 0);
+    QCOMPARE(controls(*w).Label1[4]->text(), QStringLiteral("0"));
+    QCOMPARE(controls(*w).Label1[6]->text(), QStringLiteral("0"));
     // Typing never beeps in the keyword entry; in the paragraph entry a text
     // no paragraph begins with does, once, when there is a list to complete from.
     QCOMPARE(run->platform.beeps, entry == 0 && sectionLoaded ? 1 : 0);
@@ -527,22 +534,22 @@ void TestBadInput::pathologicalPatterns()
     orvaneIntMain* w = run->main();
     QVERIFY(w && w->isVisible());
 
-    w->Option1[std::size_t(mode)]->setChecked(true);
-    w->Text1[1]->setText(keywords);
+    controls(*w).Option1[std::size_t(mode)]->setChecked(true);
+    controls(*w).Text1[1]->setText(keywords);
     QElapsedTimer timer;
     timer.start();
-    QTest::mouseClick(w->Command1[1], Qt::LeftButton);
+    QTest::mouseClick(controls(*w).Command1[1], Qt::LeftButton);
     const qint64 ms = timer.elapsed();
     QVERIFY2(ms < 500 * kSlowdown, qPrintable(QString::number(ms)));
 
-    QCOMPARE(w->ListView1[2]->topLevelItemCount(), rows);
-    QCOMPARE(w->Label1[6]->text(), QString::number(rows));
-    QCOMPARE(w->Label1[4]->text(), rows ? QStringLiteral("1") : QStringLiteral("0"));
+    QCOMPARE(controls(*w).ListView1[2]->topLevelItemCount(), rows);
+    QCOMPARE(controls(*w).Label1[6]->text(), QString::number(rows));
+    QCOMPARE(controls(*w).Label1[4]->text(), rows ? QStringLiteral("1") : QStringLiteral("0"));
     QCOMPARE(run->noMatch(), rows ? 0 : 1);
     if (rows)
-        QVERIFY(w->RichTextBox1->toPlainText().startsWith(QStringLiteral("Interpretation: IX-")));
+        QVERIFY(controls(*w).RichTextBox1->toPlainText().startsWith(QStringLiteral("Interpretation: IX-")));
     else
-        QCOMPARE(w->RichTextBox1->toPlainText(), QString());
+        QCOMPARE(controls(*w).RichTextBox1->toPlainText(), QString());
 }
 
 // --- settings ---------------------------------------------------------------------
@@ -574,10 +581,18 @@ void TestBadInput::brokenSettingsStore()
 
     // The defaults: the database beside the program, the eighth section
     // (more than there are, so the first).
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
+    ProgramState& state = controller.state();
     platform.folder = path(QStringLiteral("good"));
-    orvaneIntTitle title(state, platform);
+    orvaneIntTitle title(controller, platform);
+    // Gone before the controller it shows, however the test ends.
+    const auto closeMain = qScopeGuard([&] {
+        if (QPointer<orvaneIntMain> m = title.mainWindow()) {
+            m->close();
+            delete m.data();
+        }
+    });
     title.start();
     QTRY_VERIFY_WITH_TIMEOUT(title.mainWindow() && !state.startingUp, 10000 * kSlowdown);
     QPointer<orvaneIntMain> w = title.mainWindow();
@@ -586,13 +601,13 @@ void TestBadInput::brokenSettingsStore()
     QVERIFY(platform.fileDialogs.empty());
     QVERIFY(platform.messageBoxes.empty());
     QVERIFY(w->isVisible());
-    QCOMPARE(rowsOf(w->ListView1[2]), ids("IX", 3));
+    QCOMPARE(rowsOf(controls(*w).ListView1[2]), ids("IX", 3));
 
     // Choosing a section writes to the store; a store that cannot take it
     // is no reason to stop.
-    w->mnuFileOpenSection[2]->trigger();
+    controls(*w).mnuFileOpenSection[2]->trigger();
     QCOMPARE(state.currentTable, QStringLiteral("INT08"));
-    QCOMPARE(rowsOf(w->ListView1[2]), QStringList{"SECRET-01"});
+    QCOMPARE(rowsOf(controls(*w).ListView1[2]), QStringList{"SECRET-01"});
     w->close();
     QTRY_VERIFY(w.isNull());
 }
@@ -631,29 +646,29 @@ void TestBadInput::textNeverBecomesSql()
         QCOMPARE(run->state.currentTable, QStringLiteral("INT09"));
 
         if (where == u"keyword entry" || where == u"paragraph entry") {
-            TextBox* box = w->Text1[where == u"keyword entry" ? 1 : 0];
+            TextBox* box = controls(*w).Text1[where == u"keyword entry" ? 1 : 0];
             box->setFocus(Qt::OtherFocusReason);
             QTRY_VERIFY(box->hasFocus());
             for (int mode = 0; mode < 3; ++mode) {
-                w->Option1[std::size_t(mode)]->setChecked(true);
+                controls(*w).Option1[std::size_t(mode)]->setChecked(true);
                 box->clear();
                 QTest::keyClicks(box, text);   // the quote key types nothing
                 QCOMPARE(box->text(), QString(text).remove(u'"'));
-                QTest::mouseClick(w->Command1[1], Qt::LeftButton);
-                const QStringList rows = rowsOf(w->ListView1[2]);
+                QTest::mouseClick(controls(*w).Command1[1], Qt::LeftButton);
+                const QStringList rows = rowsOf(controls(*w).ListView1[2]);
                 for (const QString& r : rows)
-                    QVERIFY2(ownRows.contains(r), qPrintable(w->lastSearchSql));
-                QCOMPARE(w->Label1[6]->text(), QString::number(rows.size()));
+                    QVERIFY2(ownRows.contains(r), qPrintable(w->controller().lastSearchSql()));
+                QCOMPARE(controls(*w).Label1[6]->text(), QString::number(rows.size()));
             }
         } else {
-            const QStringList rows = rowsOf(w->ListView1[2]);
+            const QStringList rows = rowsOf(controls(*w).ListView1[2]);
             for (const QString& r : rows)
-                QVERIFY2(ownRows.contains(r), qPrintable(w->lastSearchSql));
-            QCOMPARE(w->Label1[6]->text(), QString::number(rows.size()));
-            QVERIFY(!w->Text1[0]->text().contains(u'"'));
-            QVERIFY(!w->Text1[1]->text().contains(u'"'));
+                QVERIFY2(ownRows.contains(r), qPrintable(w->controller().lastSearchSql()));
+            QCOMPARE(controls(*w).Label1[6]->text(), QString::number(rows.size()));
+            QVERIFY(!controls(*w).Text1[0]->text().contains(u'"'));
+            QVERIFY(!controls(*w).Text1[1]->text().contains(u'"'));
         }
-        QVERIFY(!w->RichTextBox1->toPlainText().contains(QStringLiteral("SECRET")));
+        QVERIFY(!controls(*w).RichTextBox1->toPlainText().contains(QStringLiteral("SECRET")));
     }
 
     // The file is as it was, and every table still holds all its rows.

@@ -3,17 +3,21 @@
 // section, the menu's check mark, re-application at a later activation, and
 // lines that try to smuggle SQL in.
 
-#include "app/core/Settings.h"
+#include "core/Settings.h"
 #include "support/InterpretationDb.h"
 #include "ui/AboutBox.h"
 #include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/ScriptedPlatform.h"
+#include "app/Controller.h"
+#include "app/ProgramState.h"
+#include "support/ScriptedPlatform.h"
+#include "support/WindowControls.h"
 
 #include <QtTest>
 #include <algorithm>
 
 using namespace orvane::ui;
+using namespace orvane::app;
+using orvane::testing::controls;
 using orvane::testing::DbPlan;
 using orvane::testing::interpretationText;
 using orvane::testing::Section;
@@ -71,31 +75,32 @@ QStringList allOfSectionIX()
 }
 
 struct Session {
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
+    ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntMain> w;
 
     // Sorted: the search statement has no ORDER BY.
     QStringList results() const
     {
         QStringList out;
-        for (int i = 0; i < w->ListView1[2]->topLevelItemCount(); ++i)
-            out << w->ListView1[2]->topLevelItem(i)->text(0);
+        for (int i = 0; i < controls(*w).ListView1[2]->topLevelItemCount(); ++i)
+            out << controls(*w).ListView1[2]->topLevelItem(i)->text(0);
         std::sort(out.begin(), out.end());
         return out;
     }
     int checkedOption() const
     {
         for (int i = 0; i < 3; ++i)
-            if (w->Option1[std::size_t(i)]->isChecked())
+            if (controls(*w).Option1[std::size_t(i)]->isChecked())
                 return i;
         return -1;
     }
     QList<int> checkedEntries() const
     {
         QList<int> out;
-        for (std::size_t i = 0; i < w->mnuFileOpenSection.size(); ++i)
-            if (w->mnuFileOpenSection[i]->isChecked())
+        for (std::size_t i = 0; i < controls(*w).mnuFileOpenSection.size(); ++i)
+            if (controls(*w).mnuFileOpenSection[i]->isChecked())
                 out << int(i);
         return out;
     }
@@ -148,27 +153,15 @@ std::unique_ptr<Session> TestCommandLine::start(const QString& arguments, int st
     auto s = std::make_unique<Session>();
     s->platform.arguments = arguments;
     s->state.dataPath = dbPath_;
-    s->state.dbInterpretation = s->state.openDatabase(dbPath_);
+    s->controller.repository().open(dbPath_);
     s->state.startingUp = true;
-    s->w = std::make_unique<orvaneIntMain>(s->state, s->platform);
+    s->w = std::make_unique<orvaneIntMain>(s->controller, s->platform);
 
-    std::vector<std::pair<QString, QString>> listed;
-    for (const Section& sec : dbDef_.sections)
-        listed.emplace_back(sec.userName, sec.table);
-    for (const auto& extra : dbDef_.extraAuthorizedRows)
-        listed.push_back(extra);
-    for (std::size_t i = 0; i < listed.size(); ++i) {
-        const int entry = int(i) + 1;
-        s->state.sectionList[std::size_t(entry)] = {listed[i].first, listed[i].second};
-        s->w->loadSectionEntry(entry)->setText(listed[i].first);
-    }
-    s->state.sectionCount = int(listed.size());
-    const SectionEntry& first = s->state.sectionList[std::size_t(startEntry)];
     s->state.defaultSection = qint16(startEntry);
-    s->state.currentTable = first.dbTableName;
-    s->w->mnuFileOpenSection[std::size_t(startEntry)]->setChecked(true);
-    s->w->setWindowTitle(QStringLiteral("Orvane-INT   [ ASME ") + first.UserTableName + QStringLiteral(" ]"));
-    s->w->selectSection(first.UserTableName);
+    if (!s->controller.initiateProgram())
+        return nullptr;
+    if (s->checkedEntries() != QList<int>{startEntry})
+        return nullptr;
     if (prepare)
         prepare(*s);
 
@@ -249,12 +242,12 @@ void TestCommandLine::appliedAtActivation()
     QFETCH(QStringList, results);
 
     auto s = start(line, startEntry, [&](Session& s) {
-        s.w->Option1[std::size_t(presetOption)]->setChecked(true);
+        controls(*s.w).Option1[std::size_t(presetOption)]->setChecked(true);
     });
     QVERIFY(s);
     QCOMPARE(s->state.currentTable, table);
-    QCOMPARE(s->w->Text1[0]->text(), paragraph);
-    QCOMPARE(s->w->Text1[1]->text(), keywords);
+    QCOMPARE(controls(*s->w).Text1[0]->text(), paragraph);
+    QCOMPARE(controls(*s->w).Text1[1]->text(), keywords);
     QCOMPARE(s->checkedOption(), option);
     QCOMPARE(s->results(), results);
 }
@@ -297,8 +290,8 @@ void TestCommandLine::linesThatChangeNothing()
     orvane::writeSetting(QStringLiteral("default section"), QStringLiteral("1"));
     for (const char* line : {"", "  ", "SECT INT11", "SECT int09", "SECT INT0", "SECT INT09X"}) {
         auto s = start(QString::fromLatin1(line), 1, [](Session& s) {
-            s.w->Option1[2]->setChecked(true);
-            s.w->Text1[1]->setText(QStringLiteral("filler"));
+            controls(*s.w).Option1[2]->setChecked(true);
+            controls(*s.w).Text1[1]->setText(QStringLiteral("filler"));
         });
         QVERIFY(s);
         QCOMPARE(s->state.currentTable, QStringLiteral("INT05"));
@@ -307,7 +300,7 @@ void TestCommandLine::linesThatChangeNothing()
                  QStringLiteral("1"));
         QCOMPARE(s->w->windowTitle(), QStringLiteral("Orvane-INT   [ ASME Section V ]"));
         QCOMPARE(s->checkedEntries(), QList<int>{1});
-        QCOMPARE(s->w->Text1[1]->text(), QStringLiteral("filler"));
+        QCOMPARE(controls(*s->w).Text1[1]->text(), QStringLiteral("filler"));
         QCOMPARE(s->checkedOption(), 2);
     }
 }
@@ -321,10 +314,10 @@ void TestCommandLine::reappliedAtEveryActivationByTheProgram()
     QCOMPARE(s->results(), (QStringList{ix(1), ix(2)}));
 
     // The user moves on: another section, other entries, another option.
-    w.mnuFileOpenSection[1]->trigger();
-    w.Text1[0]->setText(QStringLiteral("QW-407"));
-    w.Text1[1]->setText(QStringLiteral("filler"));
-    w.Option1[2]->setChecked(true);
+    controls(w).mnuFileOpenSection[1]->trigger();
+    controls(w).Text1[0]->setText(QStringLiteral("QW-407"));
+    controls(w).Text1[1]->setText(QStringLiteral("filler"));
+    controls(w).Option1[2]->setChecked(true);
     orvane::writeSetting(QStringLiteral("default section"), QStringLiteral("1"));
 
     // Closing the About box gives the main window back: the query applies again.
@@ -332,10 +325,10 @@ void TestCommandLine::reappliedAtEveryActivationByTheProgram()
         if (auto* about = qobject_cast<orvaneIntAbout*>(QApplication::activeModalWidget()))
             QTest::keyClick(about, Qt::Key_Escape);
     });
-    w.mnuHelpAbout->trigger();
-    QTRY_COMPARE(w.Text1[1]->text(), QStringLiteral("minimum preheat"));
+    controls(w).mnuHelpAbout->trigger();
+    QTRY_COMPARE(controls(w).Text1[1]->text(), QStringLiteral("minimum preheat"));
     QCOMPARE(s->state.currentTable, QStringLiteral("INT09"));
-    QCOMPARE(w.Text1[0]->text(), QStringLiteral("QW-406"));
+    QCOMPARE(controls(w).Text1[0]->text(), QStringLiteral("QW-406"));
     QCOMPARE(s->checkedOption(), 1);
     QCOMPARE(s->checkedEntries(), QList<int>{3});
     QCOMPARE(orvane::readSetting(QStringLiteral("default section"), QStringLiteral("unset")), QStringLiteral("3"));
@@ -343,26 +336,21 @@ void TestCommandLine::reappliedAtEveryActivationByTheProgram()
     QCOMPARE(s->results(), (QStringList{ix(1), ix(2)}));
 
     // Switching to another application and back is no activation by the program.
-    w.Text1[1]->setText(QStringLiteral("filler"));
+    controls(w).Text1[1]->setText(QStringLiteral("filler"));
     QWidget other;
     other.show();
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCOMPARE(w.Text1[1]->text(), QStringLiteral("filler"));
+    QCOMPARE(controls(w).Text1[1]->text(), QStringLiteral("filler"));
 }
 
 void TestCommandLine::injectionAttemptsStayLiterals()
 {
+    // Read back through the repository: the tables are still whole.
     auto rowsOf = [](Session& s, const QString& table) {
-        orvane::db::Recordset rs;
-        rs.open(*s.state.dbInterpretation, QStringLiteral("SELECT * FROM ") + table);
-        int n = 0;
-        for (; !rs.eof(); rs.moveNext())
-            ++n;
-        rs.close();
-        return n;
+        return int(s.controller.repository().sectionRows(table).size());
     };
 
     // The paragraph value ends at the first blank: a lone quote, which the
@@ -370,7 +358,7 @@ void TestCommandLine::injectionAttemptsStayLiterals()
     {
         auto s = start(QStringLiteral("PARA \" OR 1=1 --"));
         QVERIFY(s);
-        QCOMPARE(s->w->Text1[0]->text(), QString());
+        QCOMPARE(controls(*s->w).Text1[0]->text(), QString());
         QCOMPARE(s->results(), allOfSectionIX());
         QVERIFY(s->platform.messageBoxes.empty());
     }
@@ -378,9 +366,9 @@ void TestCommandLine::injectionAttemptsStayLiterals()
     {
         auto s = start(QStringLiteral("PARA QW-406\"OR\"1=1--"));
         QVERIFY(s);
-        QCOMPARE(s->w->Text1[0]->text(), QStringLiteral("QW-406OR1=1--"));
+        QCOMPARE(controls(*s->w).Text1[0]->text(), QStringLiteral("QW-406OR1=1--"));
         QCOMPARE(s->results(), QStringList());
-        QCOMPARE(s->w->Label1[6]->text(), QStringLiteral("0"));
+        QCOMPARE(controls(*s->w).Label1[6]->text(), QStringLiteral("0"));
         QCOMPARE(rowsOf(*s, QStringLiteral("INX09")), 4);
     }
     // Keywords are LIKE patterns, never statements: the words match as text
@@ -390,9 +378,9 @@ void TestCommandLine::injectionAttemptsStayLiterals()
     for (const auto& [mode, expected] : modes) {
         auto s = start(QStringLiteral("TEXT {]; DROP TABLE INT09}") + QLatin1String(mode));
         QVERIFY(s);
-        QCOMPARE(s->w->Text1[1]->text(), QStringLiteral("]; DROP TABLE INT09"));
+        QCOMPARE(controls(*s->w).Text1[1]->text(), QStringLiteral("]; DROP TABLE INT09"));
         QCOMPARE(s->results(), expected);
-        QCOMPARE(s->w->Label1[6]->text(), QString::number(expected.size()));
+        QCOMPARE(controls(*s->w).Label1[6]->text(), QString::number(expected.size()));
         QCOMPARE(rowsOf(*s, QStringLiteral("INT09")), 4);
     }
 }

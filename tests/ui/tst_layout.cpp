@@ -2,12 +2,16 @@
 
 #include "ui/Layout.h"
 #include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/ScriptedPlatform.h"
+#include "app/Controller.h"
+#include "app/ProgramState.h"
+#include "support/ScriptedPlatform.h"
+#include "support/WindowControls.h"
 
 #include <QtTest>
 
 using namespace orvane::ui;
+using namespace orvane::app;
+using orvane::testing::controls;
 
 namespace {
 
@@ -163,9 +167,9 @@ void TestLayout::negativeSizesAreNotAssigned()
 
 void TestLayout::windowAppliesTheRuleToItsOuterSize()
 {
-    ProgramState state;
     ScriptedPlatform platform;
-    orvaneIntMain w(state, platform);
+    Controller controller{platform};
+    orvaneIntMain w(controller, platform);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
@@ -178,19 +182,19 @@ void TestLayout::windowAppliesTheRuleToItsOuterSize()
     QTRY_COMPARE(w.geometry().size(), QSize(900, 700));
     const QSize outer = w.outerSizeTwips();
     QVERIFY(outer.width() > 900 * 15);   // border included
-    QCOMPARE(w.twips(w.Frame1[3]).left, outer.width() - 2835);
-    QCOMPARE(w.twips(w.Command1[0]).top, outer.height() - 845 - w.twips(w.Toolbar1).height);
+    QCOMPARE(w.twips(controls(w).Frame1[3]).left, outer.width() - 2835);
+    QCOMPARE(w.twips(controls(w).Command1[0]).top, outer.height() - 845 - w.twips(controls(w).Toolbar1).height);
     // ...and the widgets stand where the twips say.
-    QCOMPARE(w.Frame1[3]->x(), toPixels(outer.width() - 2835));
-    QCOMPARE(w.Command1[0]->y(), toPixels(outer.height() - 845 - 360));
+    QCOMPARE(controls(w).Frame1[3]->x(), toPixels(outer.width() - 2835));
+    QCOMPARE(controls(w).Command1[0]->y(), toPixels(outer.height() - 845 - 360));
     // The docked toolbar spans the client area.
-    QCOMPARE(w.Toolbar1->width(), w.centralWidget()->width());
+    QCOMPARE(controls(w).Toolbar1->width(), w.centralWidget()->width());
 
     // Narrower than the threshold: the wide layout stays.
-    const int keptLeft = w.twips(w.Frame1[3]).left;
+    const int keptLeft = w.twips(controls(w).Frame1[3]).left;
     w.resize(500, 700);
     QTRY_COMPARE(w.geometry().width(), 500);
-    QCOMPARE(w.twips(w.Frame1[3]).left, keptLeft);
+    QCOMPARE(w.twips(controls(w).Frame1[3]).left, keptLeft);
 }
 
 QTEST_MAIN(TestLayout)

@@ -1,18 +1,23 @@
 // The main window shell: its inventory, keyboard, menus, toolbar, Help and
 // About, and which activations count.
 
-#include "app/core/ProductInfo.h"
+#include "core/ProductInfo.h"
 #include "ui/AboutBox.h"
 #include "ui/Artwork.h"
 #include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/ScriptedPlatform.h"
+#include "app/Controller.h"
+#include "app/ProgramState.h"
+#include "support/ScriptedPlatform.h"
+#include "support/WindowControls.h"
 
 #include <QMenuBar>
 #include <memory>
 #include <QtTest>
 
 using namespace orvane::ui;
+using namespace orvane::app;
+using orvane::testing::controls;
+namespace search = orvane::search;
 
 namespace {
 
@@ -129,9 +134,9 @@ void TestMainWindow::inventory()
     QFETCH(QRect, rect);
     QFETCH(int, tab);
 
-    ProgramState state;
     ScriptedPlatform platform;
-    orvaneIntMain w(state, platform);   // not shown: design positions
+    Controller controller{platform};
+    orvaneIntMain w(controller, platform);   // not shown: design positions
     const QString name = QString::fromLatin1(QTest::currentDataTag());
     auto* c = w.findChild<QWidget*>(name);
     QVERIFY2(c, qPrintable(name));
@@ -156,16 +161,16 @@ void TestMainWindow::inventory()
 
 void TestMainWindow::tabOrderFollowsTabIndexes()
 {
-    ProgramState state;
     ScriptedPlatform platform;
-    orvaneIntMain w(state, platform);
+    Controller controller{platform};
+    orvaneIntMain w(controller, platform);
     const QStringList expected = {"Text1(1)",     "Text1(0)",    "Command2(0)", "ListView1(2)",
                                   "RichTextBox1", "ListView1(0)", "Command1(0)", "Command1(1)",
                                   "Command3",     "Option1(2)",  "Option1(1)",  "Option1(0)",
                                   "Command4(2)",  "Command4(3)", "Command4(0)", "Command4(1)",
                                   "Command2(2)",  "ListView1(1)"};
     QStringList chain;
-    QWidget* start = w.Text1[1];
+    QWidget* start = controls(w).Text1[1];
     QWidget* at = start;
     do {
         if (at->property("TabIndex").isValid() && (at->focusPolicy() & Qt::TabFocus))
@@ -180,22 +185,22 @@ void TestMainWindow::keywordEntryHasTheFocusWhenShown()
     // The control with the lowest tab index that can take the focus gets it
     // when the window opens, so a user can type keywords at once. Nothing
     // outside the tab order (the toolbar) may take it first.
-    ProgramState state;
     ScriptedPlatform platform;
-    orvaneIntMain w(state, platform);
+    Controller controller{platform};
+    orvaneIntMain w(controller, platform);
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.Text1[1]));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(controls(w).Text1[1]));
     for (QToolButton* b : w.findChildren<QToolButton*>())
         QVERIFY2(!(b->focusPolicy() & Qt::TabFocus), qPrintable(b->objectName()));
 }
 
 void TestMainWindow::stackingOrder()
 {
-    ProgramState state;
     ScriptedPlatform platform;
-    orvaneIntMain w(state, platform);
+    Controller controller{platform};
+    orvaneIntMain w(controller, platform);
     // children() runs from the back to the front.
     auto frontToBack = [&](const QStringList& names) {
         QWidget* parent = w.findChild<QWidget*>(names.first())->parentWidget();
@@ -218,50 +223,50 @@ void TestMainWindow::stackingOrder()
     // Command3 lies wholly under the opaque text-search frame: never seen.
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    const QRect c3 = w.Command3->geometry();
-    QVERIFY(w.Frame1[0]->geometry().contains(c3));
-    QVERIFY(w.Frame1[0]->autoFillBackground());
+    const QRect c3 = controls(w).Command3->geometry();
+    QVERIFY(controls(w).Frame1[0]->geometry().contains(c3));
+    QVERIFY(controls(w).Frame1[0]->autoFillBackground());
     QWidget* seen = w.centralWidget()->childAt(c3.center());
-    QVERIFY(seen == w.Frame1[0] || w.Frame1[0]->isAncestorOf(seen));
+    QVERIFY(seen == controls(w).Frame1[0] || controls(w).Frame1[0]->isAncestorOf(seen));
 }
 
 void TestMainWindow::startState()
 {
-    ProgramState state;
     ScriptedPlatform platform;
-    orvaneIntMain w(state, platform);
+    Controller controller{platform};
+    orvaneIntMain w(controller, platform);
     QCOMPARE(w.windowTitle(), QStringLiteral("Orvane INT"));
-    QVERIFY(w.Option1[0]->isChecked());
-    QVERIFY(!w.Option1[1]->isChecked() && !w.Option1[2]->isChecked());
-    QVERIFY(w.Text1[0]->text().isEmpty() && w.Text1[1]->text().isEmpty());
-    QVERIFY(w.ListView1[0]->isHidden());
-    QVERIFY(w.ListView1[1]->isHidden());
-    QVERIFY(!w.ListView1[2]->isHidden());
-    QVERIFY(w.RichTextBox1->isReadOnly());
-    const QFont f = w.RichTextBox1->document()->defaultFont();
+    QVERIFY(controls(w).Option1[0]->isChecked());
+    QVERIFY(!controls(w).Option1[1]->isChecked() && !controls(w).Option1[2]->isChecked());
+    QVERIFY(controls(w).Text1[0]->text().isEmpty() && controls(w).Text1[1]->text().isEmpty());
+    QVERIFY(controls(w).ListView1[0]->isHidden());
+    QVERIFY(controls(w).ListView1[1]->isHidden());
+    QVERIFY(!controls(w).ListView1[2]->isHidden());
+    QVERIFY(controls(w).RichTextBox1->isReadOnly());
+    const QFont f = controls(w).RichTextBox1->document()->defaultFont();
     QCOMPARE(f.pointSizeF(), 9.75);
     QVERIFY(!f.bold() && !f.italic());
     QVERIFY(QFontInfo(f).fixedPitch());
 
     const QColor darkRed(128, 0, 0);
     for (int i : {0, 2, 3, 4})
-        QCOMPARE(w.Frame1[std::size_t(i)]->captionColor(), darkRed);
+        QCOMPARE(controls(w).Frame1[std::size_t(i)]->captionColor(), darkRed);
     for (int i : {1, 3, 5})
-        QCOMPARE(w.Label1[std::size_t(i)]->palette().color(QPalette::WindowText), darkRed);
-    QCOMPARE(w.Shape1->borderColor(), darkRed);
+        QCOMPARE(controls(w).Label1[std::size_t(i)]->palette().color(QPalette::WindowText), darkRed);
+    QCOMPARE(controls(w).Shape1->borderColor(), darkRed);
     for (int i : {1, 5, 6, 7})
-        QVERIFY(!w.Frame1[std::size_t(i)]->bordered());
-    QCOMPARE(w.Command2[1], nullptr);
-    QVERIFY(!w.Command2[0]->picture().isNull());
-    QCOMPARE(w.ListView1[2]->iconSize(), QSize(16, 16));
-    QCOMPARE(w.ListView1[2]->columnCount(), 1);
+        QVERIFY(!controls(w).Frame1[std::size_t(i)]->bordered());
+    QCOMPARE(controls(w).Command2[1], nullptr);
+    QVERIFY(!controls(w).Command2[0]->picture().isNull());
+    QCOMPARE(controls(w).ListView1[2]->iconSize(), QSize(16, 16));
+    QCOMPARE(controls(w).ListView1[2]->columnCount(), 1);
 }
 
 void TestMainWindow::menus()
 {
-    ProgramState state;
     ScriptedPlatform platform;
-    orvaneIntMain w(state, platform);
+    Controller controller{platform};
+    orvaneIntMain w(controller, platform);
     auto texts = [](QMenu* m) {
         QStringList out;
         for (QAction* a : m->actions())
@@ -272,26 +277,15 @@ void TestMainWindow::menus()
     for (QAction* a : w.menuBar()->actions())
         bar << a->text();
     QCOMPARE(bar, QStringList({"&File", "&Help"}));
-    QCOMPARE(texts(w.mnuFile), QStringList({"&Open...", "-", "&Import", "-", "&Print", "Printer Set&up...",
+    QCOMPARE(texts(controls(w).mnuFile), QStringList({"&Open...", "-", "&Import", "-", "&Print", "Printer Set&up...",
                                             "-", "E&xit"}));
-    QCOMPARE(texts(w.mnuHelp), QStringList({"Help", "-", "-", "&About"}));
-    QVERIFY(!w.mnuHelp->separatorsCollapsible());
-    QCOMPARE(texts(w.mnuFileOpenMenu), QStringList({"No valid database present"}));
-    QVERIFY(!w.mnuFileOpenSection[0]->isEnabled());
+    QCOMPARE(texts(controls(w).mnuHelp), QStringList({"Help", "-", "-", "&About"}));
+    QVERIFY(!controls(w).mnuHelp->separatorsCollapsible());
+    QCOMPARE(texts(controls(w).mnuFileOpenMenu), QStringList({"No valid database present"}));
+    QVERIFY(!controls(w).mnuFileOpenSection[0]->isEnabled());
     for (QAction* a : w.findChildren<QAction*>())
         QVERIFY2(a->shortcut().isEmpty(), qPrintable(a->text()));
 
-    // Section entries come and go at the end of the Open... sub-menu.
-    QAction* s1 = w.loadSectionEntry(1);
-    s1->setText(QStringLiteral("Section VIII"));
-    QAction* s2 = w.loadSectionEntry(2);
-    QCOMPARE(s2->objectName(), QStringLiteral("mnuFileOpenSection(2)"));
-    QCOMPARE(w.mnuFileOpenMenu->actions().size(), 3);
-    w.unloadSectionEntry(1);   // not the highest: refused
-    QCOMPARE(w.mnuFileOpenSection.size(), std::size_t(3));
-    w.unloadSectionEntry(2);
-    w.unloadSectionEntry(0);   // the placeholder stays
-    QCOMPARE(texts(w.mnuFileOpenMenu), QStringList({"No valid database present", "Section VIII"}));
 }
 
 void TestMainWindow::enterPressesTheDefaultButton_data()
@@ -313,9 +307,9 @@ void TestMainWindow::enterPressesTheDefaultButton()
 {
     QFETCH(QString, focus);
     QFETCH(QString, pressed);
-    ProgramState state;
     ScriptedPlatform platform;
-    orvaneIntMain w(state, platform);
+    Controller controller{platform};
+    orvaneIntMain w(controller, platform);
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -335,15 +329,15 @@ void TestMainWindow::enterPressesTheDefaultButton()
 void TestMainWindow::escapeExits()
 {
     for (const char* focus : {"Text1(1)", "ListView1(2)", "Option1(0)", "Command1(1)"}) {
-        ProgramState state;
         ScriptedPlatform platform;
-        orvaneIntMain w(state, platform);
+        Controller controller{platform};
+        orvaneIntMain w(controller, platform);
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         auto* target = w.findChild<QWidget*>(QLatin1String(focus));
         target->setFocus();
-        QSignalSpy exit(w.Command1[0], &QPushButton::clicked);
+        QSignalSpy exit(controls(w).Command1[0], &QPushButton::clicked);
         QTest::keyClick(target, Qt::Key_Escape);
         QCOMPARE(exit.count(), 1);
         QVERIFY2(!w.isVisible(), focus);
@@ -355,40 +349,40 @@ void TestMainWindow::closingClosesWhatIsOpen()
     // With nothing open, closing the window (Exit, File > Exit, close box)
     // closes nothing and does not fail.
     for (int way = 0; way < 3; ++way) {
-        ProgramState state;
         ScriptedPlatform platform;
-        orvaneIntMain w(state, platform);
+        Controller controller{platform};
+        orvaneIntMain w(controller, platform);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         if (way == 0)
-            w.Command1[0]->click();
+            controls(w).Command1[0]->click();
         else if (way == 1)
-            w.mnuFileExit->trigger();
+            controls(w).mnuFileExit->trigger();
         else
             w.close();
         QVERIFY(!w.isVisible());
     }
 
     // With a workspace open, the unload closes it.
-    ProgramState state;
     ScriptedPlatform platform;
-    state.dbWorkspace = std::make_unique<orvane::db::Workspace>();
+    Controller controller{platform};
+    controller.repository().ensureWorkspace();
     {
-        orvaneIntMain w(state, platform);
+        orvaneIntMain w(controller, platform);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QVERIFY(state.dbWorkspace->isOpen());
-        w.mnuFileExit->trigger();
+        QVERIFY(controller.repository().hasWorkspace());
+        controls(w).mnuFileExit->trigger();
     }
-    QVERIFY(!state.dbWorkspace->isOpen());
+    QVERIFY(!controller.repository().hasWorkspace());
 }
 
 void TestMainWindow::helpMessage()
 {
-    ProgramState state;
     ScriptedPlatform platform;
-    orvaneIntMain w(state, platform);
-    w.mnuHelpHelp->trigger();
+    Controller controller{platform};
+    orvaneIntMain w(controller, platform);
+    controls(w).mnuHelpHelp->trigger();
     QCOMPARE(platform.messageBoxes.size(), std::size_t(1));
     const auto& box = platform.messageBoxes[0];
     QCOMPARE(box.title, QStringLiteral("Help"));
@@ -460,9 +454,10 @@ void TestMainWindow::aboutBoxClosesWithOkEnterEscape()
 
 void TestMainWindow::aboutIsLoadedAfreshAndReactivatesMain()
 {
-    ProgramState state;
     ScriptedPlatform platform;
-    orvaneIntMain w(state, platform);
+    Controller controller{platform};
+    ProgramState& state = controller.state();
+    orvaneIntMain w(controller, platform);
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -482,21 +477,22 @@ void TestMainWindow::aboutIsLoadedAfreshAndReactivatesMain()
 
     state.startingUp = true;   // cleared only by an activation
     QTimer::singleShot(50, this, closeAbout);
-    w.mnuHelpAbout->trigger();
+    controls(w).mnuHelpAbout->trigger();
     QVERIFY(w.findChildren<orvaneIntAbout*>().isEmpty());   // unloaded
     QTRY_VERIFY(!state.startingUp);
 
     QTimer::singleShot(50, this, closeAbout);
-    w.mnuHelpAbout->trigger();
+    controls(w).mnuHelpAbout->trigger();
     QCOMPARE(seen, QStringList({"Version 2014.1.6", "Version 2014.1.6"}));
 }
 
 void TestMainWindow::onlyOwnWindowsCountAsActivation()
 {
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
+    ProgramState& state = controller.state();
     state.startingUp = true;
-    orvaneIntMain w(state, platform);
+    orvaneIntMain w(controller, platform);
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -524,14 +520,14 @@ void TestMainWindow::onlyOwnWindowsCountAsActivation()
 
 void TestMainWindow::toolbarOpensTheSectionMenuBelowIt()
 {
-    ProgramState state;
     ScriptedPlatform platform;
-    orvaneIntMain w(state, platform);
+    Controller controller{platform};
+    orvaneIntMain w(controller, platform);
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCOMPARE(w.Toolbar1Buttons[1]->toolTip(), QStringLiteral("Open new interpretations section"));
-    QVERIFY(w.Toolbar1Buttons[2]->toolTip().isEmpty());
+    QCOMPARE(controls(w).Toolbar1Buttons[1]->toolTip(), QStringLiteral("Open new interpretations section"));
+    QVERIFY(controls(w).Toolbar1Buttons[2]->toolTip().isEmpty());
 
     QPoint popupAt;
     QStringList entries;
@@ -550,7 +546,7 @@ void TestMainWindow::toolbarOpensTheSectionMenuBelowIt()
         if (auto* menu = QApplication::activePopupWidget())
             menu->close();
     });
-    w.Toolbar1Buttons[1]->click();
+    controls(w).Toolbar1Buttons[1]->click();
     QCOMPARE(entries, QStringList({"No valid database present"}));
     QVERIFY(!placeholderEnabled);
     QCOMPARE(popupAt, w.centralWidget()->mapToGlobal(QPoint(0, 24)));
@@ -600,37 +596,29 @@ void TestMainWindow::destroyedWhileInUse_data()
 void TestMainWindow::destroyedWhileInUse()
 {
     QFETCH(QString, focus);
-    ProgramState state;
     ScriptedPlatform platform;
-    auto w = std::make_unique<orvaneIntMain>(state, platform);
+    Controller controller{platform};
+    auto w = std::make_unique<orvaneIntMain>(controller, platform);
     w->show();
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    w->Text1[1]->setText(QStringLiteral("preheat"));
+    controls(*w).Text1[1]->setText(QStringLiteral("preheat"));
     auto* target = w->findChild<QWidget*>(focus);
     QVERIFY(target);
     target->show();
     target->setFocus(Qt::OtherFocusReason);
     QTRY_VERIFY(target->hasFocus());
 
-    int calls = 0;
-    for (TextBox* t : w->Text1) {
-        t->onKeyDown = [&](int, int) { ++calls; };
-        t->onKeyPress = [&](int&) { ++calls; };
-        t->onKeyUp = [&](int, int) { ++calls; };
-        t->onGotFocus = [&] { ++calls; };
-        t->onLostFocus = [&] { ++calls; };
-    }
-    for (ListView* lv : w->ListView1) {
-        lv->onItemClick = [&](QTreeWidgetItem*) { ++calls; };
-        lv->onKeyUp = [&](int, int) { ++calls; };
-        lv->onMouseUp = [&](int, int, int, int) { ++calls; };
-        lv->onGotFocus = [&] { ++calls; };
-        lv->onLostFocus = [&] { ++calls; };
-    }
+    // What a call back into the window would reach: the controller's
+    // entries and keyword history, and the platform.
+    const QStringList history = controller.historyRows();
+    const QString paragraph = controller.entryText(search::EntryKind::Paragraph);
+    const QString keywords = controller.entryText(search::EntryKind::Keyword);
     const QStringList platformCalls = platform.calls;
     w.reset();
-    QCOMPARE(calls, 0);
+    QCOMPARE(controller.historyRows(), history);
+    QCOMPARE(controller.entryText(search::EntryKind::Paragraph), paragraph);
+    QCOMPARE(controller.entryText(search::EntryKind::Keyword), keywords);
     QCOMPARE(platform.calls, platformCalls);
 }
 

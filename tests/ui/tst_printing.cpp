@@ -3,21 +3,28 @@
 // set-up dialog leaves in use, and how long a long interpretation takes.
 
 #include "support/Timing.h"
-#include "app/core/ProductInfo.h"
+#include "core/ProductInfo.h"
 #include "print/PrinterCopy.h"
 #include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
+#include "app/Controller.h"
+#include "app/ProgramState.h"
 #include "ui/QtPlatform.h"
-#include "ui/ScriptedPlatform.h"
+#include "support/InterpretationDb.h"
+#include "support/ScriptedPlatform.h"
+#include "support/WindowControls.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QtTest>
 
 using namespace orvane::ui;
+using namespace orvane::app;
+using orvane::testing::controls;
+namespace t = orvane::testing;
 
 namespace {
 
@@ -103,38 +110,30 @@ QString interpretation(int lines)
 }
 
 struct Window {
-    ProgramState state;
+    QTemporaryDir dir;
     ScriptedPlatform platform;
+    Controller controller{platform};
     std::unique_ptr<orvaneIntMain> w;
 
-    // `lines` question lines in the view, the results list holding the row,
-    // selected when `select`.
+    // `lines` question lines in the view, found by a search for "preheat"
+    // as the only row of the results list, selected when `select`.
     Window(const QString& pdf, int lines, bool select)
     {
         platform.printerOutputFile = pdf;
         platform.clock = QDateTime(QDate(2031, 5, 6), QTime(10, 0));
-        w = std::make_unique<orvaneIntMain>(state, platform);
-        w->RichTextBox1->setPlainText(interpretation(lines));
-        QTextCursor c(w->RichTextBox1->document());
-        const QString plain = w->RichTextBox1->toPlainText();
-        for (const char* heading : {"Interpretation", "Subject", "Date Issued", "File"}) {
-            c.setPosition(int(plain.indexOf(QLatin1String(heading))));
-            c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, int(qstrlen(heading)));
-            QTextCharFormat f;
-            f.setForeground(QColor(0, 0, 128));
-            c.mergeCharFormat(f);
-        }
-        for (qsizetype at = plain.indexOf(QLatin1String("preheat")); at >= 0;
-             at = plain.indexOf(QLatin1String("preheat"), at + 1)) {
-            c.setPosition(int(at));
-            c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 7);
-            QTextCharFormat f;
-            f.setForeground(Qt::red);
-            c.mergeCharFormat(f);
-        }
-        auto* row = new QTreeWidgetItem(w->ListView1[2], QStringList{QStringLiteral("IX-89-01")});
+        t::Section s9{QStringLiteral("Section IX"), QStringLiteral("INT09"), {}, {}};
+        s9.rows.push_back({QStringLiteral("IX-89-01"), interpretation(lines).replace(u'\n', QStringLiteral("\r\n"))});
+        s9.index.push_back({QStringLiteral("QW-406"), QStringLiteral("IX-89-01"), QStringLiteral("09")});
+        t::DbPlan plan;
+        plan.sections = {s9};
+        controller.repository().open(t::writeInterpretationDb(dir.filePath(QStringLiteral("int.mdb")), plan));
+        controller.state().currentTable = s9.table;
+        w = std::make_unique<orvaneIntMain>(controller, platform);
+        controls(*w).Text1[1]->setText(QStringLiteral("preheat"));
+        controls(*w).Command1[1]->click();
+        QCOMPARE(controller.rows(), QStringList{QStringLiteral("IX-89-01")});
         if (select)
-            w->ListView1[2]->setCurrentItem(row);
+            controller.navigate(0);
     }
 };
 
@@ -143,10 +142,10 @@ int linesFor(double pages)
 {
     QPrinter printer(QPrinter::HighResolution);
     const double bodyHeightPt = printer.pageLayout().fullRect(QPageLayout::Point).height() * 7.0 / 9.0;
-    ProgramState state;
     ScriptedPlatform platform;
-    const orvaneIntMain probe(state, platform);
-    const QFont font = probe.RichTextBox1->document()->defaultFont();
+    Controller controller{platform};
+    orvaneIntMain probe(controller, platform);
+    const QFont font = controls(probe).RichTextBox1->document()->defaultFont();
     const double lineSpacingPt = QFontMetricsF(font, &printer).lineSpacing() * 72.0 / printer.logicalDpiY();
     return int(pages * bodyHeightPt / lineSpacingPt);
 }
@@ -188,16 +187,16 @@ void TestPrinting::nothingPrintedWithoutSelectedRow()
     {
         // A row in the list, none selected: neither the menu nor the toolbar prints.
         Window win(pdf("a.pdf"), 3, false);
-        win.w->mnuPrint->trigger();
-        win.w->Toolbar1Buttons[2]->click();
+        controls(*win.w).mnuPrint->trigger();
+        controls(*win.w).Toolbar1Buttons[2]->click();
         QVERIFY(!QFile::exists(pdf("a.pdf")));
         QVERIFY(win.platform.messageBoxes.empty());
     }
     {
-        // A selection that was cleared again counts as none.
+        // A selection that a new search cleared again counts as none.
         Window win(pdf("b.pdf"), 3, true);
-        win.w->ListView1[2]->clearSelection();
-        win.w->mnuPrint_Click();
+        controls(*win.w).Command1[1]->click();
+        controls(*win.w).mnuPrint->trigger();
         QVERIFY(!QFile::exists(pdf("b.pdf")));
     }
 }
@@ -205,7 +204,7 @@ void TestPrinting::nothingPrintedWithoutSelectedRow()
 void TestPrinting::shortTextOnOnePage()
 {
     Window win(pdf("one.pdf"), 3, true);
-    win.w->Toolbar1Buttons[2]->click();   // the toolbar's print button
+    controls(*win.w).Toolbar1Buttons[2]->click();   // the toolbar's print button
     QCOMPARE(pdfPages(pdf("one.pdf")), 1);
     const QStringList pages = pdfPageTexts(pdf("one.pdf"));
     QCOMPARE(pages.size(), 1);
@@ -213,14 +212,14 @@ void TestPrinting::shortTextOnOnePage()
     QVERIFY2(pages[0].simplified().contains(longLine(2031)), qPrintable(pages[0]));
     QVERIFY(pages[0].contains(QLatin1String("Orvane-INT")));
     QVERIFY(pages[0].contains(orvane::product::legalTrademarks()));
-    QCOMPARE(bodyLines(pages), win.w->RichTextBox1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+    QCOMPARE(bodyLines(pages), controls(*win.w).RichTextBox1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts));
     QVERIFY(win.platform.messageBoxes.empty());
 }
 
 void TestPrinting::longTextOverThreePages()
 {
     Window win(pdf("three.pdf"), linesFor(2.5), true);
-    win.w->mnuPrint->trigger();
+    controls(*win.w).mnuPrint->trigger();
     const QStringList pages = pdfPageTexts(pdf("three.pdf"));
     QCOMPARE(pdfPages(pdf("three.pdf")), 3);
     QCOMPARE(pages.size(), 3);
@@ -231,7 +230,7 @@ void TestPrinting::longTextOverThreePages()
         QVERIFY(pages[i].contains(orvane::product::legalTrademarks()));
     }
     // Every line of the view once, in order, across the page breaks.
-    QCOMPARE(bodyLines(pages), win.w->RichTextBox1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+    QCOMPARE(bodyLines(pages), controls(*win.w).RichTextBox1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts));
 }
 
 void TestPrinting::failingPrinterIsSilent()
@@ -239,7 +238,7 @@ void TestPrinting::failingPrinterIsSilent()
     // A file that cannot be written: the job fails, nothing is shown, the
     // window goes on.
     Window win(dir_->filePath(QStringLiteral("no/such/folder/x.pdf")), 3, true);
-    win.w->mnuPrint_Click();
+    controls(*win.w).mnuPrint->trigger();
     QVERIFY(win.platform.messageBoxes.empty());
     QVERIFY(!QFile::exists(dir_->filePath(QStringLiteral("no/such/folder/x.pdf"))));
     // The printer is not left in the middle of a job.
@@ -256,10 +255,10 @@ void TestPrinting::setupChoiceUsedOnlyWhenAccepted()
 
     // Cancelled: the printer in use keeps its file and paper.
     win.platform.printerSetupAnswers = {false};
-    win.w->mnuPrintSetup->trigger();
+    controls(*win.w).mnuPrintSetup->trigger();
     QCOMPARE(win.platform.printerSetups, 1);
     QCOMPARE(win.platform.printer()->outputFileName(), pdf("first.pdf"));
-    win.w->mnuPrint_Click();
+    controls(*win.w).mnuPrint->trigger();
     QVERIFY(QFile::exists(pdf("first.pdf")));
     QVERIFY(!QFile::exists(pdf("chosen.pdf")));
     const QSizeF firstSize = pdfPageSizePt(pdf("first.pdf"));
@@ -267,8 +266,8 @@ void TestPrinting::setupChoiceUsedOnlyWhenAccepted()
 
     // Accepted: the next print goes to the chosen file, on the chosen paper.
     win.platform.printerSetupAnswers = {true};
-    win.w->mnuPrintSetup_Click();
-    win.w->mnuPrint_Click();
+    controls(*win.w).mnuPrintSetup->trigger();
+    controls(*win.w).mnuPrint->trigger();
     QVERIFY(QFile::exists(pdf("chosen.pdf")));
     const QSizeF a5 = pdfPageSizePt(pdf("chosen.pdf"));
     QVERIFY2(qAbs(a5.width() - 419.53) < 1 && qAbs(a5.height() - 595.28) < 1,
@@ -281,7 +280,7 @@ void TestPrinting::setupChoiceUsedOnlyWhenAccepted()
         QCOMPARE(candidate.pageLayout().pageSize().id(), QPageSize::A5);
     };
     win.platform.printerSetupAnswers = {false};
-    win.w->mnuPrintSetup_Click();
+    controls(*win.w).mnuPrintSetup->trigger();
 }
 
 void TestPrinting::realSetupDialogStartsFromPrinterInUse()
@@ -333,7 +332,7 @@ void TestPrinting::fiftyPagesInUnderTwoSeconds()
     Window win(pdf("fifty.pdf"), linesFor(49.5), true);
     QElapsedTimer t;
     t.start();
-    win.w->mnuPrint_Click();
+    controls(*win.w).mnuPrint->trigger();
     const qint64 ms = t.elapsed();
     qInfo("50-page interpretation printed to PDF in %lld ms", ms);
     const int pages = pdfPages(pdf("fifty.pdf"));

@@ -2,17 +2,22 @@
 // databases written by our own writer.
 
 #include "support/Timing.h"
-#include "app/core/Settings.h"
+#include "core/Settings.h"
 #include "support/InterpretationDb.h"
+#include "ui/Artwork.h"
 #include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/ScriptedPlatform.h"
+#include "app/Controller.h"
+#include "app/ProgramState.h"
+#include "support/ScriptedPlatform.h"
+#include "support/WindowControls.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QtTest>
 
 using namespace orvane::ui;
+using namespace orvane::app;
+using orvane::testing::controls;
 namespace t = orvane::testing;
 
 namespace {
@@ -55,16 +60,23 @@ t::DbPlan searchDatabase()
 // The main window on section INT09 of a written database, shown and active,
 // with the paragraph list filled as a section change fills it.
 struct Window {
-    ProgramState state;
     ScriptedPlatform platform;
-    orvaneIntMain w{state, platform};
+    Controller controller{platform};
+    ProgramState& state = controller.state();
+    orvaneIntMain w{controller, platform};
 
     Window(const QString& path, const QStringList& paragraphs, const QString& table = QStringLiteral("INT09"))
     {
-        state.dbInterpretation = state.openDatabase(path);
+        controller.repository().open(path);
         state.currentTable = table;
-        for (const QString& p : paragraphs)
-            w.ListView1[0]->addTopLevelItem(new QTreeWidgetItem(QStringList{p}));
+        if (!paragraphs.isEmpty()) {
+            // The section change is what fills the paragraph list.
+            state.sectionCount = 1;
+            state.sectionList[1] = {QStringLiteral("Section"), table};
+            controller.selectSection(QStringLiteral("Section"));
+            QCOMPARE(controller.paragraphRows(), paragraphs);
+            QCOMPARE(controls(w).ListView1[0]->topLevelItemCount(), paragraphs.size());
+        }
         w.show();
         w.activateWindow();
         if (!QTest::qWaitForWindowActive(&w))
@@ -74,12 +86,12 @@ struct Window {
     QStringList rows() const
     {
         QStringList out;
-        for (int i = 0; i < w.ListView1[2]->topLevelItemCount(); ++i)
-            out << w.ListView1[2]->topLevelItem(i)->text(0);
+        for (int i = 0; i < controls(w).ListView1[2]->topLevelItemCount(); ++i)
+            out << controls(w).ListView1[2]->topLevelItem(i)->text(0);
         return out;
     }
-    QString position() const { return w.Label1[4]->text(); }
-    QString count() const { return w.Label1[6]->text(); }
+    QString position() const { return controls(w).Label1[4]->text(); }
+    QString count() const { return controls(w).Label1[6]->text(); }
     int noMatchMessages() const
     {
         int n = 0;
@@ -191,16 +203,16 @@ void TestSearch::statementsAndResults()
     QFETCH(QStringList, rows);
 
     Window f(db_, paragraphs_);
-    QTest::keyClicks(f.w.Text1[1], keywords);
-    QTest::mouseClick(f.w.Option1[std::size_t(mode)], Qt::LeftButton, {}, QPoint(5, 5));
-    QVERIFY(f.w.Option1[std::size_t(mode)]->isChecked());
-    f.w.Text1[0]->setText(paragraph);   // as a pick from the paragraph list
-    QCOMPARE(f.w.Text1[0]->text(), paragraph);
+    QTest::keyClicks(controls(f.w).Text1[1], keywords);
+    QTest::mouseClick(controls(f.w).Option1[std::size_t(mode)], Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(controls(f.w).Option1[std::size_t(mode)]->isChecked());
+    controls(f.w).Text1[0]->setText(paragraph);   // as a pick from the paragraph list
+    QCOMPARE(controls(f.w).Text1[0]->text(), paragraph);
     const int before = f.searches();
-    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+    QTest::mouseClick(controls(f.w).Command1[1], Qt::LeftButton);
     QCOMPARE(f.searches(), before + 1);
     if (!sql.isEmpty())
-        QCOMPARE(f.w.lastSearchSql, sql);
+        QCOMPARE(f.w.controller().lastSearchSql(), sql);
     QCOMPARE(f.rows(), rows);
     QCOMPARE(f.position(), QStringLiteral("1"));
     QCOMPARE(f.count(), QString::number(rows.size() - (rows.contains(t::kNoticeId) ? 2 : 0)));
@@ -211,64 +223,63 @@ void TestSearch::statementsAndResults()
 void TestSearch::noticeRows()
 {
     Window f(db_, paragraphs_);
-    f.w.Text1[1]->setText(QStringLiteral("foreword filler"));
-    f.w.Option1[1]->setChecked(true);   // code selecting an option searches as well
+    controls(f.w).Text1[1]->setText(QStringLiteral("foreword filler"));
+    controls(f.w).Option1[1]->setChecked(true);   // code selecting an option searches as well
     QCOMPARE(f.rows(), (QStringList{t::kNoticeId, kSeparator, "IX-89-03"}));
     QCOMPARE(f.count(), QStringLiteral("1"));
     QCOMPARE(f.position(), QStringLiteral("1"));
-    QVERIFY(f.w.noticeShown);
-    auto* list = f.w.ListView1[2];
-    const QImage page = f.w.newImageList.image(1).toImage().convertToFormat(QImage::Format_ARGB32);
-    const QImage emblem = f.w.newImageList.image(2).toImage().convertToFormat(QImage::Format_ARGB32);
+    QVERIFY(f.w.controller().noticeShown());
+    auto* list = controls(f.w).ListView1[2];
+    const QImage page = orvane::ui::art::imageListImage(1).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage emblem = orvane::ui::art::imageListImage(2).toImage().convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(iconImage(list->topLevelItem(0)), emblem);
     QVERIFY(list->topLevelItem(1)->icon(0).isNull());
     QCOMPARE(iconImage(list->topLevelItem(2)), page);
 
     // Only the notice: nothing counted, yet position 1 and no message.
-    f.w.Text1[1]->setText(QStringLiteral("foreword"));
-    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+    controls(f.w).Text1[1]->setText(QStringLiteral("foreword"));
+    QTest::mouseClick(controls(f.w).Command1[1], Qt::LeftButton);
     QCOMPARE(f.rows(), (QStringList{t::kNoticeId, kSeparator}));
     QCOMPARE(f.count(), QStringLiteral("0"));
     QCOMPARE(f.position(), QStringLiteral("1"));
     QCOMPARE(f.noMatchMessages(), 0);
     // A later search without the notice forgets it.
-    f.w.Text1[1]->setText(QStringLiteral("filler"));
-    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
-    QVERIFY(!f.w.noticeShown);
+    controls(f.w).Text1[1]->setText(QStringLiteral("filler"));
+    QTest::mouseClick(controls(f.w).Command1[1], Qt::LeftButton);
+    QVERIFY(!f.w.controller().noticeShown());
     QCOMPARE(f.count(), QStringLiteral("1"));
 }
 
 void TestSearch::noMatchAndRefusedStatements()
 {
     Window f(db_, paragraphs_);
-    f.w.Text1[1]->setText(QStringLiteral("preheat"));
-    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+    controls(f.w).Text1[1]->setText(QStringLiteral("preheat"));
+    QTest::mouseClick(controls(f.w).Command1[1], Qt::LeftButton);
     QCOMPARE(f.rows().size(), 4);
 
     // Nothing found: the earlier rows go, one message, both labels "0".
     for (const char* words : {"zirconium", "[", "[a-"}) {
         const int messages = f.noMatchMessages();
         const int searches = f.searches();
-        f.w.RichTextBox1->setPlainText(QStringLiteral("old"));
-        f.w.Text1[1]->setText(QString::fromLatin1(words));
-        QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+        controls(f.w).RichTextBox1->setPlainText(QStringLiteral("old"));
+        controls(f.w).Text1[1]->setText(QString::fromLatin1(words));
+        QTest::mouseClick(controls(f.w).Command1[1], Qt::LeftButton);
         QCOMPARE(f.searches(), searches + 1);
         QCOMPARE(f.noMatchMessages(), messages + 1);
         QVERIFY(f.rows().isEmpty());
-        QVERIFY(f.w.RichTextBox1->toPlainText().isEmpty());
+        QVERIFY(controls(f.w).RichTextBox1->toPlainText().isEmpty());
         QCOMPARE(f.position(), QStringLiteral("0"));
         QCOMPARE(f.count(), QStringLiteral("0"));
         QCOMPARE(f.platform.mousePointer(), MousePointer::Default);
-        QVERIFY(!f.w.state().rsQuery.isOpen());
     }
 
     // A section whose tables are missing, or no database at all, ends the same way.
     f.state.currentTable = QStringLiteral("INT77");
-    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+    QTest::mouseClick(controls(f.w).Command1[1], Qt::LeftButton);
     QCOMPARE(f.count(), QStringLiteral("0"));
-    f.state.dbInterpretation.reset();
-    f.w.Text1[1]->setText(QStringLiteral("preheat"));
-    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+    f.controller.repository().close();
+    controls(f.w).Text1[1]->setText(QStringLiteral("preheat"));
+    QTest::mouseClick(controls(f.w).Command1[1], Qt::LeftButton);
     QCOMPARE(f.noMatchMessages(), 5);
     QCOMPARE(f.platform.mousePointer(), MousePointer::Default);
 }
@@ -276,7 +287,7 @@ void TestSearch::noMatchAndRefusedStatements()
 void TestSearch::paragraphEntry()
 {
     Window f(db_, paragraphs_);
-    TextBox* entry = f.w.Text1[0];
+    TextBox* entry = controls(f.w).Text1[0];
     f.focus(entry);
 
     // One keystroke: completed, tail selected, one search for the completion.
@@ -285,7 +296,7 @@ void TestSearch::paragraphEntry()
     QCOMPARE(entry->selectionStart(), 1);
     QCOMPARE(entry->selectedText(), QStringLiteral("W-406"));
     QCOMPARE(f.searches(), 1);
-    QCOMPARE(f.w.lastSearchSql, R"(SELECT DISTINCT [INTER_STR] FROM INX09 WHERE [Reference] = "QW-406")");
+    QCOMPARE(f.w.controller().lastSearchSql(), R"(SELECT DISTINCT [INTER_STR] FROM INX09 WHERE [Reference] = "QW-406")");
     QCOMPARE(f.rows(), (QStringList{"IX-89-01", "IX-89-02", "IX-89-04"}));
 
     // Typing on replaces the selected tail each time.
@@ -323,7 +334,7 @@ void TestSearch::paragraphEntry()
     QCOMPARE(f.noMatchMessages(), 4);
 
     // No paragraph list (no section loaded): no completion, beep or search.
-    f.w.ListView1[0]->clear();
+    controls(f.w).ListView1[0]->clear();
     QTest::keyClicks(entry, QStringLiteral("qw"));
     QCOMPARE(entry->text(), QStringLiteral("xqw"));
     QCOMPARE(f.platform.beeps, 5);
@@ -333,27 +344,27 @@ void TestSearch::paragraphEntry()
 void TestSearch::doubleQuotes()
 {
     Window f(db_, paragraphs_);
-    for (TextBox* entry : {f.w.Text1[1], f.w.Text1[0]}) {
+    for (TextBox* entry : {controls(f.w).Text1[1], controls(f.w).Text1[0]}) {
         f.focus(entry);
         QTest::keyClick(entry, '"');
         QCOMPARE(entry->text(), QString());
     }
-    QTest::keyClicks(f.w.Text1[1], QStringLiteral("pre\"heat"));
-    QCOMPARE(f.w.Text1[1]->text(), QStringLiteral("preheat"));
+    QTest::keyClicks(controls(f.w).Text1[1], QStringLiteral("pre\"heat"));
+    QCOMPARE(controls(f.w).Text1[1]->text(), QStringLiteral("preheat"));
 
     QGuiApplication::clipboard()->setText(QStringLiteral("\"minimum\" \"preheat\""));
-    f.w.Text1[1]->clear();
-    f.focus(f.w.Text1[1]);
-    QTest::keyClick(f.w.Text1[1], Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(f.w.Text1[1]->text(), QStringLiteral("minimum preheat"));
+    controls(f.w).Text1[1]->clear();
+    f.focus(controls(f.w).Text1[1]);
+    QTest::keyClick(controls(f.w).Text1[1], Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(controls(f.w).Text1[1]->text(), QStringLiteral("minimum preheat"));
     QCOMPARE(f.searches(), 0);
 
     // Pasted into the paragraph entry: cleaned, then completed and searched once.
-    f.w.Text1[1]->clear();
+    controls(f.w).Text1[1]->clear();
     QGuiApplication::clipboard()->setText(QStringLiteral("QW-\"407\""));
-    f.focus(f.w.Text1[0]);
-    QTest::keyClick(f.w.Text1[0], Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(f.w.Text1[0]->text(), QStringLiteral("QW-407"));
+    f.focus(controls(f.w).Text1[0]);
+    QTest::keyClick(controls(f.w).Text1[0], Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(controls(f.w).Text1[0]->text(), QStringLiteral("QW-407"));
     QCOMPARE(f.searches(), 1);
     QCOMPARE(f.rows(), QStringList{"IX-89-03"});
 }
@@ -361,8 +372,8 @@ void TestSearch::doubleQuotes()
 void TestSearch::keywordEntryKeysAndHistory()
 {
     Window f(db_, paragraphs_);
-    TextBox* entry = f.w.Text1[1];
-    auto* history = f.w.ListView1[1];
+    TextBox* entry = controls(f.w).Text1[1];
+    auto* history = controls(f.w).ListView1[1];
     f.focus(entry);
     QTest::keyClicks(entry, QStringLiteral("preheat"));
     QCOMPARE(f.searches(), 0);   // typing never searches
@@ -380,14 +391,14 @@ void TestSearch::keywordEntryKeysAndHistory()
 
     QTest::keyClick(entry, Qt::Key_Tab);   // searches and moves on; leaving adds the history row
     QCOMPARE(f.searches(), 4);
-    QTRY_VERIFY(f.w.Text1[0]->hasFocus());
+    QTRY_VERIFY(controls(f.w).Text1[0]->hasFocus());
     QCOMPARE(history->topLevelItemCount(), 1);
     QCOMPARE(history->topLevelItem(0)->text(0), QStringLiteral("preheat"));
     QCOMPARE(iconImage(history->topLevelItem(0)),
-             f.w.newImageList.image(1).toImage().convertToFormat(QImage::Format_ARGB32));
+             orvane::ui::art::imageListImage(1).toImage().convertToFormat(QImage::Format_ARGB32));
 
     // Back in: the release lands in the keyword entry and does not search.
-    QTest::keyPress(f.w.Text1[0], Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyPress(controls(f.w).Text1[0], Qt::Key_Tab, Qt::ShiftModifier);
     QTRY_VERIFY(entry->hasFocus());
     QTest::keyRelease(entry, Qt::Key_Tab, Qt::ShiftModifier);
     QCOMPARE(f.searches(), 4);
@@ -403,14 +414,14 @@ void TestSearch::keywordEntryKeysAndHistory()
     QTest::keyClick(entry, Qt::Key_Left);   // no completion after a caret key
     entry->setText(QStringLiteral("PREHEAT"));   // the same text ignoring case
     QCOMPARE(entry->text(), QStringLiteral("PREHEAT"));
-    f.focus(f.w.Option1[0]);
+    f.focus(controls(f.w).Option1[0]);
     QCOMPARE(history->topLevelItemCount(), 1);
     f.focus(entry);
     entry->setText(QStringLiteral("filler"));
-    f.focus(f.w.ListView1[2]);
+    f.focus(controls(f.w).ListView1[2]);
     f.focus(entry);
     entry->clear();
-    f.focus(f.w.ListView1[2]);
+    f.focus(controls(f.w).ListView1[2]);
     QCOMPARE(history->topLevelItemCount(), 2);
     QCOMPARE(history->topLevelItem(1)->text(0), QStringLiteral("filler"));
 }
@@ -418,41 +429,41 @@ void TestSearch::keywordEntryKeysAndHistory()
 void TestSearch::optionsAndDropDowns()
 {
     Window f(db_, paragraphs_);
-    f.w.Text1[0]->setText(QStringLiteral("QW-406"));
+    controls(f.w).Text1[0]->setText(QStringLiteral("QW-406"));
     const int afterParagraph = f.searches();
 
     // With the keyword entry empty, options never search.
-    QTest::mouseClick(f.w.Option1[1], Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseClick(f.w.Option1[2], Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(controls(f.w).Option1[1], Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(controls(f.w).Option1[2], Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(f.searches(), afterParagraph);
 
     // With keywords, each real change searches once; the selected one does not.
-    f.w.Text1[1]->setText(QStringLiteral("minimum preheat"));
-    QTest::mouseClick(f.w.Option1[0], Qt::LeftButton, {}, QPoint(5, 5));
+    controls(f.w).Text1[1]->setText(QStringLiteral("minimum preheat"));
+    QTest::mouseClick(controls(f.w).Option1[0], Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(f.searches(), afterParagraph + 1);
-    QTest::mouseClick(f.w.Option1[0], Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(controls(f.w).Option1[0], Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(f.searches(), afterParagraph + 1);
-    f.w.Option1[2]->setChecked(true);
+    controls(f.w).Option1[2]->setChecked(true);
     QCOMPARE(f.searches(), afterParagraph + 2);
-    QVERIFY(f.w.lastSearchSql.endsWith(R"(LIKE "*minimum preheat*"))"));
+    QVERIFY(f.w.controller().lastSearchSql().endsWith(R"(LIKE "*minimum preheat*"))"));
     QCOMPARE(f.rows(), (QStringList{"IX-89-01", "IX-89-04"}));
 
     // The drop-down buttons toggle their list and give it the focus.
     for (int button : {0, 2}) {
-        ListView* list = f.w.ListView1[button == 0 ? 0 : 1];
-        QTest::mouseClick(f.w.Command2[std::size_t(button)], Qt::LeftButton);
+        ListView* list = controls(f.w).ListView1[button == 0 ? 0 : 1];
+        QTest::mouseClick(controls(f.w).Command2[std::size_t(button)], Qt::LeftButton);
         QVERIFY(list->isVisible());
         QTRY_VERIFY(list->hasFocus());
-        QTest::mouseClick(f.w.Command2[std::size_t(button)], Qt::LeftButton);
+        QTest::mouseClick(controls(f.w).Command2[std::size_t(button)], Qt::LeftButton);
         QVERIFY(list->isHidden());
     }
     // An entry or an option taking the focus closes both lists.
-    for (QWidget* taker : std::initializer_list<QWidget*>{f.w.Text1[1], f.w.Option1[1]}) {
-        f.focus(f.w.ListView1[2]);
-        f.w.ListView1[0]->show();
-        f.w.ListView1[1]->show();
+    for (QWidget* taker : std::initializer_list<QWidget*>{controls(f.w).Text1[1], controls(f.w).Option1[1]}) {
+        f.focus(controls(f.w).ListView1[2]);
+        controls(f.w).ListView1[0]->show();
+        controls(f.w).ListView1[1]->show();
         f.focus(taker);
-        QVERIFY(f.w.ListView1[0]->isHidden() && f.w.ListView1[1]->isHidden());
+        QVERIFY(controls(f.w).ListView1[0]->isHidden() && controls(f.w).ListView1[1]->isHidden());
     }
 }
 
@@ -486,15 +497,15 @@ void TestSearch::injectionStaysALiteral()
     QFETCH(bool, matches);
 
     Window f(db_, {});   // no completion: what is typed is what is searched
-    f.w.Option1[std::size_t(mode)]->setChecked(true);
-    f.focus(f.w.Text1[std::size_t(entry)]);
+    controls(f.w).Option1[std::size_t(mode)]->setChecked(true);
+    f.focus(controls(f.w).Text1[std::size_t(entry)]);
     QGuiApplication::clipboard()->setText(typed);
-    QTest::keyClick(f.w.Text1[std::size_t(entry)], Qt::Key_V, Qt::ControlModifier);
-    QTest::mouseClick(f.w.Command1[1], Qt::LeftButton);
+    QTest::keyClick(controls(f.w).Text1[std::size_t(entry)], Qt::Key_V, Qt::ControlModifier);
+    QTest::mouseClick(controls(f.w).Command1[1], Qt::LeftButton);
 
-    QVERIFY(!f.w.Text1[std::size_t(entry)]->text().contains(u'"'));
+    QVERIFY(!controls(f.w).Text1[std::size_t(entry)]->text().contains(u'"'));
     const QStringList rows = f.rows();
-    QVERIFY2(!rows.contains(QStringLiteral("SECRET-01")), qPrintable(f.w.lastSearchSql));
+    QVERIFY2(!rows.contains(QStringLiteral("SECRET-01")), qPrintable(f.w.controller().lastSearchSql()));
     QCOMPARE(!rows.isEmpty(), matches);
     if (matches)   // the blank words match every text of this section only
         QCOMPARE(f.count(), QStringLiteral("6"));
@@ -521,7 +532,7 @@ void TestSearch::largeSectionKeystroke()
     const QString path = t::writeInterpretationDb(dir_->filePath(QStringLiteral("large.mdb")), db);
 
     Window f(path, paragraphs);
-    TextBox* entry = f.w.Text1[0];
+    TextBox* entry = controls(f.w).Text1[0];
     f.focus(entry);
     QElapsedTimer timer;
     timer.start();

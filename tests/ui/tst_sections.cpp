@@ -3,12 +3,14 @@
 // our own writer.
 
 #include "support/Timing.h"
-#include "app/core/Settings.h"
+#include "core/Settings.h"
 #include "support/InterpretationDb.h"
 #include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
+#include "app/Controller.h"
+#include "app/ProgramState.h"
 #include "ui/QtPlatform.h"
-#include "ui/ScriptedPlatform.h"
+#include "support/ScriptedPlatform.h"
+#include "support/WindowControls.h"
 
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -16,6 +18,8 @@
 #include <QtTest>
 
 using namespace orvane::ui;
+using namespace orvane::app;
+using orvane::testing::controls;
 using namespace orvane::testing;
 
 namespace {
@@ -70,7 +74,7 @@ QList<int> icons(const QTreeWidget* list)
     QList<int> out;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
-        out << orvaneIntMain::smallIconOf(item);
+        out << item->data(0, orvaneIntMain::kSmallIconRole).toInt();
         // The number and the picture go together.
         if (out.back() == 0 && !item->icon(0).isNull())
             out.back() = -1;
@@ -83,16 +87,17 @@ QList<int> icons(const QTreeWidget* list)
 QList<int> checkedEntries(const orvaneIntMain& w)
 {
     QList<int> out;
-    for (std::size_t i = 0; i < w.mnuFileOpenSection.size(); ++i)
-        if (w.mnuFileOpenSection[i]->isChecked())
+    for (std::size_t i = 0; i < controls(w).mnuFileOpenSection.size(); ++i)
+        if (controls(w).mnuFileOpenSection[i]->isChecked())
             out << int(i);
     return out;
 }
 
 // A window over a database file written for the test.
 struct Session {
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
+    ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntMain> w;
 
     explicit Session(const QString& path, qint16 defaultSection = 1)
@@ -100,10 +105,10 @@ struct Session {
         state.dataPath = path;
         state.defaultSection = defaultSection;
         try {
-            state.dbInterpretation = state.openDatabase(path);
+            controller.repository().open(path);
         } catch (const std::exception&) {
         }
-        w = std::make_unique<orvaneIntMain>(state, platform);
+        w = std::make_unique<orvaneIntMain>(controller, platform);
     }
 };
 
@@ -182,7 +187,7 @@ void TestSections::dataAgeWarning()
     Session s(path);
     s.platform.clock = today;
 
-    QVERIFY(s.w->initiateProgram());
+    QVERIFY(s.w->controller().initiateProgram());
     QCOMPARE(s.platform.messageBoxes.size(), std::size_t(warned ? 1 : 0));
     if (warned) {
         const auto& box = s.platform.messageBoxes[0];
@@ -200,13 +205,13 @@ void TestSections::emptySectionList()
 {
     Session s(write(QStringLiteral("intasme.mdb"), DbPlan{}));
     s.state.currentTable.clear();
-    QVERIFY(s.w->initiateProgram());
+    QVERIFY(s.w->controller().initiateProgram());
     QCOMPARE(s.state.sectionCount, 0);
-    QCOMPARE(s.w->mnuFileOpenSection.size(), std::size_t(1));
-    QVERIFY(s.w->mnuFileOpenSection[0]->isVisible());
+    QCOMPARE(controls(*s.w).mnuFileOpenSection.size(), std::size_t(1));
+    QVERIFY(controls(*s.w).mnuFileOpenSection[0]->isVisible());
     QCOMPARE(s.w->windowTitle(), kStartCaption);
     QVERIFY(s.state.currentTable.isEmpty());
-    QCOMPARE(s.w->ListView1[2]->topLevelItemCount(), 0);
+    QCOMPARE(controls(*s.w).ListView1[2]->topLevelItemCount(), 0);
     QCOMPARE(setting(QStringLiteral("default section")), QStringLiteral("<missing>"));
 }
 
@@ -214,11 +219,11 @@ void TestSections::twentySectionsButNotTwentyOne()
 {
     {
         Session s(write(QStringLiteral("twenty.mdb"), numberedSections(20, 1)), 20);
-        QVERIFY(s.w->initiateProgram());
+        QVERIFY(s.w->controller().initiateProgram());
         QCOMPARE(s.state.sectionCount, 20);
-        QCOMPARE(s.w->mnuFileOpenSection.size(), std::size_t(21));
+        QCOMPARE(controls(*s.w).mnuFileOpenSection.size(), std::size_t(21));
         for (int i = 1; i <= 20; ++i) {
-            QAction* a = s.w->mnuFileOpenSection[std::size_t(i)];
+            QAction* a = controls(*s.w).mnuFileOpenSection[std::size_t(i)];
             QCOMPARE(a->text(), QStringLiteral("Section %1").arg(i));
             QCOMPARE(a->data().toString(), QStringLiteral("INT%1").arg(i, 2, 10, QLatin1Char('0')));
             QVERIFY(a->isVisible());
@@ -227,20 +232,19 @@ void TestSections::twentySectionsButNotTwentyOne()
             QCOMPARE(s.state.sectionList[std::size_t(i)].dbTableName, a->data().toString());
         }
         // Entries follow the menu in row order, after the placeholder.
-        QCOMPARE(s.w->mnuFileOpenMenu->actions().size(), 21);
-        QCOMPARE(s.w->mnuFileOpenMenu->actions().at(20), s.w->mnuFileOpenSection[20]);
+        QCOMPARE(controls(*s.w).mnuFileOpenMenu->actions().size(), 21);
+        QCOMPARE(controls(*s.w).mnuFileOpenMenu->actions().at(20), controls(*s.w).mnuFileOpenSection[20]);
         QCOMPARE(checkedEntries(*s.w), QList<int>{20});
         QCOMPARE(s.w->windowTitle(), QStringLiteral("Orvane-INT   [ ASME Section 20 ]"));
-        QVERIFY(!s.w->mnuFileOpenSection[0]->isVisible());
+        QVERIFY(!controls(*s.w).mnuFileOpenSection[0]->isVisible());
     }
     {
         Session s(write(QStringLiteral("twentyone.mdb"), numberedSections(21, 1)));
-        QVERIFY(!s.w->initiateProgram());
+        QVERIFY(!s.w->controller().initiateProgram());
         // What was listed stays listed; the count never passes the list's size.
         QCOMPARE(s.state.sectionCount, 20);
-        QCOMPARE(s.w->mnuFileOpenSection.size(), std::size_t(21));
+        QCOMPARE(controls(*s.w).mnuFileOpenSection.size(), std::size_t(21));
         QCOMPARE(s.w->windowTitle(), kStartCaption);
-        QVERIFY(!s.state.rsQuery.isOpen());
     }
 }
 
@@ -263,15 +267,15 @@ void TestSections::rememberedSection()
     QFETCH(QString, stored);
     Session s(write(QStringLiteral("intasme.mdb"), numberedSections(5, 5)), qint16(remembered));
 
-    QVERIFY(s.w->initiateProgram());
+    QVERIFY(s.w->controller().initiateProgram());
     QCOMPARE(checkedEntries(*s.w), QList<int>{selected});
     QCOMPARE(s.w->windowTitle(), QStringLiteral("Orvane-INT   [ ASME Section %1 ]").arg(selected));
     QCOMPARE(s.state.currentTable, QStringLiteral("INT0%1").arg(selected));
-    QCOMPARE(texts(s.w->ListView1[2]), QStringList{QStringLiteral("S%1-01").arg(selected)});
-    QCOMPARE(texts(s.w->ListView1[0]), QStringList{QStringLiteral("P-%1").arg(selected)});
+    QCOMPARE(texts(controls(*s.w).ListView1[2]), QStringList{QStringLiteral("S%1-01").arg(selected)});
+    QCOMPARE(texts(controls(*s.w).ListView1[0]), QStringList{QStringLiteral("P-%1").arg(selected)});
     QCOMPARE(int(s.state.defaultSection), stored.isEmpty() ? remembered : 1);
     QCOMPARE(setting(QStringLiteral("default section")), stored.isEmpty() ? QStringLiteral("<missing>") : stored);
-    QVERIFY(!s.w->mnuFileOpenSection[0]->isVisible());
+    QVERIFY(!controls(*s.w).mnuFileOpenSection[0]->isVisible());
 }
 
 void TestSections::unusableDatabases()
@@ -279,19 +283,19 @@ void TestSections::unusableDatabases()
     DbPlan noList = standardPlan();
     noList.withAuthorizedTables = false;
     Session s(write(QStringLiteral("nolist.mdb"), noList));
-    QVERIFY(s.state.dbInterpretation);
-    QVERIFY(!s.w->initiateProgram());
-    QCOMPARE(s.w->mnuFileOpenSection.size(), std::size_t(1));
-    QVERIFY(s.w->mnuFileOpenSection[0]->isVisible());
+    QVERIFY(s.controller.repository().isOpen());
+    QVERIFY(!s.w->controller().initiateProgram());
+    QCOMPARE(controls(*s.w).mnuFileOpenSection.size(), std::size_t(1));
+    QVERIFY(controls(*s.w).mnuFileOpenSection[0]->isVisible());
     QVERIFY(s.platform.messageBoxes.empty());
 
     // No database at all, and a closed one.
-    s.state.dbInterpretation.reset();
-    QVERIFY(!s.w->initiateProgram());
+    s.controller.repository().close();
+    QVERIFY(!s.w->controller().initiateProgram());
     Session closed(write(QStringLiteral("closed.mdb"), standardPlan()));
-    closed.state.dbInterpretation->close();
-    QVERIFY(!closed.w->initiateProgram());
-    QCOMPARE(closed.w->mnuFileOpenSection.size(), std::size_t(1));
+    closed.controller.repository().close();
+    QVERIFY(!closed.w->controller().initiateProgram());
+    QCOMPARE(controls(*closed.w).mnuFileOpenSection.size(), std::size_t(1));
 }
 
 // --- section selection --------------------------------------------------------
@@ -299,20 +303,19 @@ void TestSections::unusableDatabases()
 void TestSections::sectionWithNotice()
 {
     Session s(write(QStringLiteral("intasme.mdb"), standardPlan()));
-    QVERIFY(s.w->initiateProgram());
+    QVERIFY(s.w->controller().initiateProgram());
     orvaneIntMain& w = *s.w;
-    QCOMPARE(texts(w.ListView1[2]), (QStringList{kNoticeId, QStringLiteral("    ******************"),
+    QCOMPARE(texts(controls(w).ListView1[2]), (QStringList{kNoticeId, QStringLiteral("    ******************"),
                                                  QStringLiteral("VIII-1-89-01"), QStringLiteral("VIII-1-89-02"),
                                                  QStringLiteral("VIII-1-89-03")}));
-    QCOMPARE(icons(w.ListView1[2]), (QList<int>{2, 0, 1, 1, 1}));
-    QCOMPARE(w.Label1[6]->text(), QStringLiteral("3"));
-    QVERIFY(w.noticeShown);
-    QCOMPARE(w.ListView1[2]->currentItem(), w.ListView1[2]->topLevelItem(0));
-    QCOMPARE(w.ListView1[2]->selectedItems(), QList<QTreeWidgetItem*>{w.ListView1[2]->topLevelItem(0)});
-    QCOMPARE(texts(w.ListView1[0]), (QStringList{QStringLiteral("QW-406"), QStringLiteral("QW-406.1"),
+    QCOMPARE(icons(controls(w).ListView1[2]), (QList<int>{2, 0, 1, 1, 1}));
+    QCOMPARE(controls(w).Label1[6]->text(), QStringLiteral("3"));
+    QVERIFY(w.controller().noticeShown());
+    QCOMPARE(controls(w).ListView1[2]->currentItem(), controls(w).ListView1[2]->topLevelItem(0));
+    QCOMPARE(controls(w).ListView1[2]->selectedItems(), QList<QTreeWidgetItem*>{controls(w).ListView1[2]->topLevelItem(0)});
+    QCOMPARE(texts(controls(w).ListView1[0]), (QStringList{QStringLiteral("QW-406"), QStringLiteral("QW-406.1"),
                                                  QStringLiteral("UG-20"), QStringLiteral("UG-99")}));
-    QCOMPARE(icons(w.ListView1[0]), (QList<int>{1, 1, 1, 1}));
-    QVERIFY(!s.state.rsQuery.isOpen());
+    QCOMPARE(icons(controls(w).ListView1[0]), (QList<int>{1, 1, 1, 1}));
 }
 
 void TestSections::sectionsWithoutNoticeEmptyOrIncomplete()
@@ -334,117 +337,117 @@ void TestSections::sectionsWithoutNoticeEmptyOrIncomplete()
     plan.sections.push_back(noIndex);
     plan.sections.push_back(noTable);
     Session s(write(QStringLiteral("intasme.mdb"), plan));
-    QVERIFY(s.w->initiateProgram());
+    QVERIFY(s.w->controller().initiateProgram());
     orvaneIntMain& w = *s.w;
 
     // Without a notice: the lowest identifier first, every row counted, and
     // each paragraph once in text order although several rows cite it.
-    w.selectSection(QStringLiteral("Section IX"));
+    w.controller().selectSection(QStringLiteral("Section IX"));
     QCOMPARE(s.state.currentTable, QStringLiteral("INT09"));
-    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
-    QCOMPARE(w.ListView1[2]->topLevelItem(0)->text(0), QStringLiteral("IX-89-01"));
-    QCOMPARE(icons(w.ListView1[2]), (QList<int>{1, 1, 1, 1, 1}));
-    QCOMPARE(w.Label1[6]->text(), QStringLiteral("5"));
-    QVERIFY(!w.noticeShown);
-    QCOMPARE(w.ListView1[2]->currentItem(), w.ListView1[2]->topLevelItem(0));
-    QCOMPARE(texts(w.ListView1[0]), (QStringList{QStringLiteral("QW-322"), QStringLiteral("QW-406"),
+    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(controls(w).ListView1[2]->topLevelItem(0)->text(0), QStringLiteral("IX-89-01"));
+    QCOMPARE(icons(controls(w).ListView1[2]), (QList<int>{1, 1, 1, 1, 1}));
+    QCOMPARE(controls(w).Label1[6]->text(), QStringLiteral("5"));
+    QVERIFY(!w.controller().noticeShown());
+    QCOMPARE(controls(w).ListView1[2]->currentItem(), controls(w).ListView1[2]->topLevelItem(0));
+    QCOMPARE(texts(controls(w).ListView1[0]), (QStringList{QStringLiteral("QW-322"), QStringLiteral("QW-406"),
                                                  QStringLiteral("QW-406.1"), QStringLiteral("QW-407")}));
 
     // Empty table: nothing listed, nothing selected, the count at 0.
-    w.selectSection(QStringLiteral("Empty"));
-    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 0);
-    QCOMPARE(w.Label1[6]->text(), QStringLiteral("0"));
-    QCOMPARE(texts(w.ListView1[0]), QStringList{QStringLiteral("A-1")});
+    w.controller().selectSection(QStringLiteral("Empty"));
+    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 0);
+    QCOMPARE(controls(w).Label1[6]->text(), QStringLiteral("0"));
+    QCOMPARE(texts(controls(w).ListView1[0]), QStringList{QStringLiteral("A-1")});
 
     // A missing paragraph index leaves only the paragraph list empty.
-    w.selectSection(QStringLiteral("No index"));
-    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
-    QCOMPARE(w.Label1[6]->text(), QStringLiteral("5"));
-    QCOMPARE(w.ListView1[0]->topLevelItemCount(), 0);
+    w.controller().selectSection(QStringLiteral("No index"));
+    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(controls(w).Label1[6]->text(), QStringLiteral("5"));
+    QCOMPARE(controls(w).ListView1[0]->topLevelItemCount(), 0);
 
     // A missing table: the results list empties, the later steps still run.
-    w.Text1[1]->setText(QStringLiteral("preheat"));
-    w.selectSection(QStringLiteral("No table"));
-    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 0);
-    QCOMPARE(w.Label1[6]->text(), QStringLiteral("0"));
-    QCOMPARE(w.ListView1[0]->topLevelItemCount(), 4);
-    QVERIFY(w.Text1[1]->text().isEmpty());
-    QVERIFY(!s.state.rsQuery.isOpen());
+    controls(w).Text1[1]->setText(QStringLiteral("preheat"));
+    w.controller().selectSection(QStringLiteral("No table"));
+    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 0);
+    QCOMPARE(controls(w).Label1[6]->text(), QStringLiteral("0"));
+    QCOMPARE(controls(w).ListView1[0]->topLevelItemCount(), 4);
+    QVERIFY(controls(w).Text1[1]->text().isEmpty());
 }
 
 void TestSections::unknownNameRelistsTheSectionInUse()
 {
     Session s(write(QStringLiteral("intasme.mdb"), standardPlan()));
-    QVERIFY(s.w->initiateProgram());
+    QVERIFY(s.w->controller().initiateProgram());
     orvaneIntMain& w = *s.w;
-    w.ListView1[2]->clear();
-    w.Text1[0]->setText(QStringLiteral("QW-406"));
-    w.Text1[1]->setText(QStringLiteral("preheat minimum"));
-    w.Option1[2]->setChecked(true);
+    controls(w).ListView1[2]->clear();
+    controls(w).Text1[0]->setText(QStringLiteral("QW-406"));
+    controls(w).Text1[1]->setText(QStringLiteral("preheat minimum"));
+    controls(w).Option1[2]->click();
 
     // Names compare exactly.
-    w.selectSection(QStringLiteral("section ix"));
+    w.controller().selectSection(QStringLiteral("section ix"));
     QCOMPARE(s.state.currentTable, QStringLiteral("INT08"));
-    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
-    QVERIFY(w.Text1[0]->text().isEmpty());
-    QVERIFY(w.Text1[1]->text().isEmpty());
-    QVERIFY(w.Option1[0]->isChecked());
+    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
+    QVERIFY(controls(w).Text1[0]->text().isEmpty());
+    QVERIFY(controls(w).Text1[1]->text().isEmpty());
+    QVERIFY(controls(w).Option1[0]->isChecked());
 
     // Before any section is in use an unknown name only clears the entries.
-    ProgramState fresh;
     ScriptedPlatform platform;
-    orvaneIntMain other(fresh, platform);
-    other.Text1[1]->setText(QStringLiteral("x"));
-    other.selectSection(QStringLiteral("Section IX"));
+    Controller controller{platform};
+    ProgramState& fresh = controller.state();
+    orvaneIntMain other(controller, platform);
+    controls(other).Text1[1]->setText(QStringLiteral("x"));
+    controller.selectSection(QStringLiteral("Section IX"));
     QVERIFY(fresh.currentTable.isEmpty());
-    QCOMPARE(other.Label1[6]->text(), QStringLiteral("12345"));
-    QVERIFY(other.Text1[1]->text().isEmpty());
+    QCOMPARE(controls(other).Label1[6]->text(), QStringLiteral("12345"));
+    QVERIFY(controls(other).Text1[1]->text().isEmpty());
 }
 
 void TestSections::choosingFromTheMenu()
 {
     Session s(write(QStringLiteral("intasme.mdb"), standardPlan()));
-    QVERIFY(s.w->initiateProgram());
+    QVERIFY(s.w->controller().initiateProgram());
     orvaneIntMain& w = *s.w;
 
     // The setting must be written before the lists fill: a start after
     // anything going wrong below still opens the chosen section.
     QStringList settingWhenFilled;
-    connect(w.ListView1[2]->model(), &QAbstractItemModel::rowsInserted, this,
+    connect(controls(w).ListView1[2]->model(), &QAbstractItemModel::rowsInserted, this,
             [&] { settingWhenFilled << setting(QStringLiteral("default section")); });
 
-    w.ListView1[0]->show();
-    w.ListView1[1]->show();
-    w.Option1[1]->setChecked(true);
-    w.mnuFileOpenSection[2]->trigger();
+    controls(w).ListView1[0]->show();
+    controls(w).ListView1[1]->show();
+    controls(w).Option1[1]->click();
+    controls(w).mnuFileOpenSection[2]->trigger();
 
     QCOMPARE(settingWhenFilled, QStringList{QStringLiteral("2")});
     QCOMPARE(s.state.defaultSection, qint16(2));
     QCOMPARE(checkedEntries(w), QList<int>{2});
     QCOMPARE(w.windowTitle(), QStringLiteral("Orvane-INT   [ ASME Section IX ]"));
     QCOMPARE(s.state.currentTable, QStringLiteral("INT09"));
-    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
-    QCOMPARE(w.ListView1[0]->topLevelItemCount(), 4);
-    QVERIFY(w.ListView1[0]->isHidden());
-    QVERIFY(w.ListView1[1]->isHidden());
-    QVERIFY(w.Option1[0]->isChecked());
+    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(controls(w).ListView1[0]->topLevelItemCount(), 4);
+    QVERIFY(controls(w).ListView1[0]->isHidden());
+    QVERIFY(controls(w).ListView1[1]->isHidden());
+    QVERIFY(controls(w).Option1[0]->isChecked());
 
     // Choosing the same section again keeps one tick.
-    w.mnuFileOpenSection[2]->trigger();
+    controls(w).mnuFileOpenSection[2]->trigger();
     QCOMPARE(checkedEntries(w), QList<int>{2});
 
     // The next start opens the remembered section.
     Session next(s.state.dataPath, orvane::readSetting(QStringLiteral("default section"), QString()).toShort());
-    QVERIFY(next.w->initiateProgram());
+    QVERIFY(next.w->controller().initiateProgram());
     QCOMPARE(next.state.currentTable, QStringLiteral("INT09"));
 
     // Opening the File menu or its sub-menu hides a drop-down list.
-    for (QMenu* menu : {w.mnuFile, w.mnuFileOpenMenu}) {
-        w.ListView1[0]->show();
-        w.ListView1[1]->show();
+    for (QMenu* menu : {controls(w).mnuFile, controls(w).mnuFileOpenMenu}) {
+        controls(w).ListView1[0]->show();
+        controls(w).ListView1[1]->show();
         emit menu->aboutToShow();
-        QVERIFY(w.ListView1[0]->isHidden());
-        QVERIFY(w.ListView1[1]->isHidden());
+        QVERIFY(controls(w).ListView1[0]->isHidden());
+        QVERIFY(controls(w).ListView1[1]->isHidden());
     }
 }
 
@@ -453,19 +456,20 @@ void TestSections::choosingFromTheMenu()
 void TestSections::importAtStart()
 {
     const QString good = write(QStringLiteral("intasme.mdb"), standardPlan());
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
+    ProgramState& state = controller.state();
     state.startingUp = true;
     state.defaultSection = 8;   // the first start's default, more than this database has
     state.dataPath = dir_->filePath(QStringLiteral("missing/intasme.mdb"));
     try {
-        state.dbInterpretation = state.openDatabase(state.dataPath);
+        controller.repository().open(state.dataPath);
     } catch (const std::exception&) {
     }
-    QVERIFY(!state.dbInterpretation);
+    QVERIFY(!controller.repository().isOpen());
     platform.fileAnswers = {good};
 
-    orvaneIntMain w(state, platform);
+    orvaneIntMain w(controller, platform);
     w.loadAndShow();
 
     QCOMPARE(platform.fileDialogs.size(), std::size_t(1));
@@ -473,25 +477,26 @@ void TestSections::importAtStart()
     QVERIFY(!platform.ended);
     QVERIFY(platform.messageBoxes.empty());
     QVERIFY(w.isVisible());
-    QVERIFY(state.dbInterpretation && state.dbInterpretation->isOpen());
+    QVERIFY(controller.repository().isOpen());
     QCOMPARE(state.dataPath, good);
     QCOMPARE(setting(QStringLiteral("data path")), good);
     QCOMPARE(state.sectionCount, 2);
     QCOMPARE(checkedEntries(w), QList<int>{1});
     QCOMPARE(setting(QStringLiteral("default section")), QStringLiteral("1"));
-    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
 }
 
 void TestSections::importCancelledAtStartEndsTheProgram()
 {
     const QString missing = dir_->filePath(QStringLiteral("intasme.mdb"));
     orvane::writeSetting(QStringLiteral("data path"), missing);
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
+    ProgramState& state = controller.state();
     state.startingUp = true;
     state.dataPath = missing;
 
-    orvaneIntMain w(state, platform);
+    orvaneIntMain w(controller, platform);
     w.loadAndShow();
 
     QVERIFY(platform.ended);
@@ -504,7 +509,7 @@ void TestSections::importCancelledAtStartEndsTheProgram()
     QVERIFY(!w.isVisible());
     QCOMPARE(platform.calls.last(), QStringLiteral("endProgram"));
     QCOMPARE(setting(QStringLiteral("data path")), missing);
-    QVERIFY(w.mnuFileOpenSection[0]->isVisible());
+    QVERIFY(controls(w).mnuFileOpenSection[0]->isVisible());
 }
 
 void TestSections::importFromTheMenu()
@@ -518,38 +523,38 @@ void TestSections::importFromTheMenu()
     const QString update = write(QStringLiteral("update/intasme.mdb"), numberedSections(3, 3));
 
     Session s(first, 2);
-    QVERIFY(s.w->initiateProgram());
+    QVERIFY(s.w->controller().initiateProgram());
     orvaneIntMain& w = *s.w;
 
     // Cancelled: only the drop-down lists go.
-    w.ListView1[0]->show();
-    w.mnuFileImport->trigger();
+    controls(w).ListView1[0]->show();
+    controls(w).mnuFileImport->trigger();
     QCOMPARE(s.platform.fileDialogs.size(), std::size_t(1));
-    QVERIFY(w.ListView1[0]->isHidden());
+    QVERIFY(controls(w).ListView1[0]->isHidden());
     QCOMPARE(s.state.dataPath, first);
-    QVERIFY(s.state.dbInterpretation->isOpen());
-    QCOMPARE(w.mnuFileOpenSection.size(), std::size_t(3));
+    QVERIFY(s.controller.repository().isOpen());
+    QCOMPARE(controls(w).mnuFileOpenSection.size(), std::size_t(3));
     QCOMPARE(checkedEntries(w), QList<int>{2});
-    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
-    QVERIFY(!w.mnuFileOpenSection[0]->isVisible());
+    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
+    QVERIFY(!controls(w).mnuFileOpenSection[0]->isVisible());
     QVERIFY(!s.platform.ended);
 
     // A wrong password: the dialog comes back without a word; the next file
     // replaces the database and its sections.
     s.platform.fileAnswers = {locked, update};
-    w.mnuFileImport_Click();
+    w.controller().importDatabase();
     QCOMPARE(s.platform.fileDialogs.size(), std::size_t(3));
     QVERIFY(s.platform.messageBoxes.empty());
     QCOMPARE(s.state.dataPath, update);
     QCOMPARE(setting(QStringLiteral("data path")), update);
-    QCOMPARE(s.state.dbInterpretation->path(), update);
-    QCOMPARE(w.mnuFileOpenSection.size(), std::size_t(4));
-    QCOMPARE(w.mnuFileOpenMenu->actions().size(), 4);
+    QCOMPARE(s.controller.repository().path(), update);
+    QCOMPARE(controls(w).mnuFileOpenSection.size(), std::size_t(4));
+    QCOMPARE(controls(w).mnuFileOpenMenu->actions().size(), 4);
     for (int i = 1; i <= 3; ++i)
-        QCOMPARE(w.mnuFileOpenSection[std::size_t(i)]->text(), QStringLiteral("Section %1").arg(i));
+        QCOMPARE(controls(w).mnuFileOpenSection[std::size_t(i)]->text(), QStringLiteral("Section %1").arg(i));
     QCOMPARE(checkedEntries(w), QList<int>{2});
-    QCOMPARE(texts(w.ListView1[2]), QStringList{QStringLiteral("S2-01")});
-    QVERIFY(!w.mnuFileOpenSection[0]->isVisible());
+    QCOMPARE(texts(controls(w).ListView1[2]), QStringList{QStringLiteral("S2-01")});
+    QVERIFY(!controls(w).mnuFileOpenSection[0]->isVisible());
 }
 
 void TestSections::importedFileThatFailsIsStillRemembered()
@@ -563,24 +568,24 @@ void TestSections::importedFileThatFailsIsStillRemembered()
         f.write(QByteArray(4096, 'x'));
     }
     Session s(first);
-    QVERIFY(s.w->initiateProgram());
+    QVERIFY(s.w->controller().initiateProgram());
     orvaneIntMain& w = *s.w;
 
     s.platform.fileAnswers = {bad};   // then cancelled
-    w.mnuFileImport_Click();
+    w.controller().importDatabase();
     QCOMPARE(s.platform.fileDialogs.size(), std::size_t(2));
     QVERIFY(s.platform.messageBoxes.empty());
     QVERIFY(!s.platform.ended);
     QCOMPARE(s.state.dataPath, bad);
     QCOMPARE(setting(QStringLiteral("data path")), bad);
-    QVERIFY(!s.state.dbInterpretation || !s.state.dbInterpretation->isOpen());
+    QVERIFY(!s.controller.repository().isOpen());
     // No sections any more, but the lists keep the last section's rows.
-    QCOMPARE(w.mnuFileOpenSection.size(), std::size_t(1));
-    QVERIFY(w.mnuFileOpenSection[0]->isVisible());
-    QCOMPARE(w.ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(controls(w).mnuFileOpenSection.size(), std::size_t(1));
+    QVERIFY(controls(w).mnuFileOpenSection[0]->isVisible());
+    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
 
     // Exiting now has nothing to close and must not fail.
-    w.Form_Unload();
+    w.controller().shutdown();
 }
 
 void TestSections::importFilterListsOnlyTheDatabaseName()
@@ -626,9 +631,9 @@ void TestSections::largeSectionIsListedQuickly()
     Session s(write(QStringLiteral("intasme.mdb"), plan));
     QElapsedTimer first;
     first.start();
-    QVERIFY(s.w->initiateProgram());
+    QVERIFY(s.w->controller().initiateProgram());
     qInfo("initiation with the first load of the tables: %lld ms", first.elapsed());
-    QCOMPARE(s.w->Label1[6]->text(), QStringLiteral("2500"));
+    QCOMPARE(controls(*s.w).Label1[6]->text(), QStringLiteral("2500"));
 
     // The tables are loaded now; what counts is listing them again, on a
     // window that is on screen and repaints.
@@ -638,12 +643,12 @@ void TestSections::largeSectionIsListedQuickly()
     for (int run = 0; run < 3; ++run) {
         QElapsedTimer timer;
         timer.start();
-        s.w->selectSection(QStringLiteral("Section VIII-1"));
-        s.w->ListView1[2]->repaint();
+        s.w->controller().selectSection(QStringLiteral("Section VIII-1"));
+        controls(*s.w).ListView1[2]->repaint();
         best = std::min(best, timer.elapsed());
     }
-    QCOMPARE(s.w->ListView1[2]->topLevelItemCount(), 2502);
-    QCOMPARE(s.w->ListView1[0]->topLevelItemCount(), 300);
+    QCOMPARE(controls(*s.w).ListView1[2]->topLevelItemCount(), 2502);
+    QCOMPARE(controls(*s.w).ListView1[0]->topLevelItemCount(), 300);
     qInfo("2,500-row section listed in %lld ms (best of 3)", best);
     QVERIFY2(best < orvane::testing::timeLimit(300), qPrintable(QStringLiteral("%1 ms").arg(best)));
 }

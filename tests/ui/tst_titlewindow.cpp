@@ -1,20 +1,24 @@
 // Start-up through the title window: settings, the three-second title, the
 // wrong-password ending and the hand-over to the main window.
 
-#include "app/core/ProductInfo.h"
-#include "app/core/Settings.h"
+#include "core/ProductInfo.h"
+#include "core/Settings.h"
 #include "db/JetError.h"
 #include "db/jet/JetWriter.h"
 #include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/ScriptedPlatform.h"
-#include "ui/StartupSettings.h"
+#include "app/Controller.h"
+#include "app/ProgramState.h"
+#include "support/ScriptedPlatform.h"
+#include "app/StartupSettings.h"
 #include "support/InterpretationDb.h"
 #include "ui/TitleWindow.h"
 
+#include <QLabel>
 #include <QtTest>
 
 using namespace orvane::ui;
+using namespace orvane::app;
+
 using orvane::db::JetError;
 
 class TestTitleWindow : public QObject {
@@ -80,15 +84,16 @@ void TestTitleWindow::leadingNumber()
 {
     QFETCH(QString, text);
     QFETCH(int, value);
-    QCOMPARE(int(orvane::ui::leadingNumber(text)), value);
+    QCOMPARE(int(orvane::app::leadingNumber(text)), value);
 }
 
 void TestTitleWindow::firstStartWritesTheSettings()
 {
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
+    ProgramState& state = controller.state();
     platform.folder = QStringLiteral("/opt/orvane");
-    orvaneIntTitle title(state, platform);
+    orvaneIntTitle title(controller, platform);
 
     // Read back with a sentinel default: a stored value wins over it.
     const QString none = QStringLiteral("<missing>");
@@ -104,7 +109,7 @@ void TestTitleWindow::firstStartWritesTheSettings()
     QVERIFY(state.startingUp);
     // Nothing else happened yet: no pointer, no database.
     QVERIFY(platform.calls.isEmpty());
-    QVERIFY(!state.dbInterpretation);
+    QVERIFY(!controller.repository().isOpen());
 }
 
 void TestTitleWindow::laterStartsKeepStoredValues()
@@ -112,10 +117,11 @@ void TestTitleWindow::laterStartsKeepStoredValues()
     orvane::writeSetting(QStringLiteral("program path"), QStringLiteral("/old/place"));
     orvane::writeSetting(QStringLiteral("data path"), QStringLiteral("/data/elsewhere.mdb"));
     orvane::writeSetting(QStringLiteral("default section"), QStringLiteral(" 12.5 "));
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
+    ProgramState& state = controller.state();
     platform.folder = QStringLiteral("/");
-    orvaneIntTitle title(state, platform);
+    orvaneIntTitle title(controller, platform);
     // "program path" is rewritten at every start.
     QCOMPARE(orvane::readSetting(QStringLiteral("program path"), QString()), QStringLiteral("/"));
     QCOMPARE(state.dataPath, QStringLiteral("/data/elsewhere.mdb"));
@@ -126,10 +132,10 @@ void TestTitleWindow::laterStartsKeepStoredValues()
 
 void TestTitleWindow::design()
 {
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
     platform.screen = QSize(1024, 768);
-    orvaneIntTitle title(state, platform);
+    orvaneIntTitle title(controller, platform);
     QCOMPARE(title.palette().color(QPalette::Window), QColor(0, 0, 128));
     QCOMPARE(title.size(), QSize(469, 376));
     QCOMPARE(title.Label1[0]->text(), QStringLiteral("Orvane - INT"));
@@ -167,18 +173,19 @@ void TestTitleWindow::titleStaysThreeSeconds()
 {
     QFETCH(int, openMs);
     QFETCH(bool, waits);
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
+    ProgramState& state = controller.state();
     QString openedPath, connect;
-    state.opener = [&](orvane::db::Workspace&, const QString& path, const QString& c)
+    controller.repository().setOpener([&](orvane::db::Workspace&, const QString& path, const QString& c)
         -> std::unique_ptr<orvane::db::Database> {
         platform.advance(openMs);
         openedPath = path;
         connect = c;
         return nullptr;
-    };
+    });
     const QDateTime start = platform.clock;
-    orvaneIntTitle title(state, platform);
+    orvaneIntTitle title(controller, platform);
     title.Form_Load();
     title.show();
     title.Form_Activate();
@@ -200,13 +207,13 @@ void TestTitleWindow::titleStaysThreeSeconds()
 
 void TestTitleWindow::wrongPasswordEndsWithoutMainWindow()
 {
-    ProgramState state;
     ScriptedPlatform platform;
-    state.opener = [](orvane::db::Workspace&, const QString&, const QString&)
+    Controller controller{platform};
+    controller.repository().setOpener([](orvane::db::Workspace&, const QString&, const QString&)
         -> std::unique_ptr<orvane::db::Database> {
         throw JetError(orvane::db::kInvalidPassword, QStringLiteral("Not a valid password."));
-    };
-    orvaneIntTitle title(state, platform);
+    });
+    orvaneIntTitle title(controller, platform);
     title.Form_Load();
     title.Form_Activate();
 
@@ -226,17 +233,17 @@ void TestTitleWindow::wrongPasswordEndsWithoutMainWindow()
 void TestTitleWindow::otherOpenFailuresAreSilent()
 {
     for (int number : {orvane::db::kFileNotFound, orvane::db::kUnrecognizedFormat}) {
-        ProgramState state;
         ScriptedPlatform platform;
-        state.opener = [number](orvane::db::Workspace&, const QString&, const QString&)
-            -> std::unique_ptr<orvane::db::Database> { throw JetError(number, QStringLiteral("x")); };
-        orvaneIntTitle title(state, platform);
+        Controller controller{platform};
+        controller.repository().setOpener([number](orvane::db::Workspace&, const QString&, const QString&)
+            -> std::unique_ptr<orvane::db::Database> { throw JetError(number, QStringLiteral("x")); });
+        orvaneIntTitle title(controller, platform);
         title.Form_Load();
         title.Form_Activate();
         // The failure surfaces in the main window's load, which offers the
         // import dialog (cancelled here, so the start-up ends there).
         QCOMPARE(platform.fileDialogs.size(), std::size_t(1));
-        QVERIFY(!state.dbInterpretation);
+        QVERIFY(!controller.repository().isOpen());
         // No message from the title window itself.
         for (const auto& box : platform.messageBoxes)
             QVERIFY(box.title != QStringLiteral("Incorrect password"));
@@ -248,14 +255,15 @@ void TestTitleWindow::otherOpenFailuresAreSilent()
 
 void TestTitleWindow::handsOverToTheMainWindow()
 {
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
+    ProgramState& state = controller.state();
     platform.screen = QSize(1280, 1024);
     const QString db = orvane::testing::writeInterpretationDb(
         dir_->filePath(QStringLiteral("intasme.mdb")), orvane::testing::standardPlan());
     orvane::writeSetting(QStringLiteral("data path"), db);
     orvane::writeSetting(QStringLiteral("default section"), QStringLiteral("2"));
-    orvaneIntTitle title(state, platform);
+    orvaneIntTitle title(controller, platform);
     title.start();
     QVERIFY(title.isVisible());
     QCOMPARE(platform.mousePointer(), MousePointer::Wait);
@@ -267,7 +275,7 @@ void TestTitleWindow::handsOverToTheMainWindow()
     QVERIFY(main->isVisible());
     QVERIFY(!title.isVisible());
     QCOMPARE(platform.mousePointer(), MousePointer::Default);
-    QVERIFY(state.dbWorkspace);
+    QVERIFY(controller.repository().hasWorkspace());
     // Centred by its outer size, once its frame is known.
     QTRY_VERIFY(main->frameGeometry() != main->geometry());
     const QSize outer = main->outerSizeTwips();
@@ -297,9 +305,9 @@ void TestTitleWindow::realDatabaseFiles()
 
     {
         orvane::writeSetting(QStringLiteral("data path"), wrong);
-        ProgramState state;
         ScriptedPlatform platform;
-        orvaneIntTitle title(state, platform);
+        Controller controller{platform};
+        orvaneIntTitle title(controller, platform);
         title.Form_Load();
         title.Form_Activate();
         QCOMPARE(platform.messageBoxes.size(), std::size_t(1));
@@ -309,13 +317,13 @@ void TestTitleWindow::realDatabaseFiles()
     }
     {
         orvane::writeSetting(QStringLiteral("data path"), right);
-        ProgramState state;
         ScriptedPlatform platform;
-        orvaneIntTitle title(state, platform);
+        Controller controller{platform};
+        orvaneIntTitle title(controller, platform);
         title.Form_Load();
         title.Form_Activate();
-        QVERIFY(state.dbInterpretation && state.dbInterpretation->isOpen());
-        QCOMPARE(state.dbInterpretation->path(), right);
+        QVERIFY(controller.repository().isOpen());
+        QCOMPARE(controller.repository().path(), right);
         for (const auto& box : platform.messageBoxes)
             QVERIFY(box.title != QStringLiteral("Incorrect password"));
         QVERIFY(title.mainWindow());

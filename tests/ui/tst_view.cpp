@@ -3,11 +3,13 @@
 // pick lists and the time it takes to show a long interpretation.
 
 #include "support/Timing.h"
-#include "app/core/Settings.h"
+#include "core/Settings.h"
 #include "support/InterpretationDb.h"
 #include "ui/MainWindow.h"
-#include "ui/ProgramState.h"
-#include "ui/ScriptedPlatform.h"
+#include "app/Controller.h"
+#include "app/ProgramState.h"
+#include "support/ScriptedPlatform.h"
+#include "support/WindowControls.h"
 
 #include <QElapsedTimer>
 #include <QScrollBar>
@@ -17,6 +19,8 @@
 #include <algorithm>
 
 using namespace orvane::ui;
+using namespace orvane::app;
+using orvane::testing::controls;
 namespace t = orvane::testing;
 
 namespace {
@@ -82,31 +86,55 @@ t::DbPlan viewSpec(const QStringList& extraTexts = {})
 // The window over a freshly written database, with `table` in use.
 struct Fixture {
     QTemporaryDir dir;
-    ProgramState state;
     ScriptedPlatform platform;
+    Controller controller{platform};
+    ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntMain> w;
+    t::DbPlan plan;
+    int fills = 0;
 
-    explicit Fixture(const t::DbPlan& plan = viewSpec(), const QString& table = QStringLiteral("INT09"))
+    explicit Fixture(const t::DbPlan& plan_ = viewSpec(), const QString& table = QStringLiteral("INT09"))
+        : plan(plan_)
     {
         const QString path = t::writeInterpretationDb(dir.filePath(QStringLiteral("int.mdb")), plan);
-        state.dbInterpretation = state.openDatabase(path);
+        controller.repository().open(path);
         state.currentTable = table;
-        w = std::make_unique<orvaneIntMain>(state, platform);
+        w = std::make_unique<orvaneIntMain>(controller, platform);
     }
 
     // The program closes a window before it goes; destroying it while shown
     // would deliver focus-out events to a half-destroyed window.
     ~Fixture() { w->hide(); }
 
-    QTextDocument* doc() const { return w->RichTextBox1->document(); }
+    QTextDocument* doc() const { return controls(*w).RichTextBox1->document(); }
     QString text() const { return doc()->toPlainText(); }
-    ListView* results() const { return w->ListView1[2]; }
+    ListView* results() const { return controls(*w).ListView1[2]; }
 
+    // Puts exactly `ids` into the results list the way the program does: a
+    // search over a scratch section whose index lists them (the separator
+    // row follows the notice by itself), with the fixture's table in use
+    // again afterwards, both entries empty, nothing selected or on display.
     void fillResults(const QStringList& ids)
     {
-        results()->clear();
+        t::DbPlan withRows = plan;
+        t::Section scratch;
+        scratch.userName = QStringLiteral("Results");
+        scratch.table = QStringLiteral("INT98");
         for (const QString& id : ids)
-            results()->addTopLevelItem(new QTreeWidgetItem(QStringList{id}));
+            if (id != kSeparator)
+                scratch.index.push_back({QStringLiteral("R"), id, QStringLiteral("98")});
+        withRows.sections.push_back(scratch);
+        const QString path = dir.filePath(QStringLiteral("rows%1.mdb").arg(++fills));
+        controller.repository().open(t::writeInterpretationDb(path, withRows));
+        const QString table = state.currentTable;
+        state.currentTable = scratch.table;
+        controller.editEntry(orvane::search::EntryKind::Paragraph, QString());
+        controller.editEntry(orvane::search::EntryKind::Keyword, QString());
+        controller.performSearch();
+        state.currentTable = table;
+        controller.loadInterpretation(QString());
+        QCOMPARE(controller.rows(), ids);
+        QCOMPARE(results()->topLevelItemCount(), ids.size());
     }
 
     void showActive()
@@ -128,8 +156,8 @@ struct Fixture {
     {
         QString s;
         for (std::size_t i = 0; i < 4; ++i) {
-            const bool on = w->Command4[i]->isEnabled();
-            if (w->Label1[7 + i]->isEnabled() != on)
+            const bool on = controls(*w).Command4[i]->isEnabled();
+            if (controls(*w).Label1[7 + i]->isEnabled() != on)
                 return QStringLiteral("label %1 disagrees").arg(7 + i);
             s += on ? u'1' : u'0';
         }
@@ -215,14 +243,14 @@ void TestView::headingColours()
     QFETCH(QString, caretAt);
 
     Fixture f(viewSpec({stored}), QStringLiteral("INT07"));
-    f.w->loadInterpretation(QStringLiteral("T1"));
+    f.w->controller().loadInterpretation(QStringLiteral("T1"));
     QCOMPARE(f.text(), QString(stored).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     QCOMPARE(runs(f.doc(), kNavy), navy);
     QVERIFY(runs(f.doc(), kRed).isEmpty());
     QCOMPARE(strayCharacters(f.doc()), 0);
     // With no keywords the caret rests at the last heading found.
-    QCOMPARE(f.w->RichTextBox1->textCursor().position(), caretAt.isEmpty() ? 0 : int(f.text().indexOf(caretAt)));
-    QVERIFY(!f.w->RichTextBox1->textCursor().hasSelection());
+    QCOMPARE(controls(*f.w).RichTextBox1->textCursor().position(), caretAt.isEmpty() ? 0 : int(f.text().indexOf(caretAt)));
+    QVERIFY(!controls(*f.w).RichTextBox1->textCursor().hasSelection());
 }
 
 void TestView::keywordColours_data()
@@ -274,21 +302,21 @@ void TestView::keywordColours()
     QFETCH(QStringList, navy);
 
     Fixture f(viewSpec({stored}), QStringLiteral("INT07"));
-    f.w->Option1[std::size_t(option)]->setChecked(true);
-    f.w->Text1[1]->setText(keywords);
-    f.w->loadInterpretation(QStringLiteral("T1"));
+    controls(*f.w).Option1[std::size_t(option)]->setChecked(true);
+    controls(*f.w).Text1[1]->setText(keywords);
+    f.w->controller().loadInterpretation(QStringLiteral("T1"));
     QCOMPARE(runs(f.doc(), kRed), red);
     QCOMPARE(runs(f.doc(), kNavy), navy);
     QCOMPARE(strayCharacters(f.doc()), 0);
     if (!keywords.isEmpty()) {
         // Scanning leaves the caret before the first character.
-        QCOMPARE(f.w->RichTextBox1->textCursor().position(), 0);
-        QVERIFY(!f.w->RichTextBox1->textCursor().hasSelection());
+        QCOMPARE(controls(*f.w).RichTextBox1->textCursor().position(), 0);
+        QVERIFY(!controls(*f.w).RichTextBox1->textCursor().hasSelection());
     }
 
     // The next load starts from black: no colour carries over.
-    f.w->Text1[1]->clear();
-    f.w->loadInterpretation(QStringLiteral("T1"));
+    controls(*f.w).Text1[1]->clear();
+    f.w->controller().loadInterpretation(QStringLiteral("T1"));
     QVERIFY(runs(f.doc(), kRed).isEmpty());
 }
 
@@ -299,12 +327,12 @@ void TestView::textKeepsTheViewFontInBlack()
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
     bold.setFontPointSize(20);
-    f.w->RichTextBox1->setCurrentCharFormat(bold);
-    f.w->Text1[1]->setText(QStringLiteral("preheat"));
-    f.w->loadInterpretation(QStringLiteral("IX-89-01"));
+    controls(*f.w).RichTextBox1->setCurrentCharFormat(bold);
+    controls(*f.w).Text1[1]->setText(QStringLiteral("preheat"));
+    f.w->controller().loadInterpretation(QStringLiteral("IX-89-01"));
     QVERIFY(!f.text().isEmpty());
 
-    const QFont viewFont = f.w->RichTextBox1->font();
+    const QFont viewFont = controls(*f.w).RichTextBox1->font();
     QCOMPARE(viewFont.pointSizeF(), 9.75);
     QVERIFY(viewFont.family().contains(QLatin1String("Courier"), Qt::CaseInsensitive)
             || viewFont.families().contains(QStringLiteral("Courier")));
@@ -327,34 +355,33 @@ void TestView::lookups()
 {
     Fixture f(t::standardPlan(), QStringLiteral("INT08"));
     // The notice is looked up with its blanks and labelled without them.
-    f.w->loadInterpretation(t::kNoticeId);
+    f.w->controller().loadInterpretation(t::kNoticeId);
     QVERIFY(f.text().startsWith(QLatin1String("Notice\nThese interpretations")));
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("Orvane-INT Notice"));
-    QCOMPARE(f.w->Label1[2]->text(), QString());   // stored as an empty volume
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("Orvane-INT Notice"));
+    QCOMPARE(controls(*f.w).Label1[2]->text(), QString());   // stored as an empty volume
     // Loaded before the window was ever shown, the label still shows it whole.
-    QVERIFY(f.w->Label1[0]->width() >= f.w->Label1[0]->sizeHint().width());
+    QVERIFY(controls(*f.w).Label1[0]->width() >= controls(*f.w).Label1[0]->sizeHint().width());
 
-    f.w->loadInterpretation(QStringLiteral("VIII-1-89-03"));
+    f.w->controller().loadInterpretation(QStringLiteral("VIII-1-89-03"));
     QVERIFY(f.text().contains(QLatin1String("hydrostatic test pressure")));
-    QCOMPARE(f.w->Label1[2]->text(), QStringLiteral("25"));
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("VIII-1-89-03"));
+    QCOMPARE(controls(*f.w).Label1[2]->text(), QStringLiteral("25"));
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("VIII-1-89-03"));
 
     // In neither the table nor the index: everything but the label empties.
-    f.w->loadInterpretation(QStringLiteral(" XX-00-99 "));
+    f.w->controller().loadInterpretation(QStringLiteral(" XX-00-99 "));
     QCOMPARE(f.text(), QString());
-    QCOMPARE(f.w->Label1[2]->text(), QString());
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("XX-00-99"));
-    QVERIFY(f.w->RichTextBox1->isVisibleTo(f.w.get()));
-    QVERIFY(!f.state.rsQuery.isOpen());
+    QCOMPARE(controls(*f.w).Label1[2]->text(), QString());
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("XX-00-99"));
+    QVERIFY(controls(*f.w).RichTextBox1->isVisibleTo(f.w.get()));
 
     // Null text and volume read as empty.
     Fixture n(viewSpec({QStringLiteral("x")}), QStringLiteral("INT07"));
-    n.w->loadInterpretation(QStringLiteral("T1"));
-    QCOMPARE(n.w->Label1[2]->text(), QStringLiteral("7"));
-    n.w->loadInterpretation(QStringLiteral("NULLS"));
+    n.w->controller().loadInterpretation(QStringLiteral("T1"));
+    QCOMPARE(controls(*n.w).Label1[2]->text(), QStringLiteral("7"));
+    n.w->controller().loadInterpretation(QStringLiteral("NULLS"));
     QCOMPARE(n.text(), QString());
-    QCOMPARE(n.w->Label1[2]->text(), QString());
-    QCOMPARE(n.w->Label1[0]->text(), QStringLiteral("NULLS"));
+    QCOMPARE(controls(*n.w).Label1[2]->text(), QString());
+    QCOMPARE(controls(*n.w).Label1[0]->text(), QStringLiteral("NULLS"));
 }
 
 void TestView::crossSectionLookupKeepsTheSection()
@@ -362,10 +389,10 @@ void TestView::crossSectionLookupKeepsTheSection()
     Fixture f;   // INT09 in use; its index lists VIII-1-89-02 under section 08
     f.fillResults({QStringLiteral("IX-89-01"), QStringLiteral("VIII-1-89-02")});
     f.results()->setCurrentItem(f.results()->topLevelItem(1));
-    f.w->loadInterpretation(QStringLiteral("VIII-1-89-02"));
+    f.w->controller().loadInterpretation(QStringLiteral("VIII-1-89-02"));
     QVERIFY(f.text().contains(QLatin1String("postweld heat treatment of the nozzle weld")));
-    QCOMPARE(f.w->Label1[2]->text(), QStringLiteral("24"));
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("VIII-1-89-02"));
+    QCOMPARE(controls(*f.w).Label1[2]->text(), QStringLiteral("24"));
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("VIII-1-89-02"));
     QCOMPARE(f.state.currentTable, QStringLiteral("INT09"));
     QCOMPARE(f.results()->topLevelItemCount(), 2);
 
@@ -374,12 +401,12 @@ void TestView::crossSectionLookupKeepsTheSection()
     plan.sections[1].index.push_back({QStringLiteral("QW-1"), QStringLiteral("IX-GONE"), QStringLiteral("08")});
     plan.sections[1].index.push_back({QStringLiteral("QW-2"), QStringLiteral("IX-NOWHERE"), QStringLiteral("55")});
     Fixture g(plan);
-    g.w->loadInterpretation(QStringLiteral("IX-89-02"));
+    g.w->controller().loadInterpretation(QStringLiteral("IX-89-02"));
     for (const char* id : {"IX-GONE", "IX-NOWHERE"}) {
-        g.w->loadInterpretation(QString::fromLatin1(id));
+        g.w->controller().loadInterpretation(QString::fromLatin1(id));
         QCOMPARE(g.text(), QString());
-        QCOMPARE(g.w->Label1[2]->text(), QString());
-        QCOMPARE(g.w->Label1[0]->text(), QString::fromLatin1(id));
+        QCOMPARE(controls(*g.w).Label1[2]->text(), QString());
+        QCOMPARE(controls(*g.w).Label1[0]->text(), QString::fromLatin1(id));
     }
 }
 
@@ -387,50 +414,49 @@ void TestView::unreadableIdentifiersShowNothing()
 {
     Fixture f;
     for (const char* id : {"IX\"89", "IX-89-01\" OR \"a\"=\"a", "\"", "IX-89-01\""}) {
-        f.w->loadInterpretation(QStringLiteral("IX-89-02"));
+        f.w->controller().loadInterpretation(QStringLiteral("IX-89-02"));
         QVERIFY(!f.text().isEmpty());
-        f.w->loadInterpretation(QString::fromLatin1(id));
+        f.w->controller().loadInterpretation(QString::fromLatin1(id));
         QVERIFY2(f.text().isEmpty(), id);
-        QCOMPARE(f.w->Label1[2]->text(), QString());
-        QCOMPARE(f.w->Label1[0]->text(), QString::fromLatin1(id));
-        QVERIFY(!f.state.rsQuery.isOpen());
+        QCOMPARE(controls(*f.w).Label1[2]->text(), QString());
+        QCOMPARE(controls(*f.w).Label1[0]->text(), QString::fromLatin1(id));
     }
 
     // A section table missing from the file, or no database at all.
     f.state.currentTable = QStringLiteral("INT42");
-    f.w->loadInterpretation(QStringLiteral("IX-89-01"));
+    f.w->controller().loadInterpretation(QStringLiteral("IX-89-01"));
     QCOMPARE(f.text(), QString());
-    f.state.dbInterpretation.reset();
+    f.controller.repository().close();
     f.state.currentTable = QStringLiteral("INT09");
-    f.w->loadInterpretation(QStringLiteral("IX-89-01"));
+    f.w->controller().loadInterpretation(QStringLiteral("IX-89-01"));
     QCOMPARE(f.text(), QString());
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("IX-89-01"));
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("IX-89-01"));
 }
 
 void TestView::viewIsHiddenWhileFilledAndKeepsFocus()
 {
     Fixture f;
     f.showActive();
-    f.w->RichTextBox1->setFocus();
-    QTRY_VERIFY(f.w->RichTextBox1->hasFocus());
+    controls(*f.w).RichTextBox1->setFocus();
+    QTRY_VERIFY(controls(*f.w).RichTextBox1->hasFocus());
     QWidget* focusSeen = nullptr;
     bool visibleWhileFilled = false;
-    QTextEdit* view = f.w->RichTextBox1;
-    QWidget* frame = f.w->Frame1[4];
+    QTextEdit* view = controls(*f.w).RichTextBox1;
+    QWidget* frame = controls(*f.w).Frame1[4];
     const auto filled = connect(f.doc(), &QTextDocument::contentsChanged, view,
                                 [&] { visibleWhileFilled |= view->isVisible(); });
     const auto focus = connect(qApp, &QApplication::focusChanged, view, [&](QWidget*, QWidget* now) {
         if (now != view && now != frame)
             focusSeen = now;
     });
-    f.w->Text1[1]->setText(QStringLiteral("preheat"));
-    f.w->loadInterpretation(QStringLiteral("IX-89-01"));
+    controls(*f.w).Text1[1]->setText(QStringLiteral("preheat"));
+    f.w->controller().loadInterpretation(QStringLiteral("IX-89-01"));
     QVERIFY(!f.text().isEmpty());
     QVERIFY(!runs(f.doc(), kRed).isEmpty());
     QVERIFY(!visibleWhileFilled);
-    QVERIFY(f.w->RichTextBox1->isVisible());
+    QVERIFY(controls(*f.w).RichTextBox1->isVisible());
     // The focus stays in the view and never passes through another control.
-    QCOMPARE(QApplication::focusWidget(), f.w->RichTextBox1);
+    QCOMPARE(QApplication::focusWidget(), controls(*f.w).RichTextBox1);
     QCOMPARE(focusSeen, nullptr);
     disconnect(filled);
     disconnect(focus);
@@ -465,20 +491,22 @@ void TestView::navigationButtonStates()
         ids << QStringLiteral("IX-89-%1").arg(i, 2, 10, QLatin1Char('0'));
     f.fillResults(ids);
     // From the opposite state, so that every button has to be set.
-    for (std::size_t i = 0; i < 4; ++i) {
-        const bool on = buttons.at(qsizetype(i)) == u'0';
-        f.w->Command4[i]->setEnabled(on);
-        f.w->Label1[7 + i]->setEnabled(on);
+    const auto invert = [&] {
+        for (std::size_t i = 0; i < 4; ++i) {
+            const bool on = buttons.at(qsizetype(i)) == u'0';
+            controls(*f.w).Command4[i]->setEnabled(on);
+            controls(*f.w).Label1[7 + i]->setEnabled(on);
+        }
+    };
+    invert();
+    if (selected > 0) {
+        f.controller.clickRow(selected);
+        QCOMPARE(f.buttons(), buttons);
+        invert();
     }
-    f.results()->clearSelection();
-    if (selected > 0)
-        f.results()->setCurrentItem(f.results()->topLevelItem(selected - 1));
-    f.w->setUpNavigationButtons();
-    QCOMPARE(f.buttons(), buttons);
 
     // A load ends with the same setting.
-    f.w->Command4[0]->setEnabled(buttons.at(0) == u'0');
-    f.w->loadInterpretation(QStringLiteral("IX-89-01"));
+    f.w->controller().loadInterpretation(QStringLiteral("IX-89-01"));
     QCOMPARE(f.buttons(), buttons);
 }
 
@@ -490,38 +518,38 @@ void TestView::noticeAndSeparatorRows()
                    QStringLiteral("VIII-1-89-03")});
 
     f.clickRow(3);
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("1"));
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("VIII-1-89-01"));
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("1"));
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("VIII-1-89-01"));
     QVERIFY(f.text().contains(QLatin1String("design temperature")));
     QCOMPARE(f.buttons(), QStringLiteral("1111"));
 
     f.clickRow(2);   // the separator stands for the notice
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("n/a"));
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("Orvane-INT Notice"));
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("n/a"));
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("Orvane-INT Notice"));
     QVERIFY(f.text().startsWith(QLatin1String("Notice")));
 
     // The notice on display is labelled without its blanks, so its row
     // reloads when clicked.
     const int revision = f.doc()->revision();
     f.clickRow(1);
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("n/a"));
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("n/a"));
     QVERIFY(f.text().startsWith(QLatin1String("Notice")));
     QVERIFY(f.doc()->revision() != revision);
     QCOMPARE(f.buttons(), QStringLiteral("0011"));
 
     f.clickRow(5);
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("3"));
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("3"));
     QCOMPARE(f.buttons(), QStringLiteral("1100"));
 
     // Only the notice and its separator: no offset, and the separator is
     // looked up as it is and found nowhere.
     f.fillResults({t::kNoticeId, kSeparator});
     f.clickRow(1);
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("1"));
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("1"));
     f.clickRow(2);
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("2"));
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("2"));
     QCOMPARE(f.text(), QString());
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("******************"));
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("******************"));
 }
 
 void TestView::buttonsWalkRawRows()
@@ -533,47 +561,46 @@ void TestView::buttonsWalkRawRows()
     auto row = [&] { return f.results()->indexOfTopLevelItem(f.results()->currentItem()) + 1; };
 
     // No row selected: first and last only.
-    f.w->setUpNavigationButtons();
     QCOMPARE(f.buttons(), QStringLiteral("1001"));
-    QTest::mouseClick(f.w->Command4[3], Qt::LeftButton);
+    QTest::mouseClick(controls(*f.w).Command4[3], Qt::LeftButton);
     QCOMPARE(row(), 5);
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("3"));
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("VIII-1-89-03"));
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("3"));
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("VIII-1-89-03"));
     QCOMPARE(f.buttons(), QStringLiteral("1100"));
 
-    QTest::mouseClick(f.w->Command4[1], Qt::LeftButton);
-    QTest::mouseClick(f.w->Command4[1], Qt::LeftButton);
+    QTest::mouseClick(controls(*f.w).Command4[1], Qt::LeftButton);
+    QTest::mouseClick(controls(*f.w).Command4[1], Qt::LeftButton);
     QCOMPARE(row(), 3);
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("1"));
-    QTest::mouseClick(f.w->Command4[1], Qt::LeftButton);   // onto the separator
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("1"));
+    QTest::mouseClick(controls(*f.w).Command4[1], Qt::LeftButton);   // onto the separator
     QCOMPARE(row(), 2);
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("n/a"));
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("Orvane-INT Notice"));
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("n/a"));
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("Orvane-INT Notice"));
 
-    QTest::mouseClick(f.w->Command4[2], Qt::LeftButton);
+    QTest::mouseClick(controls(*f.w).Command4[2], Qt::LeftButton);
     QCOMPARE(row(), 3);
-    QTest::mouseClick(f.w->Command4[0], Qt::LeftButton);   // the notice row itself
+    QTest::mouseClick(controls(*f.w).Command4[0], Qt::LeftButton);   // the notice row itself
     QCOMPARE(row(), 1);
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("n/a"));
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("n/a"));
     QCOMPARE(f.buttons(), QStringLiteral("0011"));
 
     // A button reloads even the row on display.
     const int revision = f.doc()->revision();
-    f.w->Command4_Click(0);
+    f.w->controller().navigate(0);
     QVERIFY(f.doc()->revision() != revision);
 
     // The selected row is scrolled into view.
     QStringList many;
     for (int i = 0; i < 300; ++i)
-        many << QStringLiteral("IX-89-%1").arg(i % 5 + 1, 2, 10, QLatin1Char('0'));
+        many << QStringLiteral("IX-R%1").arg(i + 1, 3, 10, QLatin1Char('0'));
     f.state.currentTable = QStringLiteral("INT09");
     f.fillResults(many);
-    QTest::mouseClick(f.w->Command4[3], Qt::LeftButton);
+    QTest::mouseClick(controls(*f.w).Command4[3], Qt::LeftButton);
     QCOMPARE(row(), 300);
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("300"));
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("300"));
     QVERIFY(f.results()->viewport()->rect().intersects(
         f.results()->visualItemRect(f.results()->topLevelItem(299))));
-    QTest::mouseClick(f.w->Command4[0], Qt::LeftButton);
+    QTest::mouseClick(controls(*f.w).Command4[0], Qt::LeftButton);
     QVERIFY(f.results()->viewport()->rect().contains(
         f.results()->visualItemRect(f.results()->topLevelItem(0))));
 }
@@ -583,42 +610,44 @@ void TestView::rowOnDisplayClickedAgain()
     Fixture f;
     f.showActive();
     f.fillResults({QStringLiteral("IX-89-01"), QStringLiteral("IX-89-02")});
-    f.w->Text1[1]->setText(QStringLiteral("minimum"));
+    controls(*f.w).Text1[1]->setText(QStringLiteral("minimum"));
     f.clickRow(1);
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("IX-89-01"));
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("IX-89-01"));
     QVERIFY(!runs(f.doc(), kRed).isEmpty());
 
     // Nothing changes: not the text, its colours, the caret or the labels.
     QTextCursor caret(f.doc());
     caret.setPosition(40);
-    f.w->RichTextBox1->setTextCursor(caret);
-    f.w->Label1[4]->setText(QStringLiteral("untouched"));
-    f.w->Text1[1]->clear();
+    controls(*f.w).RichTextBox1->setTextCursor(caret);
+    controls(*f.w).Label1[4]->setText(QStringLiteral("untouched"));
+    controls(*f.w).Text1[1]->clear();
     const int revision = f.doc()->revision();
     f.clickRow(1);
     QCOMPARE(f.doc()->revision(), revision);
     QVERIFY(!runs(f.doc(), kRed).isEmpty());
-    QCOMPARE(f.w->RichTextBox1->textCursor().position(), 40);
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("untouched"));
+    QCOMPARE(controls(*f.w).RichTextBox1->textCursor().position(), 40);
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("untouched"));
 
     // Another row loads; the keyboard move to a row counts as a click.
     f.results()->setFocus();
     QTest::keyClick(f.results(), Qt::Key_Down);
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("IX-89-02"));
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("2"));
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("IX-89-02"));
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("2"));
 
     // The pick lists have no click behaviour of their own.
-    f.w->ListView1[0]->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("IX-89-01")}));
-    f.w->ListView1[0]->setCurrentItem(f.w->ListView1[0]->topLevelItem(0));
-    f.w->ListView1_ItemClick(0, f.w->ListView1[0]->topLevelItem(0));
-    QCOMPARE(f.w->Label1[0]->text(), QStringLiteral("IX-89-02"));
+    controls(*f.w).ListView1[0]->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("IX-89-01")}));
+    controls(*f.w).ListView1[0]->show();
+    controls(*f.w).ListView1[0]->setCurrentItem(controls(*f.w).ListView1[0]->topLevelItem(0));
+    const QRect first = controls(*f.w).ListView1[0]->visualItemRect(controls(*f.w).ListView1[0]->topLevelItem(0));
+    QTest::mouseClick(controls(*f.w).ListView1[0]->viewport(), Qt::LeftButton, {}, first.center());
+    QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("IX-89-02"));
 }
 
 void TestView::pickListsHandTheRowToTheirEntry()
 {
     Fixture f;
     f.showActive();
-    ListView* paragraphs = f.w->ListView1[0];
+    ListView* paragraphs = controls(*f.w).ListView1[0];
     for (const char* p : {"QW-406", "QW-406.1", "QW-407"})
         paragraphs->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::fromLatin1(p)}));
     paragraphs->show();
@@ -628,71 +657,74 @@ void TestView::pickListsHandTheRowToTheirEntry()
     paragraphs->setCurrentItem(paragraphs->topLevelItem(1));
     QTest::keyClick(paragraphs, Qt::Key_A);
     QTest::keyClick(paragraphs, Qt::Key_Right);
-    QCOMPARE(f.w->Text1[0]->text(), QString());
+    QCOMPARE(controls(*f.w).Text1[0]->text(), QString());
     paragraphs->setFocus();
     QTRY_VERIFY(paragraphs->hasFocus());
     QTest::keyClick(paragraphs, Qt::Key_Space, Qt::ShiftModifier);
-    QCOMPARE(f.w->Text1[0]->text(), QStringLiteral("QW-406.1"));
-    QTRY_VERIFY(f.w->Text1[0]->hasFocus());
+    QCOMPARE(controls(*f.w).Text1[0]->text(), QStringLiteral("QW-406.1"));
+    QTRY_VERIFY(controls(*f.w).Text1[0]->hasFocus());
 
-    f.w->Text1[0]->clear();
+    controls(*f.w).Text1[0]->clear();
     paragraphs->setCurrentItem(paragraphs->topLevelItem(2));
-    f.w->ListView1_KeyUp(0, 13, 0);
-    QCOMPARE(f.w->Text1[0]->text(), QStringLiteral("QW-407"));
+    paragraphs->setFocus();
+    QTest::keyClick(paragraphs, Qt::Key_Return);
+    QCOMPARE(controls(*f.w).Text1[0]->text(), QStringLiteral("QW-407"));
 
     // Any mouse release over the list picks the selected row.
-    f.w->Text1[0]->clear();
+    controls(*f.w).Text1[0]->clear();
     paragraphs->show();
     paragraphs->setCurrentItem(paragraphs->topLevelItem(0));
     QTest::mouseClick(paragraphs->viewport(), Qt::RightButton, {},
                       paragraphs->visualItemRect(paragraphs->topLevelItem(0)).center());
-    QCOMPARE(f.w->Text1[0]->text(), QStringLiteral("QW-406"));
+    QCOMPARE(controls(*f.w).Text1[0]->text(), QStringLiteral("QW-406"));
 
     // The keyword history: nothing while it is empty or nothing is selected.
-    ListView* history = f.w->ListView1[1];
+    ListView* history = controls(*f.w).ListView1[1];
     history->show();
     history->setFocus();
     QTRY_VERIFY(history->hasFocus());
     QTest::keyClick(history, Qt::Key_Space);
-    QCOMPARE(f.w->Text1[1]->text(), QString());
+    QCOMPARE(controls(*f.w).Text1[1]->text(), QString());
     QVERIFY(history->hasFocus());
     history->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("minimum preheat")}));
     history->clearSelection();
-    f.w->ListView1_KeyUp(1, 32, 0);
-    QCOMPARE(f.w->Text1[1]->text(), QString());
+    history->setFocus();
+    QTest::keyClick(history, Qt::Key_Space);
+    QCOMPARE(controls(*f.w).Text1[1]->text(), QString());
     history->setCurrentItem(history->topLevelItem(0));
-    f.w->ListView1_KeyUp(1, 32, 0);
-    QCOMPARE(f.w->Text1[1]->text(), QStringLiteral("minimum preheat"));
-    QTRY_VERIFY(f.w->Text1[1]->hasFocus());
+    history->setFocus();
+    QTest::keyClick(history, Qt::Key_Space);
+    QCOMPARE(controls(*f.w).Text1[1]->text(), QStringLiteral("minimum preheat"));
+    QTRY_VERIFY(controls(*f.w).Text1[1]->hasFocus());
 
     // The results list hands nothing to an entry.
     f.fillResults({QStringLiteral("IX-89-03")});
-    f.results()->setCurrentItem(f.results()->topLevelItem(0));
-    f.w->Text1[0]->clear();
-    f.w->ListView1_KeyUp(2, 32, 0);
-    f.w->ListView1_MouseUp(2, 1, 0, 0, 0);
-    QCOMPARE(f.w->Text1[0]->text(), QString());
+    controls(*f.w).Text1[0]->clear();
+    f.results()->setFocus();
+    f.clickRow(1);
+    QTest::keyClick(f.results(), Qt::Key_Space);
+    QCOMPARE(controls(*f.w).Text1[0]->text(), QString());
 }
 
 void TestView::focusHidesThePickLists()
 {
     Fixture f;
     f.showActive();
-    f.w->ListView1[0]->show();
-    f.w->ListView1[1]->show();
-    f.w->ListView1[0]->setFocus();
-    QTRY_VERIFY(f.w->ListView1[0]->hasFocus());
-    QVERIFY(f.w->ListView1[1]->isVisible());   // a pick list keeps the other shown
+    controls(*f.w).ListView1[0]->show();
+    controls(*f.w).ListView1[1]->show();
+    controls(*f.w).ListView1[0]->setFocus();
+    QTRY_VERIFY(controls(*f.w).ListView1[0]->hasFocus());
+    QVERIFY(controls(*f.w).ListView1[1]->isVisible());   // a pick list keeps the other shown
     f.results()->setFocus();
     QTRY_VERIFY(f.results()->hasFocus());
-    QVERIFY(f.w->ListView1[0]->isHidden() && f.w->ListView1[1]->isHidden());
+    QVERIFY(controls(*f.w).ListView1[0]->isHidden() && controls(*f.w).ListView1[1]->isHidden());
     QCOMPARE(f.results()->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
 
-    f.w->ListView1[0]->show();
-    f.w->ListView1[1]->show();
-    f.w->RichTextBox1->setFocus();
-    QTRY_VERIFY(f.w->RichTextBox1->hasFocus());
-    QVERIFY(f.w->ListView1[0]->isHidden() && f.w->ListView1[1]->isHidden());
+    controls(*f.w).ListView1[0]->show();
+    controls(*f.w).ListView1[1]->show();
+    controls(*f.w).RichTextBox1->setFocus();
+    QTRY_VERIFY(controls(*f.w).RichTextBox1->hasFocus());
+    QVERIFY(controls(*f.w).ListView1[0]->isHidden() && controls(*f.w).ListView1[1]->isHidden());
 }
 
 void TestView::searchShowsTheFirstMatchHighlighted()
@@ -700,19 +732,19 @@ void TestView::searchShowsTheFirstMatchHighlighted()
     // The whole road: a search lists the matches and shows the first one
     // with its words in red; stepping on keeps the words.
     Fixture f;
-    f.w->Text1[1]->setText(QStringLiteral("minimum preheat"));
-    f.w->performSearch();
+    controls(*f.w).Text1[1]->setText(QStringLiteral("minimum preheat"));
+    f.w->controller().performSearch();
     QVERIFY(f.results()->topLevelItemCount() >= 2);
     const QString first = f.results()->topLevelItem(0)->text(0);
-    QCOMPARE(f.w->Label1[0]->text(), first);
+    QCOMPARE(controls(*f.w).Label1[0]->text(), first);
     QCOMPARE(runs(f.doc(), kRed).filter(QStringLiteral("minimum"), Qt::CaseInsensitive).isEmpty(), false);
     // The search selects no row: first and last lead into the list.
     QCOMPARE(f.buttons(), QStringLiteral("1001"));
-    f.w->Command4_Click(0);
+    f.w->controller().navigate(0);
     QCOMPARE(f.buttons(), QStringLiteral("0011"));
-    f.w->Command4_Click(2);
-    QCOMPARE(f.w->Label1[0]->text(), f.results()->topLevelItem(1)->text(0));
-    QCOMPARE(f.w->Label1[4]->text(), QStringLiteral("2"));
+    f.w->controller().navigate(2);
+    QCOMPARE(controls(*f.w).Label1[0]->text(), f.results()->topLevelItem(1)->text(0));
+    QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("2"));
     QVERIFY(runs(f.doc(), kRed).contains(QStringLiteral("preheat")));
 }
 
@@ -729,15 +761,15 @@ void TestView::longInterpretationShowsQuickly()
     const QString stored = t::interpretationText(QStringLiteral("IX-99-01"), QStringLiteral("Preheat"), body);
     Fixture f(viewSpec({stored}), QStringLiteral("INT07"));
     f.showActive();
-    f.w->Text1[1]->setText(QStringLiteral("minimum preheat weld"));
+    controls(*f.w).Text1[1]->setText(QStringLiteral("minimum preheat weld"));
 
-    QScrollBar* scroll = f.w->RichTextBox1->verticalScrollBar();
+    QScrollBar* scroll = controls(*f.w).RichTextBox1->verticalScrollBar();
     std::vector<qint64> loads;
     for (int i = 0; i < 7; ++i) {
         QElapsedTimer timer;
         timer.start();
-        f.w->loadInterpretation(QStringLiteral("T1"));
-        f.w->RichTextBox1->viewport()->repaint();   // laid out and drawn
+        f.w->controller().loadInterpretation(QStringLiteral("T1"));
+        controls(*f.w).RichTextBox1->viewport()->repaint();   // laid out and drawn
         loads.push_back(timer.nsecsElapsed());
         // Each load shows the text from its start, wherever the last was read.
         QCOMPARE(scroll->value(), 0);
@@ -757,8 +789,8 @@ void TestView::longInterpretationShowsQuickly()
     QVERIFY2(double(loads.front()) / 1e6 < orvane::testing::timeLimit(30.0), qPrintable(QString::number(double(loads.front()) / 1e6)));
 
     // Without keywords the caret rests on the last heading, near the top.
-    f.w->Text1[1]->clear();
-    f.w->loadInterpretation(QStringLiteral("T1"));
+    controls(*f.w).Text1[1]->clear();
+    f.w->controller().loadInterpretation(QStringLiteral("T1"));
     QCOMPARE(scroll->value(), 0);
 }
 
