@@ -24,7 +24,8 @@ void orvaneIntMain::mnuPrint_Click()
         if (!printer)
             return;
         print::printDocument(*RichTextBox1->document(), *printer,
-                             [this] { return platform_.now().date(); });
+                             [this] { return platform_.now().date(); },
+                             print::printJobTitle(Label1[0]->text()));
     } catch (const std::exception&) {
     }
 }
