@@ -1,5 +1,11 @@
 #include "ui/Layout.h"
 
+#include <QEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPointer>
+#include <QStyle>
+
 namespace orvane::ui {
 
 namespace {
@@ -45,6 +51,168 @@ MainLayout layoutMainWindow(MainLayout l, int W, int H)
         setSize(l.shape1.height, (l.frame4.height - 390) - (l.frame1.height + 120));
     }
     return l;
+}
+
+StatusSpans layoutStatusLine(int frameWidth, int identifierLeft, const StatusWidths& natural,
+                             const StatusWidths& minimum)
+{
+    StatusWidths w = natural;
+    const auto groupWidth = [&] {
+        int sum = 0;
+        for (std::size_t i = 1; i < 7; ++i)
+            sum += w[i];
+        return sum + 5 * kStatusGap;
+    };
+    const int right = frameWidth - kStatusRightMargin;
+    // Room for the identifier between its left end and the group.
+    const auto identifierRoom = [&] { return right - groupWidth() - kStatusGap - identifierLeft; };
+
+    if (w[0] > identifierRoom())
+        w[0] = qMax(minimum[0], identifierRoom());
+    // Values give way in this order once the identifier is at its minimum.
+    for (std::size_t i : {std::size_t(2), std::size_t(4), std::size_t(6)}) {
+        const int missing = w[0] - identifierRoom();
+        if (missing <= 0)
+            break;
+        w[i] = qMax(qMin(minimum[i], natural[i]), w[i] - missing);
+    }
+
+    StatusSpans spans;
+    spans[0] = {identifierLeft, w[0]};
+    int x = right;
+    for (std::size_t i = 6; i >= 1; --i) {
+        x -= w[i];
+        spans[i] = {x, w[i]};
+        x -= kStatusGap;
+    }
+    return spans;
+}
+
+namespace {
+
+// The value labels (identifier, volume, position, count) may be narrower than
+// their text; the captions never are.
+bool mayElide(std::size_t item)
+{
+    return item % 2 == 0;
+}
+
+class StatusLine : public QObject {
+public:
+    StatusLine(QWidget* frame, QWidget* group, const std::array<QLabel*, 7>& labels)
+        : QObject(frame), frame_(frame), group_(group)
+    {
+        for (std::size_t i = 0; i < 7; ++i)
+            labels_[i] = labels[i];
+        for (int i = 0; i < 7; ++i)
+            design_[std::size_t(i)] = labels[std::size_t(i)]->width();
+        frame->installEventFilter(this);
+        group->installEventFilter(this);
+        for (QLabel* l : labels)
+            l->installEventFilter(this);
+        relayout();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::LayoutRequest:
+            // A label's new text: this layout, not the frame's growing rule,
+            // decides the sizes here.
+            if (watched == frame_ || watched == group_) {
+                relayout();
+                return true;
+            }
+            break;
+        case QEvent::Resize:
+        case QEvent::Move:
+            relayout();
+            break;
+        case QEvent::Paint:
+            if (auto* l = qobject_cast<QLabel*>(watched); l && elided(l))
+                return paintElided(l);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    static int textWidth(const QPointer<QLabel>& l) { return textWidth(l.data()); }
+    // What the label asks for to show its whole text.
+    static int textWidth(const QLabel* l) { return l->sizeHint().width(); }
+
+    bool elided(const QLabel* l) const { return textWidth(l) > l->width(); }
+
+    bool paintElided(QLabel* l) const
+    {
+        QPainter p(l);
+        const QRect r = l->contentsRect().adjusted(l->margin(), l->margin(), -l->margin(), -l->margin());
+        p.setFont(l->font());
+        p.setPen(l->palette().color(l->isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                    QPalette::WindowText));
+        p.drawText(r, int(l->alignment()),
+                   l->fontMetrics().elidedText(l->text(), Qt::ElideRight, r.width()));
+        return true;
+    }
+
+    void relayout()
+    {
+        if (busy_ || !frame_ || !group_)
+            return;
+        for (const QPointer<QLabel>& l : labels_)
+            if (!l)
+                return;
+        busy_ = true;
+        StatusWidths natural{}, minimum{};
+        const int ellipsis = labels_[0]->fontMetrics().horizontalAdvance(QStringLiteral("M\u2026"));
+        for (std::size_t i = 0; i < 7; ++i) {
+            // Values keep at least their design width, so short values do
+            // not make the line jump about from one row to the next.
+            natural[i] = qMax(textWidth(labels_[i]), mayElide(i) ? design_[i] : 0);
+            minimum[i] = mayElide(i) ? qMin(natural[i], ellipsis) : natural[i];
+        }
+        const StatusSpans spans =
+            layoutStatusLine(frame_->width(), labels_[0]->x(), natural, minimum);
+
+        const int groupLeft = spans[1].left;
+        const int groupRight = spans[6].right();
+        group_->setGeometry(groupLeft, group_->y(), groupRight - groupLeft, group_->height());
+        labels_[0]->setGeometry(spans[0].left, labels_[0]->y(), spans[0].width,
+                                labels_[0]->height());
+        for (std::size_t i = 1; i < 7; ++i)
+            labels_[i]->setGeometry(spans[i].left - groupLeft, labels_[i]->y(), spans[i].width,
+                                    labels_[i]->height());
+        for (std::size_t i = 0; i < 7; ++i) {
+            if (!mayElide(i))
+                continue;
+            QLabel* l = labels_[i];
+            const QString tip = elided(l) ? l->text() : QString();
+            if (l->toolTip() != tip)
+                l->setToolTip(tip);
+            l->update();
+        }
+        busy_ = false;
+    }
+
+    QPointer<QWidget> frame_;
+    QPointer<QWidget> group_;
+    std::array<QPointer<QLabel>, 7> labels_;
+    std::array<int, 7> design_{};
+    bool busy_ = false;
+};
+
+} // namespace
+
+void keepStatusLineLaidOut(QWidget* frame, QWidget* group, const std::array<QLabel*, 7>& labels)
+{
+    if (!frame || !group)
+        return;
+    for (QLabel* l : labels)
+        if (!l)
+            return;
+    new StatusLine(frame, group, labels);
 }
 
 } // namespace orvane::ui

@@ -5,6 +5,11 @@
 
 #include "ui/Twips.h"
 
+#include <array>
+
+class QLabel;
+class QWidget;
+
 namespace orvane::ui {
 
 struct MainLayout {
@@ -37,5 +42,37 @@ inline constexpr int kLayoutMinHeight = 6400;   // at or below: vertical pass sk
 // included) is outerWidth x outerHeight twips. Each assignment sees the
 // values assigned before it; a negative width or height is not assigned.
 MainLayout layoutMainWindow(MainLayout layout, int outerWidth, int outerHeight);
+
+// The status line on the interpretation frame's top edge: the identifier
+// after the frame's caption, and at the right end "Volume:" volume
+// "Interpretation:" position "of" count. Items are numbered 0 identifier,
+// 1 "Volume:", 2 volume, 3 "Interpretation:", 4 position, 5 "of", 6 count.
+struct StatusSpan {
+    int left = 0;
+    int width = 0;
+    int right() const { return left + width; }
+    friend bool operator==(const StatusSpan&, const StatusSpan&) = default;
+};
+using StatusSpans = std::array<StatusSpan, 7>;
+using StatusWidths = std::array<int, 7>;
+
+inline constexpr int kStatusGap = 4;         // pixels between two items
+inline constexpr int kStatusRightMargin = 4; // from the frame's right edge (60 twips)
+
+// Places the items (pixels, in the frame's coordinates) so that no two
+// overlap: the group of six stays at the right end, the identifier starts at
+// identifierLeft. Each item gets its natural width while everything fits;
+// otherwise the identifier gives way first, then the volume, then the
+// position and the count, none below its minimum width. The captions (1, 3,
+// 5) always keep their natural width.
+StatusSpans layoutStatusLine(int frameWidth, int identifierLeft, const StatusWidths& natural,
+                             const StatusWidths& minimum);
+
+// Keeps the window's status line laid out by layoutStatusLine whenever a
+// label's text or the frame's width changes: `frame` is the interpretation
+// frame, `group` the borderless frame on its edge that holds labels 1 to 6,
+// labels[0] the identifier (a child of `frame`). A label narrower than its
+// text shows it elided, with the whole text as its tooltip.
+void keepStatusLineLaidOut(QWidget* frame, QWidget* group, const std::array<QLabel*, 7>& labels);
 
 } // namespace orvane::ui

@@ -57,6 +57,11 @@ orvaneIntMain::orvaneIntMain(ProgramState& state, Platform& platform, QWidget* p
     applyTabOrder();
     for (Frame* f : Frame1)
         Frame::growLabelsToText(f);
+    useFontInMenus(menuBar(), font());
+    for (int i = 0; i < 4; ++i)
+        art::drawAsNavigationButton(Command4[std::size_t(i)], i);
+    keepStatusLineLaidOut(Frame1[4], Frame1[6], {Label1[0], Label1[1], Label1[2], Label1[3],
+                                                 Label1[4], Label1[5], Label1[6]});
 
     resize(toPixels(kDesignWidth), toPixels(kDesignHeight) + menuBar()->sizeHint().height());
     Form_Initialize();

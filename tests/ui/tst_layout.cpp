@@ -1,5 +1,6 @@
 // The resize rule, as a pure function and as the window applies it.
 
+#include "ui/Controls.h"
 #include "ui/Layout.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgramState.h"
@@ -68,6 +69,10 @@ private slots:
     void shrinkingKeepsTheWiderLayout();
     void negativeSizesAreNotAssigned();
     void windowAppliesTheRuleToItsOuterSize();
+    void statusLineRule_data();
+    void statusLineRule();
+    void statusLineNeverOverlaps_data();
+    void statusLineNeverOverlaps();
 };
 
 void TestLayout::widthThreshold()
@@ -191,6 +196,110 @@ void TestLayout::windowAppliesTheRuleToItsOuterSize()
     w.resize(500, 700);
     QTRY_COMPARE(w.geometry().width(), 500);
     QCOMPARE(w.twips(w.Frame1[3]).left, keptLeft);
+}
+
+// Natural and minimum widths of identifier, "Volume:", volume,
+// "Interpretation:", position, "of", count.
+void TestLayout::statusLineRule_data()
+{
+    QTest::addColumn<int>("frameWidth");
+    QTest::addColumn<QList<int>>("natural");
+    QTest::addColumn<QList<int>>("widths");   // what each item gets
+    const QList<int> minimum{20, 45, 20, 75, 20, 12, 20};
+    // Group: 45+30+75+30+12+30 + 5 gaps = 242; right end 449.
+    QTest::newRow("everything fits") << 453 << QList<int>{60, 45, 30, 75, 30, 12, 30}
+                                     << QList<int>{60, 45, 30, 75, 30, 12, 30};
+    // Identifier room: 449 - 242 - 4 - 80 = 123.
+    QTest::newRow("long identifier elided") << 453 << QList<int>{300, 45, 30, 75, 30, 12, 30}
+                                            << QList<int>{123, 45, 30, 75, 30, 12, 30};
+    // A wide volume takes room from the identifier first.
+    QTest::newRow("wide volume") << 453 << QList<int>{300, 45, 90, 75, 30, 12, 30}
+                                 << QList<int>{63, 45, 90, 75, 30, 12, 30};
+    // Group 45+200+75+200+12+200+20 = 752: the identifier at its minimum,
+    // then the volume, position and count give way in that order.
+    QTest::newRow("values give way") << 453 << QList<int>{300, 45, 200, 75, 200, 12, 200}
+                                     << QList<int>{20, 45, 20, 75, 20, 12, 153};
+}
+
+void TestLayout::statusLineRule()
+{
+    QFETCH(int, frameWidth);
+    QFETCH(QList<int>, natural);
+    QFETCH(QList<int>, widths);
+    const QList<int> minimumList{20, 45, 20, 75, 20, 12, 20};
+    StatusWidths nat{}, min{};
+    for (std::size_t i = 0; i < 7; ++i) {
+        nat[i] = natural[qsizetype(i)];
+        min[i] = minimumList[qsizetype(i)];
+    }
+    const StatusSpans spans = layoutStatusLine(frameWidth, 80, nat, min);
+    for (std::size_t i = 0; i < 7; ++i)
+        QCOMPARE(spans[i].width, widths[qsizetype(i)]);
+    QCOMPARE(spans[0].left, 80);
+    QCOMPARE(spans[6].right(), frameWidth - kStatusRightMargin);
+    // In order, a gap between neighbours.
+    for (std::size_t i = 1; i < 7; ++i)
+        QVERIFY2(spans[i].left >= spans[i - 1].right() + kStatusGap, qPrintable(QString::number(i)));
+}
+
+void TestLayout::statusLineNeverOverlaps_data()
+{
+    QTest::addColumn<int>("windowWidth");
+    QTest::newRow("644") << 644;
+    QTest::newRow("900") << 900;
+    QTest::newRow("1280") << 1280;
+}
+
+// The labels on the interpretation frame's edge with long values: none
+// covers another or the frame's caption, all stay inside the frame, and a
+// value cut short shows its whole text as a tooltip.
+void TestLayout::statusLineNeverOverlaps()
+{
+    QFETCH(int, windowWidth);
+    ProgramState state;
+    ScriptedPlatform platform;
+    orvaneIntMain w(state, platform);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.resize(windowWidth, 600);
+    QTRY_COMPARE(w.geometry().width(), windowWidth);
+
+    const QString identifier = QStringLiteral("ID-") + QString(47, u'W');   // 50 characters
+    w.Label1[0]->setText(identifier);
+    w.Label1[2]->setText(QStringLiteral("1234567890"));
+    w.Label1[4]->setText(QStringLiteral("12345"));
+    w.Label1[6]->setText(QStringLiteral("12345"));
+    // The window grows its labels on a load; the line must still hold.
+    growToText(w.Label1[0]);
+    growToText(w.Label1[2]);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+
+    QWidget* frame = w.Frame1[4];
+    const QFontMetrics fm(frame->font());
+    QList<QPair<QString, QRect>> items{
+        {QStringLiteral("caption"),
+         QRect(6, 0, fm.horizontalAdvance(QStringLiteral("Interpretation:")) + 4, fm.height())}};
+    for (int i = 0; i <= 6; ++i) {
+        QLabel* l = w.Label1[std::size_t(i)];
+        items.append({l->objectName(), QRect(l->mapTo(frame, QPoint(0, 0)), l->size())});
+    }
+    for (const auto& [name, r] : items) {
+        QVERIFY2(r.left() >= 0 && r.right() < frame->width(), qPrintable(name));
+        for (const auto& [other, o] : items)
+            if (name != other)
+                QVERIFY2(!r.intersects(o), qPrintable(name + QStringLiteral(" covers ") + other));
+    }
+    // Full values where they fit; an identifier cut short keeps its text
+    // and shows it whole as the tooltip.
+    QCOMPARE(w.Label1[0]->text(), identifier);
+    QCOMPARE(w.Label1[2]->width() >= w.Label1[2]->sizeHint().width(), true);
+    const bool cut = w.Label1[0]->width() < w.Label1[0]->sizeHint().width();
+    QCOMPARE(w.Label1[0]->toolTip(), cut ? identifier : QString());
+    if (windowWidth == 644)
+        QVERIFY(cut);
+    // The frame's own group follows the labels it holds.
+    QVERIFY(w.Frame1[6]->geometry().right() < frame->width());
 }
 
 QTEST_MAIN(TestLayout)
