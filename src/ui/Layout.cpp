@@ -53,39 +53,39 @@ MainLayout layoutMainWindow(MainLayout l, int W, int H)
     return l;
 }
 
-StatusSpans layoutStatusLine(int frameWidth, int identifierLeft, const StatusWidths& natural,
-                             const StatusWidths& minimum)
+StatusPlacement layoutStatusLine(int frameWidth, const StatusDesign& d, const StatusWidths& widths,
+                                 const StatusWidths& minimum)
 {
-    StatusWidths w = natural;
-    const auto groupWidth = [&] {
-        int sum = 0;
+    StatusWidths w = widths;
+    const auto place = [&] {
+        StatusPlacement out;
+        int growth = 0;
+        for (std::size_t i = 1; i < 7; ++i) {
+            out.items[i] = {d.items[i].left + growth, w[i]};
+            growth += w[i] - d.items[i].width;
+        }
+        const int groupWidth = d.groupWidth + growth;
+        const int groupLeft = frameWidth - d.groupRightMargin - groupWidth;
+        out.group = {groupLeft, groupWidth};
         for (std::size_t i = 1; i < 7; ++i)
-            sum += w[i];
-        return sum + 5 * kStatusGap;
+            out.items[i].left += groupLeft;
+        out.items[0] = {d.items[0].left, w[0]};
+        return out;
     };
-    const int right = frameWidth - kStatusRightMargin;
-    // Room for the identifier between its left end and the group.
-    const auto identifierRoom = [&] { return right - groupWidth() - kStatusGap - identifierLeft; };
+    const auto room = [&] {
+        return place().items[1].left - kStatusGap - d.items[0].left;
+    };
 
-    if (w[0] > identifierRoom())
-        w[0] = qMax(minimum[0], identifierRoom());
+    if (w[0] > room())
+        w[0] = qMax(minimum[0], room());
     // Values give way in this order once the identifier is at its minimum.
     for (std::size_t i : {std::size_t(2), std::size_t(4), std::size_t(6)}) {
-        const int missing = w[0] - identifierRoom();
+        const int missing = w[0] - room();
         if (missing <= 0)
             break;
-        w[i] = qMax(qMin(minimum[i], natural[i]), w[i] - missing);
+        w[i] = qMax(qMin(minimum[i], widths[i]), w[i] - missing);
     }
-
-    StatusSpans spans;
-    spans[0] = {identifierLeft, w[0]};
-    int x = right;
-    for (std::size_t i = 6; i >= 1; --i) {
-        x -= w[i];
-        spans[i] = {x, w[i]};
-        x -= kStatusGap;
-    }
-    return spans;
+    return place();
 }
 
 namespace {
@@ -104,8 +104,10 @@ public:
     {
         for (std::size_t i = 0; i < 7; ++i)
             labels_[i] = labels[i];
-        for (int i = 0; i < 7; ++i)
-            design_[std::size_t(i)] = labels[std::size_t(i)]->width();
+        for (std::size_t i = 0; i < 7; ++i)
+            design_.items[i] = {labels[i]->x(), labels[i]->width()};
+        design_.groupWidth = group->width();
+        design_.groupRightMargin = frame->width() - group->geometry().right() - 1;
         frame->installEventFilter(this);
         group->installEventFilter(this);
         for (QLabel* l : labels)
@@ -168,22 +170,20 @@ private:
         StatusWidths natural{}, minimum{};
         const int ellipsis = labels_[0]->fontMetrics().horizontalAdvance(QStringLiteral("M\u2026"));
         for (std::size_t i = 0; i < 7; ++i) {
-            // Values keep at least their design width, so short values do
+            // Labels keep at least their design width, so short values do
             // not make the line jump about from one row to the next.
-            natural[i] = qMax(textWidth(labels_[i]), mayElide(i) ? design_[i] : 0);
+            natural[i] = qMax(textWidth(labels_[i]), design_.items[i].width);
             minimum[i] = mayElide(i) ? qMin(natural[i], ellipsis) : natural[i];
         }
-        const StatusSpans spans =
-            layoutStatusLine(frame_->width(), labels_[0]->x(), natural, minimum);
+        const StatusPlacement at = layoutStatusLine(frame_->width(), design_, natural, minimum);
 
-        const int groupLeft = spans[1].left;
-        const int groupRight = spans[6].right();
-        group_->setGeometry(groupLeft, group_->y(), groupRight - groupLeft, group_->height());
-        labels_[0]->setGeometry(spans[0].left, labels_[0]->y(), spans[0].width,
+        const int groupLeft = at.group.left;
+        group_->setGeometry(groupLeft, group_->y(), at.group.width, group_->height());
+        labels_[0]->setGeometry(at.items[0].left, labels_[0]->y(), at.items[0].width,
                                 labels_[0]->height());
         for (std::size_t i = 1; i < 7; ++i)
-            labels_[i]->setGeometry(spans[i].left - groupLeft, labels_[i]->y(), spans[i].width,
-                                    labels_[i]->height());
+            labels_[i]->setGeometry(at.items[i].left - groupLeft, labels_[i]->y(),
+                                    at.items[i].width, labels_[i]->height());
         for (std::size_t i = 0; i < 7; ++i) {
             if (!mayElide(i))
                 continue;
@@ -199,7 +199,7 @@ private:
     QPointer<QWidget> frame_;
     QPointer<QWidget> group_;
     std::array<QPointer<QLabel>, 7> labels_;
-    std::array<int, 7> design_{};
+    StatusDesign design_;
     bool busy_ = false;
 };
 

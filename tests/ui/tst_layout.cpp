@@ -198,48 +198,69 @@ void TestLayout::windowAppliesTheRuleToItsOuterSize()
     QCOMPARE(w.twips(w.Frame1[3]).left, keptLeft);
 }
 
-// Natural and minimum widths of identifier, "Volume:", volume,
-// "Interpretation:", position, "of", count.
+namespace {
+
+// The window's design of the line at 15 twips to the pixel.
+StatusDesign statusDesign()
+{
+    StatusDesign d;
+    d.items = {StatusSpan{80, 32}, {0, 38}, {44, 30}, {80, 65}, {150, 30}, {182, 9}, {198, 30}};
+    d.groupWidth = 229;
+    d.groupRightMargin = 6;
+    return d;
+}
+
+} // namespace
+
+// Widths asked for and given, for identifier, "Volume:", volume,
+// "Interpretation:", position, "of", count, on a frame 453 pixels wide.
 void TestLayout::statusLineRule_data()
 {
-    QTest::addColumn<int>("frameWidth");
-    QTest::addColumn<QList<int>>("natural");
-    QTest::addColumn<QList<int>>("widths");   // what each item gets
-    const QList<int> minimum{20, 45, 20, 75, 20, 12, 20};
-    // Group: 45+30+75+30+12+30 + 5 gaps = 242; right end 449.
-    QTest::newRow("everything fits") << 453 << QList<int>{60, 45, 30, 75, 30, 12, 30}
-                                     << QList<int>{60, 45, 30, 75, 30, 12, 30};
-    // Identifier room: 449 - 242 - 4 - 80 = 123.
-    QTest::newRow("long identifier elided") << 453 << QList<int>{300, 45, 30, 75, 30, 12, 30}
-                                            << QList<int>{123, 45, 30, 75, 30, 12, 30};
-    // A wide volume takes room from the identifier first.
-    QTest::newRow("wide volume") << 453 << QList<int>{300, 45, 90, 75, 30, 12, 30}
-                                 << QList<int>{63, 45, 90, 75, 30, 12, 30};
-    // Group 45+200+75+200+12+200+20 = 752: the identifier at its minimum,
+    QTest::addColumn<QList<int>>("asked");
+    QTest::addColumn<QList<int>>("given");
+    QTest::addColumn<int>("groupLeft");
+    QTest::newRow("design") << QList<int>{32, 38, 30, 65, 30, 9, 30}
+                            << QList<int>{32, 38, 30, 65, 30, 9, 30} << 218;
+    // Identifier room: 218 - 4 - 80 = 134.
+    QTest::newRow("long identifier elided") << QList<int>{300, 38, 30, 65, 30, 9, 30}
+                                            << QList<int>{134, 38, 30, 65, 30, 9, 30} << 218;
+    // A wide volume moves the group left and takes room from the identifier.
+    QTest::newRow("wide volume") << QList<int>{300, 38, 90, 65, 30, 9, 30}
+                                 << QList<int>{74, 38, 90, 65, 30, 9, 30} << 158;
+    // Group 229 + 3 * 170 = 739 wide: the identifier at its minimum (20),
     // then the volume, position and count give way in that order.
-    QTest::newRow("values give way") << 453 << QList<int>{300, 45, 200, 75, 200, 12, 200}
-                                     << QList<int>{20, 45, 20, 75, 20, 12, 153};
+    QTest::newRow("values give way") << QList<int>{300, 38, 200, 65, 200, 9, 200}
+                                     << QList<int>{20, 38, 20, 65, 20, 9, 164} << 104;
 }
 
 void TestLayout::statusLineRule()
 {
-    QFETCH(int, frameWidth);
-    QFETCH(QList<int>, natural);
-    QFETCH(QList<int>, widths);
-    const QList<int> minimumList{20, 45, 20, 75, 20, 12, 20};
-    StatusWidths nat{}, min{};
+    QFETCH(QList<int>, asked);
+    QFETCH(QList<int>, given);
+    QFETCH(int, groupLeft);
+    const StatusDesign design = statusDesign();
+    StatusWidths w{}, min{};
     for (std::size_t i = 0; i < 7; ++i) {
-        nat[i] = natural[qsizetype(i)];
-        min[i] = minimumList[qsizetype(i)];
+        w[i] = asked[qsizetype(i)];
+        min[i] = i % 2 == 0 ? 20 : w[i];
     }
-    const StatusSpans spans = layoutStatusLine(frameWidth, 80, nat, min);
+    const StatusPlacement at = layoutStatusLine(453, design, w, min);
     for (std::size_t i = 0; i < 7; ++i)
-        QCOMPARE(spans[i].width, widths[qsizetype(i)]);
-    QCOMPARE(spans[0].left, 80);
-    QCOMPARE(spans[6].right(), frameWidth - kStatusRightMargin);
-    // In order, a gap between neighbours.
-    for (std::size_t i = 1; i < 7; ++i)
-        QVERIFY2(spans[i].left >= spans[i - 1].right() + kStatusGap, qPrintable(QString::number(i)));
+        QCOMPARE(at.items[i].width, given[qsizetype(i)]);
+    QCOMPARE(at.group.left, groupLeft);
+    QCOMPARE(at.group.right(), 453 - 6);
+    QCOMPARE(at.items[0].left, 80);
+    // The group holds its items, in order, none overlapping, and the
+    // identifier ends before it.
+    QVERIFY(at.items[0].right() + kStatusGap <= at.group.left);
+    QCOMPARE(at.items[1].left, at.group.left);
+    QVERIFY(at.items[6].right() <= at.group.right());
+    for (std::size_t i = 2; i < 7; ++i)
+        QVERIFY2(at.items[i].left >= at.items[i - 1].right(), qPrintable(QString::number(i)));
+    if (QTest::currentDataTag() == QByteArray("design")) {
+        for (std::size_t i = 1; i < 7; ++i)
+            QCOMPARE(at.items[i].left - at.group.left, design.items[i].left);
+    }
 }
 
 void TestLayout::statusLineNeverOverlaps_data()
