@@ -155,7 +155,7 @@ namespace {
 class MenuFontKeeper : public QObject {
 public:
     MenuFontKeeper(const QFont& font, QObject* parent) : QObject(parent), font_(font) {}
-    bool eventFilter(QObject* watched, QEvent* e) override
+    bool eventFilter(QObject*, QEvent* e) override
     {
         // A child is announced again once it is polished, which a new menu
         // is just before it first shows; when it is added it is not yet
