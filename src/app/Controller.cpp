@@ -421,7 +421,8 @@ void Controller::print(const QTextDocument& document)
     // the reason goes to the log.
     try {
         const print::PrintOutcome outcome =
-            print::printDocument(document, *printer, [this] { return platform_.now().date(); });
+            print::printDocument(document, *printer, [this] { return platform_.now().date(); },
+                                 print::printJobTitle(shown_.identifierLabel));
         if (outcome != print::PrintOutcome::Printed)
             qCInfo(lcApp) << "printing did not complete, outcome" << int(outcome);
     } catch (const std::exception& e) {
@@ -508,7 +509,8 @@ void Controller::printAllFound(const QTextDocument& style)
     };
     try {
         const print::PrintOutcome outcome = print::printDocuments(
-            total, documentAt, *printer, [this] { return platform_.now().date(); }, proceed);
+            total, documentAt, *printer, [this] { return platform_.now().date(); }, proceed,
+            print::printJobTitle(QStringLiteral("All found")));
         if (outcome != print::PrintOutcome::Printed)
             qCInfo(lcApp) << "printing all found did not complete, outcome" << int(outcome);
     } catch (const std::exception& e) {
