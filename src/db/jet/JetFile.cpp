@@ -279,8 +279,8 @@ struct MdbFile::Impl {
     JetError corrupt(const QString& what) const
     {
         return JetError(kDatabaseDamaged,
-                        QStringLiteral("The database '%1' is damaged: %2 in table '%3'.")
-                            .arg(path, what, reading));
+                        QStringLiteral("Table '%1' of the database '%2' is damaged: %3.")
+                            .arg(reading, path, what));
     }
 
     int rowCountOffset() const { return static_cast<int>(mdb->fmt->row_count_offset); }
