@@ -423,14 +423,15 @@ struct MdbFile::Impl {
             return std::nullopt;
         const int start = f.start;
         const int size = f.siz;
+        const auto offPage = [this] { return corrupt(QStringLiteral("a value runs off its page")); };
         if (size <= 0)
             return QString();
         if (start < 0 || start + size > pageSize())
-            throw corrupt(QStringLiteral("a value runs off its page"));
+            throw offPage();
         const unsigned char* p = mdb->pg_buf + start;
         auto fixed = [&](int need) -> std::optional<QString> {
             if (start + need > pageSize())
-                return QString();
+                throw offPage();
             std::unique_ptr<char, GFreeDeleter> s(
                 mdb_col_to_string(mdb, mdb->pg_buf, start, col->col_type, size));
             return QString::fromUtf8(s.get());
@@ -458,7 +459,7 @@ struct MdbFile::Impl {
             return fixed(8);
         case MDB_DATETIME: {
             if (start + 8 > pageSize())
-                return QString();
+                throw offPage();
             double days = 0;
             std::memcpy(&days, p, sizeof days);
             if (std::isnan(days)) {
@@ -476,13 +477,13 @@ struct MdbFile::Impl {
             return fixed(16);
         case MDB_MONEY: {
             if (start + 8 > pageSize())
-                return QString();
+                throw offPage();
             std::unique_ptr<char, GFreeDeleter> s(mdb_money_to_string(mdb, start));
             return QString::fromUtf8(s.get());
         }
         case MDB_NUMERIC: {
             if (start + 17 > pageSize())
-                return QString();
+                throw offPage();
             std::unique_ptr<char, GFreeDeleter> s(
                 mdb_numeric_to_string(mdb, start, col->col_scale, col->col_prec));
             return QString::fromUtf8(s.get());
