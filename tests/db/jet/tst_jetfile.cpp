@@ -172,8 +172,7 @@ QByteArray pageZero(int version, const QByteArray& password, double created = 0,
         for (int i = 0; i < pwBytes; ++i)
             b[kPasswordOffset + i] ^= static_cast<std::uint8_t>(mask >> (8 * (i % 4)));
     }
-    rc4Xor(kHeaderKey, sizeof kHeaderKey, b + kHeaderMaskOffset,
-           static_cast<std::size_t>(headerMaskLength(version)));
+    scrambleHeader(b, version);
     return page;
 }
 
