@@ -6,7 +6,7 @@
 
 #include "support/Timing.h"
 #include "app/core/Settings.h"
-#include "db/jet/HeaderCipher.h"
+#include "db/jet/JetFormat.h"
 #include "support/InterpretationDb.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgramState.h"
@@ -89,7 +89,7 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
 // The first page of a Jet 4 file without a password and nothing after it.
 QByteArray jet4HeaderImage()
 {
-    using namespace orvane::jet::detail;
+    using namespace orvane::jet::format;
     QByteArray page(4096, '\0');
     auto* b = reinterpret_cast<std::uint8_t*>(page.data());
     b[1] = 0x01;
