@@ -10,6 +10,9 @@ packages=(
   mdbtools mdbtools-dev libglib2.0-dev
   libsqlite3-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils poppler-utils strace imagemagick
+  # The Debian package and its checks: dpkg-shlibdeps, the desktop entry and
+  # the AppStream metainfo validators.
+  dpkg-dev desktop-file-utils appstream
   # Courier and Arial, which the windows and the printed page ask for, resolve to
   # the metric-compatible URW faces.
   fonts-dejavu-core fonts-urw-base35

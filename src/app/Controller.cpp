@@ -262,8 +262,8 @@ void Controller::selectSection(const QString& userTableName)
     }
 
     // Each of these runs the entry's own change or click handling.
-    editEntry(EntryKind::Paragraph, QString());
-    editEntry(EntryKind::Keyword, QString());
+    setEntryText(EntryKind::Paragraph, QString());
+    setEntryText(EntryKind::Keyword, QString());
     chooseMode(SearchMode::And);
 }
 
@@ -321,8 +321,8 @@ void Controller::selectAllSections()
     paragraphs_ = library::InterpretationRepository::distinctSorted(paragraphs);
     emit paragraphsChanged();
 
-    editEntry(EntryKind::Paragraph, QString());
-    editEntry(EntryKind::Keyword, QString());
+    setEntryText(EntryKind::Paragraph, QString());
+    setEntryText(EntryKind::Keyword, QString());
     chooseMode(SearchMode::And);
 }
 
@@ -395,9 +395,9 @@ void Controller::processCommandLine()
         }
     }
     if (!query.paragraph.isEmpty())
-        editEntry(EntryKind::Paragraph, query.paragraph);
+        setEntryText(EntryKind::Paragraph, query.paragraph);
     if (!query.keywords.isEmpty()) {
-        editEntry(EntryKind::Keyword, query.keywords);
+        setEntryText(EntryKind::Keyword, query.keywords);
         performSearch();
     }
     // Selecting an option that is not yet selected runs its click rule,
@@ -421,7 +421,8 @@ void Controller::print(const QTextDocument& document)
     // the reason goes to the log.
     try {
         const print::PrintOutcome outcome =
-            print::printDocument(document, *printer, [this] { return platform_.now().date(); });
+            print::printDocument(document, *printer, [this] { return platform_.now().date(); },
+                                 print::printJobTitle(shown_.identifierLabel));
         if (outcome != print::PrintOutcome::Printed)
             qCInfo(lcApp) << "printing did not complete, outcome" << int(outcome);
     } catch (const std::exception& e) {
@@ -508,7 +509,8 @@ void Controller::printAllFound(const QTextDocument& style)
     };
     try {
         const print::PrintOutcome outcome = print::printDocuments(
-            total, documentAt, *printer, [this] { return platform_.now().date(); }, proceed);
+            total, documentAt, *printer, [this] { return platform_.now().date(); }, proceed,
+            print::printJobTitle(QStringLiteral("All found")));
         if (outcome != print::PrintOutcome::Printed)
             qCInfo(lcApp) << "printing all found did not complete, outcome" << int(outcome);
     } catch (const std::exception& e) {

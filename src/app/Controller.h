@@ -89,9 +89,13 @@ public:
 
     // --- search entries and search --------------------------------------------
     QString entryText(EntryKind entry) const { return entries_[int(entry)]; }
-    // The text of an entry changed to `text` (typed, pasted, or set by the
-    // program): the change rule runs unless the text is the same.
+    // The user changed the text of an entry to `text` (typed or pasted; it
+    // may read as before, as when a selected character is typed over by the
+    // same one): the change rule runs.
     void editEntry(EntryKind entry, const QString& text);
+    // The program puts `text` into an entry: the change rule runs only when
+    // the text differs, as setting an entry to its own text changes nothing.
+    void setEntryText(EntryKind entry, const QString& text);
     // The key last pressed in an entry was an editing or caret key.
     void setEditKeyPressed(bool editing) { editKeyPressed_ = editing; }
     SearchMode mode() const { return mode_; }

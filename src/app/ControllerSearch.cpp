@@ -43,11 +43,15 @@ QString trimBlanks(const QString& s)
 
 // --- search entries ---------------------------------------------------------------
 
+void Controller::setEntryText(EntryKind entry, const QString& text)
+{
+    if (text != entries_[int(entry)])
+        editEntry(entry, text);
+}
+
 void Controller::editEntry(EntryKind entry, const QString& text)
 {
     const int i = int(entry);
-    if (text == entries_[i])
-        return;
     // settleChange plays out the change events that cleaning and completing
     // the text raise in turn, so the rule runs once here for all of them.
     const QStringList& rows = entry == EntryKind::Paragraph ? paragraphs_ : history_;

@@ -2,6 +2,10 @@
 
 #include "core/Settings.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 #include <cmath>
 #include <limits>
 
@@ -67,11 +71,38 @@ QString defaultDataPath(const QString& programFolder)
 #endif
 }
 
+QStringList defaultDatabaseCandidates(const QString& programFolder)
+{
+    const QString file = QStringLiteral("intasme.mdb");
+    QStringList candidates{defaultDataPath(programFolder)};
+    const auto add = [&](const QString& folder) {
+        const QString path = QDir::toNativeSeparators(QDir(folder).filePath(file));
+        if (!candidates.contains(path))
+            candidates << path;
+    };
+    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::AppDataLocation))
+        add(folder);
+    // The installation's own data folder, found from the executable so that
+    // an installation moved or unpacked elsewhere still finds its database.
+    add(QDir::cleanPath(QDir::fromNativeSeparators(programFolder)
+                        + QStringLiteral("/../share/orvane-int")));
+    return candidates;
+}
+
+QString findDefaultDatabase(const QString& programFolder)
+{
+    const QStringList candidates = defaultDatabaseCandidates(programFolder);
+    for (const QString& path : candidates)
+        if (QFileInfo(path).isFile())
+            return path;
+    return candidates.front();
+}
+
 StartupSettings readStartupSettings(const QString& programFolder)
 {
     writeSetting(QStringLiteral("program path"), programFolder);
     StartupSettings s;
-    s.dataPath = readSetting(QStringLiteral("data path"), defaultDataPath(programFolder));
+    s.dataPath = readSetting(QStringLiteral("data path"), findDefaultDatabase(programFolder));
     s.defaultSection = leadingNumber(readSetting(QStringLiteral("default section"), QStringLiteral("8")));
     return s;
 }

@@ -92,6 +92,7 @@ void InterpretationRepository::shutdown()
     close();
     if (workspace_ && workspace_->isOpen())
         workspace_->close();
+    workspace_.reset();
 }
 
 bool InterpretationRepository::isOpen() const

@@ -1,5 +1,6 @@
 #include "print/PrintDriver.h"
 
+#include "core/Log.h"
 #include "core/ProductInfo.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -16,6 +17,7 @@
 #include <memory>
 
 namespace orvane::print {
+
 
 namespace {
 
@@ -87,22 +89,38 @@ PrintJob::~PrintJob()
         m_painter.end();
 }
 
-PrintOutcome PrintJob::setUpPrinter(int setting)
+QString printJobTitle(const QString& identifier)
+{
+    const QString id = identifier.trimmed();
+    return id.isEmpty() ? product::name() : id + QStringLiteral(" - ") + product::name();
+}
+
+QString printJobCreator()
+{
+    return QStringLiteral("%1 %2.%3.%4")
+        .arg(product::name())
+        .arg(product::kMajor)
+        .arg(product::kMinor)
+        .arg(product::kRevision);
+}
+
+PrintOutcome PrintJob::setUpPrinter(int setting, const QString& title)
 {
     if (!m_printer.isValid())
         return PrintOutcome::InvalidPrinter;
 
-    if (setting == kPortrait)
-        m_printer.setPageOrientation(QPageLayout::Portrait);
-    else if (setting == kLandscape)
-        m_printer.setPageOrientation(QPageLayout::Landscape);
+    // One copy: the paper, orientation and destination the user chose in
+    // the printer set-up are left alone.
+    if (setting >= 1)
+        m_printer.setCopyCount(setting);
+    m_printer.setDocName(title.isEmpty() ? printJobTitle(QString()) : title);
+    m_printer.setCreator(printJobCreator());
 
-    // The page as the paper is, not as the printable area is: the grid and
-    // the margins are fractions of the whole sheet.
-    const QRectF sheet = m_printer.pageLayout().fullRect(QPageLayout::Millimeter);
+    // The body margins are fractions of the whole sheet.
+    const QPageLayout layout = m_printer.pageLayout();
+    const QRectF sheet = layout.fullRect(QPageLayout::Millimeter);
     m_pageWidth = millimetresToTwips(sheet.width());
     m_pageHeight = millimetresToTwips(sheet.height());
-    m_grid = computePageGrid(m_pageWidth, m_pageHeight);
 
     if (!m_painter.begin(&m_printer))
         return PrintOutcome::BeginFailed;
@@ -110,13 +128,32 @@ PrintOutcome PrintJob::setUpPrinter(int setting)
 
     m_dpiX = m_printer.logicalDpiX();
     m_dpiY = m_printer.logicalDpiY();
-    // The painter's origin is the top-left corner of the printable area; how
-    // far that lies from the sheet's corner is what the body margins, which
-    // are measured from the sheet's edges, must be corrected by.
-    const QPointF offset = m_printer.pageRect(QPrinter::DevicePixel).topLeft()
-        - m_printer.paperRect(QPrinter::DevicePixel).topLeft();
-    m_offsetX = offsetTwips(offset.x(), m_dpiX);
-    m_offsetY = offsetTwips(offset.y(), m_dpiY);
+    // The painter's origin is the top-left corner of the area the device
+    // prints on; how far that lies from the sheet's corner is what the body
+    // margins, which are measured from the sheet's edges, are corrected by.
+    const QRectF paper = m_printer.paperRect(QPrinter::DevicePixel);
+    const QRectF printable = m_printer.pageRect(QPrinter::DevicePixel);
+    QMarginsF offsets(printable.left() - paper.left(), printable.top() - paper.top(),
+                      paper.right() - printable.right(), paper.bottom() - printable.bottom());
+    m_origin = QPointF(0, 0);
+    if (m_printer.outputFormat() == QPrinter::PdfFormat) {
+        // A file has no hardware margin; what Qt reports is a default page
+        // margin. Lay the page out as an office printer would print it.
+        const double minX = twipsToDevice(kOfficePrinterOffsetTwips, m_dpiX);
+        const double minY = twipsToDevice(kOfficePrinterOffsetTwips, m_dpiY);
+        const QMarginsF office(qMax(offsets.left(), minX), qMax(offsets.top(), minY),
+                               qMax(offsets.right(), minX), qMax(offsets.bottom(), minY));
+        m_origin = QPointF(office.left() - offsets.left(), office.top() - offsets.top());
+        offsets = office;
+    }
+    m_offsetX = offsetTwips(offsets.left(), m_dpiX);
+    m_offsetY = offsetTwips(offsets.top(), m_dpiY);
+    // The frame is drawn on a grid over the printable area, so that its
+    // rules and the footer's right-aligned text end inside what the device
+    // can print rather than at the sheet's edge.
+    const int printableWidth = m_pageWidth - m_offsetX - offsetTwips(offsets.right(), m_dpiX);
+    const int printableHeight = m_pageHeight - m_offsetY - offsetTwips(offsets.bottom(), m_dpiY);
+    m_grid = computePageGrid(printableWidth, printableHeight);
 
     m_painter.setPen(QPen(Qt::black));
     m_painter.setBrush(Qt::NoBrush);
@@ -129,7 +166,7 @@ double PrintJob::toDeviceY(double twips) const { return twipsToDevice(twips, m_d
 
 QPointF PrintJob::toDevice(QPointF twips) const
 {
-    return {toDeviceX(twips.x()), toDeviceY(twips.y())};
+    return QPointF(toDeviceX(twips.x()), toDeviceY(twips.y())) + m_origin;
 }
 
 double PrintJob::textWidthTwips(const QFont& font, const QString& text) const
@@ -144,7 +181,7 @@ void PrintJob::drawTextAt(const QFont& font, double x, double y, const QString& 
     const QFontMetricsF metrics(font, &m_printer);
     m_painter.setFont(font);
     m_painter.setPen(QPen(Qt::black));
-    m_painter.drawText(QPointF(toDeviceX(x), toDeviceY(y) + metrics.ascent()), text);
+    m_painter.drawText(toDevice(QPointF(x, y)) + QPointF(0, metrics.ascent()), text);
 }
 
 void PrintJob::drawGridLine(int x1, int y1, int x2, int y2)
@@ -220,9 +257,9 @@ PrintOutcome PrintJob::printRichText(const QTextDocument& doc, const TwipMargins
     // The layout keeps positions in 1/64 device units; a page height it can
     // hold exactly puts page k's top at exactly k times the height.
     const auto quantised = [](double device) { return std::floor(device * 64) / 64; };
-    const QRectF body(toDeviceX(rect->left), toDeviceY(rect->top),
-                      quantised(toDeviceX(double(rect->right) - rect->left)),
-                      quantised(toDeviceY(double(rect->bottom) - rect->top)));
+    const QRectF body(toDevice(QPointF(rect->left, rect->top)),
+                      QSizeF(quantised(toDeviceX(double(rect->right) - rect->left)),
+                             quantised(toDeviceY(double(rect->bottom) - rect->top))));
     if (!(body.width() >= 1 && body.height() >= 1)) {
         frameThisPage(true);
         return PrintOutcome::BadPage;
@@ -280,36 +317,27 @@ bool PrintJob::end()
     return m_painter.end();
 }
 
-PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer,
-                           const PrintJob::Clock& today, int setting)
-{
-    PrintJob job(printer, today);
-    const PrintOutcome setUp = job.setUpPrinter(setting);
-    if (setUp != PrintOutcome::Printed)
-        return setUp;
-    const PrintOutcome printed = job.printRichText(
-        doc, bodyMargins(job.pageWidthTwips(), job.pageHeightTwips()));
-    // The document is ended whatever happened to the pages.
-    const bool ended = job.end();
-    if (printed != PrintOutcome::Printed)
-        return printed;
-    return ended ? PrintOutcome::Printed : PrintOutcome::DeviceFailed;
-}
+namespace {
 
-PrintOutcome printDocuments(int count, const DocumentSource& documentAt, QPrinter& printer,
-                            const PrintJob::Clock& today, const std::function<bool(int index)>& proceed,
-                            int setting)
+// One job of `count` documents, each from a new page; `proceed(i)`, when
+// given, may end the job before document i.
+PrintOutcome runJob(QPrinter& printer, const PrintJob::Clock& today, const QString& title, int setting,
+                    int count, const std::function<const QTextDocument*(int)>& documentAt,
+                    const std::function<bool(int)>& proceed)
 {
     PrintJob job(printer, today);
-    const PrintOutcome setUp = job.setUpPrinter(setting);
-    if (setUp != PrintOutcome::Printed)
+    const PrintOutcome setUp = job.setUpPrinter(setting, title);
+    if (setUp != PrintOutcome::Printed) {
+        qCWarning(lcPrint) << "printer" << printer.printerName() << printer.outputFileName()
+                           << "not usable, outcome" << int(setUp);
         return setUp;
+    }
     const TwipMargins margins = bodyMargins(job.pageWidthTwips(), job.pageHeightTwips());
     PrintOutcome printed = PrintOutcome::Printed;
     for (int i = 0; i < count && printed == PrintOutcome::Printed; ++i) {
         if (proceed && !proceed(i))
             break;
-        const std::unique_ptr<QTextDocument> doc = documentAt(i);
+        const QTextDocument* doc = documentAt(i);
         if (i > 0 && !job.newPage())
             printed = PrintOutcome::DeviceFailed;
         else if (doc)
@@ -317,15 +345,40 @@ PrintOutcome printDocuments(int count, const DocumentSource& documentAt, QPrinte
     }
     // The document is ended whatever happened to the pages.
     const bool ended = job.end();
-    if (printed != PrintOutcome::Printed)
+    if (printed != PrintOutcome::Printed) {
+        qCWarning(lcPrint) << "print job" << printer.docName() << "ended early, outcome" << int(printed);
         return printed;
+    }
+    if (!ended)
+        qCWarning(lcPrint) << "print job" << printer.docName() << "could not be ended";
     return ended ? PrintOutcome::Printed : PrintOutcome::DeviceFailed;
 }
 
-PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const QDate& today,
-                           int setting)
+} // namespace
+
+PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const PrintJob::Clock& today,
+                           const QString& title, int setting)
 {
-    return printDocument(doc, printer, [today] { return today; }, setting);
+    return runJob(printer, today, title, setting, 1, [&doc](int) { return &doc; }, {});
+}
+
+PrintOutcome printDocuments(int count, const DocumentSource& documentAt, QPrinter& printer,
+                            const PrintJob::Clock& today, const std::function<bool(int index)>& proceed,
+                            const QString& title, int setting)
+{
+    std::unique_ptr<QTextDocument> current;
+    return runJob(printer, today, title, setting, count,
+                  [&](int i) {
+                      current = documentAt(i);
+                      return current.get();
+                  },
+                  proceed);
+}
+
+PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const QDate& today,
+                           const QString& title, int setting)
+{
+    return printDocument(doc, printer, [today] { return today; }, title, setting);
 }
 
 } // namespace orvane::print

@@ -21,28 +21,44 @@
 //
 //   if (QPrinter* printer = platform.printer())
 //       orvane::print::printDocument(*RichTextBox1->document(), *printer,
-//                                    [&] { return platform.now().date(); });
+//                                    [&] { return platform.now().date(); },
+//                                    orvane::print::printJobTitle(identifier));
 //
 // The outcome needs no handling there: a failed job shows nothing.
 
 #include "print/PageGrid.h"
 
 #include <QDate>
-#include <memory>
 #include <QFont>
 #include <QPainter>
 
 #include <functional>
+#include <memory>
 
 class QPrinter;
 class QTextDocument;
 
 namespace orvane::print {
 
-// The setting the print command hands to setUpPrinter: the page orientation,
-// 1 portrait and 2 landscape; any other value leaves the printer's own.
-inline constexpr int kPortrait = 1;
-inline constexpr int kLandscape = 2;
+// The setting the print command hands to setUpPrinter is the number of
+// copies; the print command asks for one. Everything else about the page
+// (paper, orientation, destination) stays as the printer set-up left it.
+// A value below 1 leaves the printer's own copy count.
+inline constexpr int kOneCopy = 1;
+
+// How far a typical office laser printer's printable area lies inside the
+// sheet on every side (about 0.17 in). A printer without a hardware margin
+// (a PDF file) is given at least these offsets, so that its pages look as
+// they will when printed on paper later: nothing closer to an edge than a
+// real printer can put ink.
+inline constexpr int kOfficePrinterOffsetTwips = 238;  // 4.2 mm
+
+// The title a print job carries (the print queue's job name, the PDF's
+// title): the identifier on display and the product name, or the product
+// name alone when nothing is on display.
+QString printJobTitle(const QString& identifier);
+// The creator recorded in the document: the product name and its version.
+QString printJobCreator();
 
 enum class PrintOutcome {
     Printed,         // every page went to the printer
@@ -63,10 +79,11 @@ public:
     PrintJob(const PrintJob&) = delete;
     PrintJob& operator=(const PrintJob&) = delete;
 
-    // Applies the orientation setting, reads the page size in twips, computes
-    // the page grid and opens the document. False when the printer is not
-    // valid or will not open (nothing has been printed then).
-    PrintOutcome setUpPrinter(int setting);
+    // Applies the copies setting and the job's title and creator, reads the
+    // page size in twips, computes the page grid over the printable area and
+    // opens the document. Fails when the printer is not valid or will not
+    // open (nothing has been printed then).
+    PrintOutcome setUpPrinter(int setting, const QString& title = QString());
 
     // Lays `doc` (cloned; fonts and colours kept) into the body rectangle,
     // whose margins are measured in twips from the physical page edges, and
@@ -93,6 +110,9 @@ public:
     bool end();
 
     const PageGrid& grid() const { return m_grid; }
+    // Offsets of the printable area from the sheet's left and top edges, twips.
+    int offsetXTwips() const { return m_offsetX; }
+    int offsetYTwips() const { return m_offsetY; }
     int pageWidthTwips() const { return m_pageWidth; }
     int pageHeightTwips() const { return m_pageHeight; }
     int pagesStarted() const { return m_pages; }
@@ -114,18 +134,21 @@ private:
     int m_pageHeight = 0;
     int m_offsetX = 0;  // physical offsets of the printable area, twips
     int m_offsetY = 0;
+    QPointF m_origin;   // printable area's corner in the painter's device pixels
     double m_dpiX = 0;
     double m_dpiY = 0;
     int m_pages = 0;
 };
 
-// The print command: sets the printer up with `setting`, prints `doc` with
-// margins of an eighth of the page width and a ninth of the page height, and
-// ends the document. `today` is asked for the year on every page.
+// The print command: sets the printer up with `setting` and the job title,
+// prints `doc` with margins of an eighth of the page width and a ninth of the
+// page height, and ends the document. `today` is asked for the year on every
+// page.
 PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer,
-                           const PrintJob::Clock& today, int setting = kPortrait);
+                           const PrintJob::Clock& today, const QString& title = QString(),
+                           int setting = kOneCopy);
 PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const QDate& today,
-                           int setting = kPortrait);
+                           const QString& title = QString(), int setting = kOneCopy);
 
 // Several documents as one job, each starting on a new page with the same
 // margins, header and footer as printDocument. `documentAt(i)` makes document
@@ -135,6 +158,6 @@ PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const QD
 using DocumentSource = std::function<std::unique_ptr<QTextDocument>(int index)>;
 PrintOutcome printDocuments(int count, const DocumentSource& documentAt, QPrinter& printer,
                             const PrintJob::Clock& today, const std::function<bool(int index)>& proceed,
-                            int setting = kPortrait);
+                            const QString& title = QString(), int setting = kOneCopy);
 
 } // namespace orvane::print

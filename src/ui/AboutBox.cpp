@@ -6,7 +6,9 @@
 #include "app/Platform.h"
 #include "ui/Twips.h"
 
+#include <QEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 
 namespace orvane::ui {
@@ -15,7 +17,43 @@ namespace {
 
 const QColor kBlue(0, 0, 192);   // &H00C00000
 
+class WholeWordPainter : public QObject {
+public:
+    WholeWordPainter(QLabel* label, const QString& word) : QObject(label), word_(word) {}
+
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        auto* l = qobject_cast<QLabel*>(watched);
+        if (!l || e->type() != QEvent::Paint || !l->text().contains(word_))
+            return false;
+        QPainter p(l);
+        p.setFont(l->font());
+        p.setPen(l->palette().color(QPalette::WindowText));
+        const QRect r = l->contentsRect().adjusted(l->margin(), l->margin(), -l->margin(),
+                                                   -l->margin());
+        p.drawText(r, int(l->alignment()) | Qt::TextWordWrap,
+                   withUnbreakableWord(l->text(), word_));
+        return true;
+    }
+
+private:
+    QString word_;
+};
+
 } // namespace
+
+QString withUnbreakableWord(const QString& text, const QString& word)
+{
+    QString whole = word;
+    whole.replace(u'-', QChar(0x2011));
+    return QString(text).replace(word, whole);
+}
+
+void keepWordWhole(QLabel* label, const QString& word)
+{
+    if (label && !word.isEmpty())
+        label->installEventFilter(new WholeWordPainter(label, word));
+}
 
 orvaneIntAbout::orvaneIntAbout(Platform& platform, QWidget* parent)
     : QDialog(parent), platform_(platform)
@@ -60,6 +98,7 @@ orvaneIntAbout::orvaneIntAbout(Platform& platform, QWidget* parent)
     lblDisclaimer->setWordWrap(true);
     lblDisclaimer->setFont(designFont(QStringLiteral("MS Sans Serif"), 9.75));
     colour(lblDisclaimer, kBlue);
+    keepWordWhole(lblDisclaimer, product::name());
 
     fraSupport = new Frame(QStringLiteral("Tech Support"), true, this);
     fraSupport->setObjectName(QStringLiteral("fraSupport"));

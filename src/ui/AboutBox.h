@@ -16,6 +16,15 @@ namespace orvane::ui {
 using app::Platform;
 
 class Frame;
+
+// The text a wrapped label shows for `text`: each hyphen inside `word` made
+// a non-breaking one, so that the word is never split at the end of a line.
+QString withUnbreakableWord(const QString& text, const QString& word);
+
+// Makes a word-wrapped label draw its text with `word` kept whole; the
+// label's text itself stays as set.
+void keepWordWhole(QLabel* label, const QString& word);
+
 class orvaneIntAbout : public QDialog {
     Q_OBJECT
 public:

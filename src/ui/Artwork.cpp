@@ -1,5 +1,7 @@
 #include "ui/Artwork.h"
 
+#include <QAbstractButton>
+#include <QEvent>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -181,6 +183,126 @@ QPixmap imageListImage(int index)
 QPixmap dropDownArrow()
 {
     return QPixmap::fromImage(fromGrid(kArrow));
+}
+
+namespace {
+
+// The glyph pointing right, with its bar ("last"); the others are cut from
+// it and mirrored.
+constexpr std::array<const char*, 7> kNextGlyph = {
+    "k...k.",
+    "kk..k.",
+    "kdk.k.",
+    "kddkk.",
+    "kdk.k.",
+    "kk..k.",
+    "k...k.",
+};
+
+class NavigationPainter : public QObject {
+public:
+    NavigationPainter(QAbstractButton* button, int index) : QObject(button), index_(index) {}
+
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() != QEvent::Paint)
+            return false;
+        auto* b = static_cast<QAbstractButton*>(watched);
+        QPainter p(b);
+        paintNavigationButton(p, b->rect(), index_, b->isDown() || b->isChecked(), b->isEnabled(),
+                              b->hasFocus(), b->palette());
+        return true;
+    }
+
+private:
+    int index_;
+};
+
+} // namespace
+
+QImage navigationGlyph(int index)
+{
+    if (index < 0 || index > 3)
+        return {};
+    const bool withBar = index == 0 || index == 3;
+    const bool pointsLeft = index < 2;
+    QImage img(6, 7, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            char c = kNextGlyph[std::size_t(y)][x];
+            if (!withBar && x >= 4)
+                c = '.';
+            if (c == '.')
+                continue;
+            // Without its bar the triangle is centred in the glyph's width.
+            const int tx = withBar ? x : x + 1;
+            img.setPixelColor(pointsLeft ? 5 - tx : tx, y, paletteColor(c));
+        }
+    }
+    return img;
+}
+
+void paintNavigationButton(QPainter& p, const QRect& r, int index, bool down, bool enabled,
+                           bool focused, const QPalette& pal)
+{
+    // The classic two-pixel bevel: light and white on the lit top-left
+    // edges, dark grey and black on the shaded ones; swapped while pressed.
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.fillRect(r, pal.color(QPalette::Button));
+    const QColor outerLit = down ? QColor(0, 0, 0) : pal.color(QPalette::Light);
+    const QColor outerShade = down ? pal.color(QPalette::Light) : QColor(0, 0, 0);
+    const QColor innerShade = pal.color(QPalette::Dark);
+    const int l = r.left(), t = r.top(), rt = r.right(), b = r.bottom();
+    p.setPen(outerLit);
+    p.drawLine(l, t, rt - 1, t);
+    p.drawLine(l, t, l, b - 1);
+    p.setPen(outerShade);
+    p.drawLine(l, b, rt, b);
+    p.drawLine(rt, t, rt, b);
+    p.setPen(innerShade);
+    if (down) {
+        p.drawLine(l + 1, t + 1, rt - 1, t + 1);
+        p.drawLine(l + 1, t + 1, l + 1, b - 1);
+    } else {
+        p.drawLine(l + 1, b - 1, rt - 1, b - 1);
+        p.drawLine(rt - 1, t + 1, rt - 1, b - 1);
+    }
+
+    QImage glyph = navigationGlyph(index);
+    if (!enabled) {
+        // Greyed: the outline in the shade colour, the fill in the face's.
+        for (int y = 0; y < glyph.height(); ++y)
+            for (int x = 0; x < glyph.width(); ++x)
+                if (glyph.pixelColor(x, y).alpha() > 0)
+                    glyph.setPixelColor(x, y, glyph.pixelColor(x, y) == QColor(0, 0, 0)
+                                                  ? innerShade
+                                                  : pal.color(QPalette::Button));
+    }
+    // Centred on the face inside the bevel; a pressed face moves one pixel.
+    const QRect face = r.adjusted(2, 2, -2, -2);
+    QPoint at(face.left() + (face.width() - glyph.width()) / 2,
+              face.top() + (face.height() - glyph.height()) / 2);
+    if (down)
+        at += QPoint(1, 1);
+    p.drawImage(at, glyph);
+
+    if (focused && face.width() > 6) {
+        QPen dots(pal.color(QPalette::WindowText), 1, Qt::DotLine);
+        p.setPen(dots);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(face.adjusted(0, 0, -1, -1));
+    }
+    p.restore();
+}
+
+void drawAsNavigationButton(QAbstractButton* button, int index)
+{
+    if (!button)
+        return;
+    button->installEventFilter(new NavigationPainter(button, index));
+    button->update();
 }
 
 // The icon: a navy tile with a gold ring and a white pressure vessel standing

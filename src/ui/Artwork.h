@@ -8,6 +8,9 @@
 #include <QIcon>
 #include <QPixmap>
 
+class QAbstractButton;
+class QPainter;
+
 namespace orvane::ui::art {
 
 // Colour that the image list treats as transparent (RGB 128, 128, 0).
@@ -23,6 +26,23 @@ QImage imageListSource(int index);
 
 // 16 x 16: a small black-outlined downward triangle on grey.
 QPixmap dropDownArrow();
+
+// The glyph of navigation button `index` (0 first, 1 previous, 2 next,
+// 3 last): a black-outlined grey arrow like the drop-down arrow's, pointing
+// left for first and previous, right for next and last, with a bar at the
+// end for first and last. 6 x 7 pixels, transparent around the glyph.
+QImage navigationGlyph(int index);
+
+// Paints a small command button with a raised (or, while `down`, sunken)
+// bevel and the navigation glyph `index` centred on its face, greyed out
+// when not `enabled`.
+void paintNavigationButton(QPainter& painter, const QRect& rect, int index, bool down,
+                           bool enabled, bool focused, const QPalette& palette);
+
+// Makes a push button draw itself as navigation button `index` from now on,
+// whatever the widget style would draw: the style's flat rounded square at
+// 15 pixels reads as a check box.
+void drawAsNavigationButton(QAbstractButton* button, int index);
 
 // The program's icon at the given edge length.
 QPixmap programIcon(int size);

@@ -1,5 +1,8 @@
 #include "ui/Controls.h"
 
+#include <QChildEvent>
+#include <QMenuBar>
+
 #include "ui/Twips.h"
 
 #include <QKeyEvent>
@@ -104,6 +107,47 @@ void showChecksOnlyWhenChecked(QMenu* menu)
     auto* style = new ChecksOnlyWhenChecked;
     style->setParent(menu);
     menu->setStyle(style);
+}
+
+namespace {
+
+// Menus added to a menu (or to the bar) after the fonts were set get the
+// same font when they are first shown.
+class MenuFontKeeper : public QObject {
+public:
+    MenuFontKeeper(const QFont& font, QObject* parent) : QObject(parent), font_(font) {}
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        // A child is announced again once it is polished, which a new menu
+        // is just before it first shows; when it is added it is not yet
+        // a menu.
+        if (e->type() == QEvent::ChildPolished) {
+            if (auto* sub = qobject_cast<QMenu*>(static_cast<QChildEvent*>(e)->child())) {
+                if (sub->font() != font_)
+                    sub->setFont(font_);
+                sub->installEventFilter(this);
+            }
+        }
+        return false;
+    }
+
+private:
+    QFont font_;
+};
+
+} // namespace
+
+void useFontInMenus(QMenuBar* bar, const QFont& font)
+{
+    if (!bar)
+        return;
+    bar->setFont(font);
+    auto* keeper = new MenuFontKeeper(font, bar);
+    bar->installEventFilter(keeper);
+    for (QMenu* menu : bar->findChildren<QMenu*>()) {
+        menu->setFont(font);
+        menu->installEventFilter(keeper);
+    }
 }
 
 void Frame::growLabelsToText(QWidget* container)

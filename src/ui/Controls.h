@@ -14,6 +14,7 @@
 
 class QLabel;
 class QMenu;
+class QMenuBar;
 #include <QWidget>
 
 namespace orvane::ui {
@@ -31,6 +32,11 @@ void growToText(QLabel* label);
 // Draws a checkable menu entry's indicator only while it is checked, as the
 // section list shows the section in use with a tick and the others plain.
 void showChecksOnlyWhenChecked(QMenu* menu);
+
+// Gives the menu bar and every menu under it (present and, through the
+// bar, later ones) the window's font: menus open as windows of their own
+// and would otherwise take the desktop's menu font.
+void useFontInMenus(QMenuBar* bar, const QFont& font);
 
 // Fonts named by their design family, with metric-compatible stand-ins for
 // systems that do not have the family itself.

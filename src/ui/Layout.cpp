@@ -1,5 +1,11 @@
 #include "ui/Layout.h"
 
+#include <QEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPointer>
+#include <QStyle>
+
 namespace orvane::ui {
 
 namespace {
@@ -45,6 +51,168 @@ MainLayout layoutMainWindow(MainLayout l, int W, int H)
         setSize(l.shape1.height, (l.frame4.height - 390) - (l.frame1.height + 120));
     }
     return l;
+}
+
+StatusPlacement layoutStatusLine(int frameWidth, const StatusDesign& d, const StatusWidths& widths,
+                                 const StatusWidths& minimum)
+{
+    StatusWidths w = widths;
+    const auto place = [&] {
+        StatusPlacement out;
+        int growth = 0;
+        for (std::size_t i = 1; i < 7; ++i) {
+            out.items[i] = {d.items[i].left + growth, w[i]};
+            growth += w[i] - d.items[i].width;
+        }
+        const int groupWidth = d.groupWidth + growth;
+        const int groupLeft = frameWidth - d.groupRightMargin - groupWidth;
+        out.group = {groupLeft, groupWidth};
+        for (std::size_t i = 1; i < 7; ++i)
+            out.items[i].left += groupLeft;
+        out.items[0] = {d.items[0].left, w[0]};
+        return out;
+    };
+    const auto room = [&] {
+        return place().items[1].left - kStatusGap - d.items[0].left;
+    };
+
+    if (w[0] > room())
+        w[0] = qMax(minimum[0], room());
+    // Values give way in this order once the identifier is at its minimum.
+    for (std::size_t i : {std::size_t(2), std::size_t(4), std::size_t(6)}) {
+        const int missing = w[0] - room();
+        if (missing <= 0)
+            break;
+        w[i] = qMax(qMin(minimum[i], widths[i]), w[i] - missing);
+    }
+    return place();
+}
+
+namespace {
+
+// The value labels (identifier, volume, position, count) may be narrower than
+// their text; the captions never are.
+bool mayElide(std::size_t item)
+{
+    return item % 2 == 0;
+}
+
+class StatusLine : public QObject {
+public:
+    StatusLine(QWidget* frame, QWidget* group, const std::array<QLabel*, 7>& labels)
+        : QObject(frame), frame_(frame), group_(group)
+    {
+        for (std::size_t i = 0; i < 7; ++i)
+            labels_[i] = labels[i];
+        for (std::size_t i = 0; i < 7; ++i)
+            design_.items[i] = {labels[i]->x(), labels[i]->width()};
+        design_.groupWidth = group->width();
+        design_.groupRightMargin = frame->width() - group->geometry().right() - 1;
+        frame->installEventFilter(this);
+        group->installEventFilter(this);
+        for (QLabel* l : labels)
+            l->installEventFilter(this);
+        relayout();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::LayoutRequest:
+            // A label's new text: this layout, not the frame's growing rule,
+            // decides the sizes here.
+            if (watched == frame_ || watched == group_) {
+                relayout();
+                return true;
+            }
+            break;
+        case QEvent::Resize:
+        case QEvent::Move:
+            relayout();
+            break;
+        case QEvent::Paint:
+            if (auto* l = qobject_cast<QLabel*>(watched); l && elided(l))
+                return paintElided(l);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    static int textWidth(const QPointer<QLabel>& l) { return textWidth(l.data()); }
+    // What the label asks for to show its whole text.
+    static int textWidth(const QLabel* l) { return l->sizeHint().width(); }
+
+    bool elided(const QLabel* l) const { return textWidth(l) > l->width(); }
+
+    bool paintElided(QLabel* l) const
+    {
+        QPainter p(l);
+        const QRect r = l->contentsRect().adjusted(l->margin(), l->margin(), -l->margin(), -l->margin());
+        p.setFont(l->font());
+        p.setPen(l->palette().color(l->isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                    QPalette::WindowText));
+        p.drawText(r, int(l->alignment()),
+                   l->fontMetrics().elidedText(l->text(), Qt::ElideRight, r.width()));
+        return true;
+    }
+
+    void relayout()
+    {
+        if (busy_ || !frame_ || !group_)
+            return;
+        for (const QPointer<QLabel>& l : labels_)
+            if (!l)
+                return;
+        busy_ = true;
+        StatusWidths natural{}, minimum{};
+        const int ellipsis = labels_[0]->fontMetrics().horizontalAdvance(QStringLiteral("M\u2026"));
+        for (std::size_t i = 0; i < 7; ++i) {
+            // Labels keep at least their design width, so short values do
+            // not make the line jump about from one row to the next.
+            natural[i] = qMax(textWidth(labels_[i]), design_.items[i].width);
+            minimum[i] = mayElide(i) ? qMin(natural[i], ellipsis) : natural[i];
+        }
+        const StatusPlacement at = layoutStatusLine(frame_->width(), design_, natural, minimum);
+
+        const int groupLeft = at.group.left;
+        group_->setGeometry(groupLeft, group_->y(), at.group.width, group_->height());
+        labels_[0]->setGeometry(at.items[0].left, labels_[0]->y(), at.items[0].width,
+                                labels_[0]->height());
+        for (std::size_t i = 1; i < 7; ++i)
+            labels_[i]->setGeometry(at.items[i].left - groupLeft, labels_[i]->y(),
+                                    at.items[i].width, labels_[i]->height());
+        for (std::size_t i = 0; i < 7; ++i) {
+            if (!mayElide(i))
+                continue;
+            QLabel* l = labels_[i];
+            const QString tip = elided(l) ? l->text() : QString();
+            if (l->toolTip() != tip)
+                l->setToolTip(tip);
+            l->update();
+        }
+        busy_ = false;
+    }
+
+    QPointer<QWidget> frame_;
+    QPointer<QWidget> group_;
+    std::array<QPointer<QLabel>, 7> labels_;
+    StatusDesign design_;
+    bool busy_ = false;
+};
+
+} // namespace
+
+void keepStatusLineLaidOut(QWidget* frame, QWidget* group, const std::array<QLabel*, 7>& labels)
+{
+    if (!frame || !group)
+        return;
+    for (QLabel* l : labels)
+        if (!l)
+            return;
+    new StatusLine(frame, group, labels);
 }
 
 } // namespace orvane::ui

@@ -42,9 +42,15 @@ orvaneIntMain::orvaneIntMain(app::Controller& controller, app::Platform& platfor
     applyTabOrder();
     for (Frame* f : frames_)
         Frame::growLabelsToText(f);
+    useFontInMenus(menuBar(), font());
+    for (int i = 0; i < 4; ++i)
+        art::drawAsNavigationButton(navigationButtons_[std::size_t(i)], i);
+    keepStatusLineLaidOut(frames_[4], frames_[6], {identifierLabel_, labels_[1], volumeLabel_, labels_[3],
+                                                   positionLabel_, labels_[5], countLabel_});
     connectControls();
     connectController();
     controller_.setDialogParent(this);
+    syncSectionMenu();
 
     resize(toPixels(kDesignWidth), toPixels(kDesignHeight) + menuBar()->sizeHint().height());
 }

@@ -209,7 +209,7 @@ void orvaneIntMain::pickFromDropDown(EntryKind kind)
         return;
     // The entry's change rule runs on the row; focusing the entry hides the
     // pick lists.
-    controller_.editEntry(kind, selected.first()->text(0));
+    controller_.setEntryText(kind, selected.first()->text(0));
     entry(kind)->setFocus(Qt::OtherFocusReason);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/ProductInfo.h"
 #include "print/PrinterCopy.h"
+#include "ui/PrinterSetupDialog.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -9,7 +10,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
 #include <QThread>
@@ -175,13 +175,7 @@ std::optional<QString> QtPlatform::openFileDialog(QWidget* parent, const QString
 bool QtPlatform::printerSetupDialog(QWidget* parent)
 {
     std::unique_ptr<QPrinter> candidate = print::copyPrinter(*printer());
-    QPrintDialog dialog(candidate.get(), parent);
-    // A set-up dialog chooses the printer; page ranges belong to printing.
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    dialog.setWindowTitle(QObject::tr("Printer Setup"));
-    if (dialog.exec() != QDialog::Accepted)
+    if (!runPrinterSetup(*candidate, parent))
         return false;
     printer_ = std::move(candidate);
     return true;

@@ -106,6 +106,10 @@ void formatInterpretation(QTextDocument& doc, const QString& stored, const QStri
 {
     const QString shown = documentText(stored);
     doc.setPlainText(shown);
+    // One edit block over all the colouring: the document is laid out once,
+    // at its end, instead of after every span.
+    QTextCursor block(&doc);
+    block.beginEditBlock();
     QTextCharFormat plain;
     plain.setForeground(kBodyColour);
     plain.setFontWeight(QFont::Normal);
@@ -114,6 +118,7 @@ void formatInterpretation(QTextDocument& doc, const QString& stored, const QStri
     all.mergeCharFormat(plain);
     colourSpans(doc, headingSpans(shown), kHeadingColour);
     colourSpans(doc, keywordSpans(shown, keywords, phrase), kSearchColour);
+    block.endEditBlock();
 }
 
 } // namespace orvane::view

@@ -157,9 +157,12 @@ QList<BoxPage> pdfWordBoxes(const QString& pdf)
     return pages;
 }
 
+constexpr int kPortrait = QPageLayout::Portrait;
+constexpr int kLandscape = QPageLayout::Landscape;
+
 struct PdfJob {
     QPageSize::PageSizeId size = QPageSize::A4;
-    int setting = kPortrait;
+    int setting = kPortrait;  // the orientation chosen in the printer set-up
     QMarginsF marginsMm;  // the printable area's offsets from the sheet's edges
     QPrinter::PrinterMode mode = QPrinter::HighResolution;
 };
@@ -172,10 +175,10 @@ PrintOutcome printToPdf(const QTextDocument& doc, const QString& path, const Pdf
     printer.setOutputFileName(path);
     printer.setPageSize(QPageSize(job.size));
     printer.setPageMargins(job.marginsMm, QPageLayout::Millimeter);
-    // Start from the other orientation, so the setting is seen to act.
-    printer.setPageOrientation(job.setting == kPortrait ? QPageLayout::Landscape
-                                                        : QPageLayout::Portrait);
-    return printDocument(doc, printer, today, job.setting);
+    // The orientation is the user's choice; the print command's setting
+    // (one copy) must leave it alone.
+    printer.setPageOrientation(QPageLayout::Orientation(job.setting));
+    return printDocument(doc, printer, today, QStringLiteral("IX-89-01 - Orvane-INT"), kOneCopy);
 }
 
 // Lines of body text that fill about `pages` pages of the given job.
@@ -309,11 +312,20 @@ private slots:
 
         const QList<BoxPage> pages = pdfWordBoxes(pdf);
         QCOMPARE(pages.size(), 2);
-        const double w = pages[0].size.width(), h = pages[0].size.height();
+        const double w = pages[0].size.width();
+        double h = pages[0].size.height();
+        const double sheetH = h;
         QCOMPARE(w > h, setting == kLandscape);
-        const double offX = margins.left() * 72 / 25.4, offY = margins.top() * 72 / 25.4;
-        // The grid, in points from the sheet's corner.
-        const PageGrid grid = computePageGrid(qRound(w * 20), qRound(h * 20));
+        // A PDF file is laid out with at least an office printer's offsets.
+        const double office = kOfficePrinterOffsetTwips / 20.0;
+        const double offX = qMax(office, margins.left() * 72 / 25.4);
+        const double offY = qMax(office, margins.top() * 72 / 25.4);
+        const double offR = qMax(office, margins.right() * 72 / 25.4);
+        const double offB = qMax(office, margins.bottom() * 72 / 25.4);
+        // The grid over the printable area, in points from the sheet's corner.
+        const PageGrid grid = computePageGrid(qRound((w - offX - offR) * 20),
+                                              qRound((h - offY - offB) * 20));
+        h -= offY + offB;  // the vertical grid fractions are of the printable height
         const double frameLeft = offX + 20 * grid.gridUnitX / 20;
         const double frameRight = offX + (grid.gridWidth + 20) * grid.gridUnitX / 20;
         const double tol = 1.5;
@@ -349,10 +361,10 @@ private slots:
             }
             // The body starts at the margins measured from the sheet's edge...
             QVERIFY2(qAbs(bodyLeft - w / 8) < tol, qPrintable(QString::number(bodyLeft)));
-            QVERIFY2(qAbs(bodyTop - h / 9) < 4, qPrintable(QString::number(bodyTop)));
+            QVERIFY2(qAbs(bodyTop - sheetH / 9) < 4, qPrintable(QString::number(bodyTop)));
             // ...and stays inside them.
             QVERIFY2(bodyRight <= w - w / 8 + tol, qPrintable(QString::number(bodyRight)));
-            QVERIFY2(bodyBottom <= h - h / 9 + tol, qPrintable(QString::number(bodyBottom)));
+            QVERIFY2(bodyBottom <= sheetH - sheetH / 9 + tol, qPrintable(QString::number(bodyBottom)));
         }
         // A full first page reaches close to the bottom margin and wraps
         // close to the right one.
@@ -363,7 +375,7 @@ private slots:
                 rightmost = qMax(rightmost, word.box.right());
             }
         }
-        QVERIFY2(lowest > h - h / 9 - 20, qPrintable(QString::number(lowest)));
+        QVERIFY2(lowest > sheetH - sheetH / 9 - 20, qPrintable(QString::number(lowest)));
         QVERIFY2(rightmost > w - w / 8 - 20, qPrintable(QString::number(rightmost)));
     }
 
@@ -397,9 +409,14 @@ private slots:
         QVERIFY2(red > 50, qPrintable(QString::number(red)));
         QVERIFY2(navy > 50, qPrintable(QString::number(navy)));
 
-        // The header rules: long dark runs across the rows at 1.41 % and 7.03 %.
+        // The header rules: long dark runs across the rows at 1.41 % and 7.03 %
+        // of the printable area, which lies an office printer's offset inside
+        // the A4 sheet.
+        const double office = kOfficePrinterOffsetTwips / 20.0;   // points
+        const double sheetW = 595.28, sheetH = 841.89;
         const auto darkRun = [&](double fraction) {
-            const int row = qRound(fraction * image.height());
+            const double yPt = office + fraction * (sheetH - 2 * office);
+            const int row = qRound(yPt / sheetH * image.height());
             int best = 0;
             for (int y = row - 2; y <= row + 2; ++y) {
                 int n = 0;
@@ -409,7 +426,8 @@ private slots:
             }
             return best;
         };
-        const int ruleLength = int(image.width() * (0.98 - 0.0784)) - 4;
+        const int ruleLength =
+            int(image.width() * (0.98 - 0.0784) * (sheetW - 2 * office) / sheetW) - 4;
         QVERIFY2(darkRun(0.0141) >= ruleLength, qPrintable(QString::number(darkRun(0.0141))));
         QVERIFY(darkRun(0.0703) >= ruleLength);
         QVERIFY(darkRun(0.9107) >= ruleLength);
@@ -477,6 +495,74 @@ private slots:
         qInfo("%d pages printed to PDF in %lld ms", pages, ms);
         QVERIFY2(pages >= 50, qPrintable(QString::number(pages)));
         QVERIFY2(ms < orvane::testing::timeLimit(2000), qPrintable(QString::number(ms)));
+    }
+
+    // A PDF printed with Qt's own page set-up (its 10-point default margin)
+    // on the common papers in both orientations: the orientation chosen is
+    // the one printed, no text and no other ink lies within 4 mm of any edge
+    // on any page, and the file names the job and the program that made it.
+    void noInkNearTheEdges_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("orientation");
+        QTest::newRow("a4 portrait") << int(QPageSize::A4) << kPortrait;
+        QTest::newRow("a4 landscape") << int(QPageSize::A4) << kLandscape;
+        QTest::newRow("letter portrait") << int(QPageSize::Letter) << kPortrait;
+        QTest::newRow("letter landscape") << int(QPageSize::Letter) << kLandscape;
+    }
+    void noInkNearTheEdges()
+    {
+        QFETCH(int, size);
+        QFETCH(int, orientation);
+        const PdfJob job{QPageSize::PageSizeId(size), orientation, {}};
+        const auto doc = makeDocument(linesFor(1.5, job));
+        const QString pdf = pdfPath(QStringLiteral("edges"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(job.size));
+        printer.setPageOrientation(QPageLayout::Orientation(orientation));
+        QCOMPARE(printDocument(*doc, printer, QDate(2024, 1, 1), printJobTitle(QStringLiteral(" VIII-1-04-17 "))),
+                 PrintOutcome::Printed);
+
+        const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("(?m)^Title:\\s+VIII-1-04-17 - Orvane-INT$"))),
+                 qPrintable(info));
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("(?m)^Creator:\\s+Orvane-INT 2014\\.1\\.6$"))),
+                 qPrintable(info));
+
+        const double edge = 4 * 72 / 25.4;   // 4 mm in points
+        const QList<BoxPage> pages = pdfWordBoxes(pdf);
+        QCOMPARE(pages.size(), 2);
+        for (const BoxPage& page : pages) {
+            QCOMPARE(page.size.width() > page.size.height(), orientation == kLandscape);
+            const QRectF inner(edge, edge, page.size.width() - 2 * edge, page.size.height() - 2 * edge);
+            for (const Word& word : page.words)
+                QVERIFY2(inner.contains(word.box),
+                         qPrintable(word.text + QStringLiteral(" at %1,%2 - %3,%4")
+                                                    .arg(word.box.left()).arg(word.box.top())
+                                                    .arg(word.box.right()).arg(word.box.bottom())));
+        }
+
+        // The rules too: render both pages and look for ink in the border band.
+        const QString prefix = m_dir.filePath(QStringLiteral("edges"));
+        bool ok = false;
+        run(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"), pdf, prefix}, &ok);
+        QVERIFY(ok);
+        for (int n = 1; n <= 2; ++n) {
+            const QImage image(QStringLiteral("%1-%2.png").arg(prefix).arg(n));
+            QVERIFY(!image.isNull());
+            const int band = int(4 / 25.4 * 100);   // 4 mm at 100 dpi, rounded down
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (x >= band && x < image.width() - band && y >= band && y < image.height() - band)
+                        continue;
+                    if (image.pixelColor(x, y).lightness() < 230)
+                        QFAIL(qPrintable(QStringLiteral("ink at %1,%2 on page %3").arg(x).arg(y).arg(n)));
+                }
+            }
+        }
     }
 
     // Failures end the job quietly: nothing is written, nothing is thrown.

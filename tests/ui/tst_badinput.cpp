@@ -6,7 +6,7 @@
 
 #include "support/Timing.h"
 #include "core/Settings.h"
-#include "db/jet/HeaderCipher.h"
+#include "db/jet/JetFormat.h"
 #include "support/InterpretationDb.h"
 #include "ui/MainWindow.h"
 #include "app/Controller.h"
@@ -94,7 +94,7 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
 // The first page of a Jet 4 file without a password and nothing after it.
 QByteArray jet4HeaderImage()
 {
-    using namespace orvane::jet::detail;
+    using namespace orvane::jet::format;
     QByteArray page(4096, '\0');
     auto* b = reinterpret_cast<std::uint8_t*>(page.data());
     b[1] = 0x01;
@@ -599,15 +599,23 @@ void TestBadInput::brokenSettingsStore()
     QCOMPARE(state.dataPath, good_);
     QVERIFY(!platform.ended);
     QVERIFY(platform.fileDialogs.empty());
-    QVERIFY(platform.messageBoxes.empty());
+    // A store that cannot be written is told once, with where and why, once
+    // the main window is up; a damaged one is silently replaced.
+    const bool unwritable = kind == u"a folder in its place";
+    QCOMPARE(platform.messageBoxes.size(), std::size_t(unwritable ? 1 : 0));
+    if (unwritable) {
+        QCOMPARE(platform.messageBoxes.front().title, QStringLiteral("Settings not saved"));
+        QVERIFY(platform.messageBoxes.front().text.contains(QDir::toNativeSeparators(store)));
+    }
     QVERIFY(w->isVisible());
     QCOMPARE(rowsOf(controls(*w).ListView1[2]), ids("IX", 3));
 
     // Choosing a section writes to the store; a store that cannot take it
-    // is no reason to stop.
+    // is no reason to stop, nor to say so again.
     controls(*w).mnuFileOpenSection[2]->trigger();
     QCOMPARE(state.currentTable, QStringLiteral("INT08"));
     QCOMPARE(rowsOf(controls(*w).ListView1[2]), QStringList{"SECRET-01"});
+    QCOMPARE(platform.messageBoxes.size(), std::size_t(unwritable ? 1 : 0));
     w->close();
     QTRY_VERIFY(w.isNull());
 }

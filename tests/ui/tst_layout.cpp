@@ -1,5 +1,6 @@
 // The resize rule, as a pure function and as the window applies it.
 
+#include "ui/Controls.h"
 #include "ui/Layout.h"
 #include "ui/MainWindow.h"
 #include "app/Controller.h"
@@ -72,6 +73,10 @@ private slots:
     void shrinkingKeepsTheWiderLayout();
     void negativeSizesAreNotAssigned();
     void windowAppliesTheRuleToItsOuterSize();
+    void statusLineRule_data();
+    void statusLineRule();
+    void statusLineNeverOverlaps_data();
+    void statusLineNeverOverlaps();
 };
 
 void TestLayout::widthThreshold()
@@ -195,6 +200,131 @@ void TestLayout::windowAppliesTheRuleToItsOuterSize()
     w.resize(500, 700);
     QTRY_COMPARE(w.geometry().width(), 500);
     QCOMPARE(w.twips(controls(w).Frame1[3]).left, keptLeft);
+}
+
+namespace {
+
+// The window's design of the line at 15 twips to the pixel.
+StatusDesign statusDesign()
+{
+    StatusDesign d;
+    d.items = {StatusSpan{80, 32}, {0, 38}, {44, 30}, {80, 65}, {150, 30}, {182, 9}, {198, 30}};
+    d.groupWidth = 229;
+    d.groupRightMargin = 6;
+    return d;
+}
+
+} // namespace
+
+// Widths asked for and given, for identifier, "Volume:", volume,
+// "Interpretation:", position, "of", count, on a frame 453 pixels wide.
+void TestLayout::statusLineRule_data()
+{
+    QTest::addColumn<QList<int>>("asked");
+    QTest::addColumn<QList<int>>("given");
+    QTest::addColumn<int>("groupLeft");
+    QTest::newRow("design") << QList<int>{32, 38, 30, 65, 30, 9, 30}
+                            << QList<int>{32, 38, 30, 65, 30, 9, 30} << 218;
+    // Identifier room: 218 - 4 - 80 = 134.
+    QTest::newRow("long identifier elided") << QList<int>{300, 38, 30, 65, 30, 9, 30}
+                                            << QList<int>{134, 38, 30, 65, 30, 9, 30} << 218;
+    // A wide volume moves the group left and takes room from the identifier.
+    QTest::newRow("wide volume") << QList<int>{300, 38, 90, 65, 30, 9, 30}
+                                 << QList<int>{74, 38, 90, 65, 30, 9, 30} << 158;
+    // Group 229 + 3 * 170 = 739 wide: the identifier at its minimum (20),
+    // then the volume, position and count give way in that order.
+    QTest::newRow("values give way") << QList<int>{300, 38, 200, 65, 200, 9, 200}
+                                     << QList<int>{20, 38, 20, 65, 20, 9, 164} << 104;
+}
+
+void TestLayout::statusLineRule()
+{
+    QFETCH(QList<int>, asked);
+    QFETCH(QList<int>, given);
+    QFETCH(int, groupLeft);
+    const StatusDesign design = statusDesign();
+    StatusWidths w{}, min{};
+    for (std::size_t i = 0; i < 7; ++i) {
+        w[i] = asked[qsizetype(i)];
+        min[i] = i % 2 == 0 ? 20 : w[i];
+    }
+    const StatusPlacement at = layoutStatusLine(453, design, w, min);
+    for (std::size_t i = 0; i < 7; ++i)
+        QCOMPARE(at.items[i].width, given[qsizetype(i)]);
+    QCOMPARE(at.group.left, groupLeft);
+    QCOMPARE(at.group.right(), 453 - 6);
+    QCOMPARE(at.items[0].left, 80);
+    // The group holds its items, in order, none overlapping, and the
+    // identifier ends before it.
+    QVERIFY(at.items[0].right() + kStatusGap <= at.group.left);
+    QCOMPARE(at.items[1].left, at.group.left);
+    QVERIFY(at.items[6].right() <= at.group.right());
+    for (std::size_t i = 2; i < 7; ++i)
+        QVERIFY2(at.items[i].left >= at.items[i - 1].right(), qPrintable(QString::number(i)));
+    if (QTest::currentDataTag() == QByteArray("design")) {
+        for (std::size_t i = 1; i < 7; ++i)
+            QCOMPARE(at.items[i].left - at.group.left, design.items[i].left);
+    }
+}
+
+void TestLayout::statusLineNeverOverlaps_data()
+{
+    QTest::addColumn<int>("windowWidth");
+    QTest::newRow("644") << 644;
+    QTest::newRow("900") << 900;
+    QTest::newRow("1280") << 1280;
+}
+
+// The labels on the interpretation frame's edge with long values: none
+// covers another or the frame's caption, all stay inside the frame, and a
+// value cut short shows its whole text as a tooltip.
+void TestLayout::statusLineNeverOverlaps()
+{
+    QFETCH(int, windowWidth);
+    ScriptedPlatform platform;
+    Controller controller(platform);
+    orvaneIntMain w(controller, platform);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.resize(windowWidth, 600);
+    QTRY_COMPARE(w.geometry().width(), windowWidth);
+
+    const QString identifier = QStringLiteral("ID-") + QString(47, u'W');   // 50 characters
+    controls(w).Label1[0]->setText(identifier);
+    controls(w).Label1[2]->setText(QStringLiteral("1234567890"));
+    controls(w).Label1[4]->setText(QStringLiteral("12345"));
+    controls(w).Label1[6]->setText(QStringLiteral("12345"));
+    // The window grows its labels on a load; the line must still hold.
+    growToText(controls(w).Label1[0]);
+    growToText(controls(w).Label1[2]);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+
+    QWidget* frame = controls(w).Frame1[4];
+    const QFontMetrics fm(frame->font());
+    QList<QPair<QString, QRect>> items{
+        {QStringLiteral("caption"),
+         QRect(6, 0, fm.horizontalAdvance(QStringLiteral("Interpretation:")) + 4, fm.height())}};
+    for (int i = 0; i <= 6; ++i) {
+        QLabel* l = controls(w).Label1[std::size_t(i)];
+        items.append({l->objectName(), QRect(l->mapTo(frame, QPoint(0, 0)), l->size())});
+    }
+    for (const auto& [name, r] : items) {
+        QVERIFY2(r.left() >= 0 && r.right() < frame->width(), qPrintable(name));
+        for (const auto& [other, o] : items)
+            if (name != other)
+                QVERIFY2(!r.intersects(o), qPrintable(name + QStringLiteral(" covers ") + other));
+    }
+    // Full values where they fit; an identifier cut short keeps its text
+    // and shows it whole as the tooltip.
+    QCOMPARE(controls(w).Label1[0]->text(), identifier);
+    QCOMPARE(controls(w).Label1[2]->width() >= controls(w).Label1[2]->sizeHint().width(), true);
+    const bool cut = controls(w).Label1[0]->width() < controls(w).Label1[0]->sizeHint().width();
+    QCOMPARE(controls(w).Label1[0]->toolTip(), cut ? identifier : QString());
+    if (windowWidth == 644)
+        QVERIFY(cut);
+    // The frame's own group follows the labels it holds.
+    QVERIFY(controls(w).Frame1[6]->geometry().right() < frame->width());
 }
 
 QTEST_MAIN(TestLayout)

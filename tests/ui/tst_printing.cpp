@@ -4,6 +4,7 @@
 
 #include "support/Timing.h"
 #include "core/ProductInfo.h"
+#include "print/PrintDriver.h"
 #include "print/PrinterCopy.h"
 #include "ui/MainWindow.h"
 #include "app/Controller.h"
@@ -13,7 +14,11 @@
 #include "support/ScriptedPlatform.h"
 #include "support/WindowControls.h"
 
-#include <QPrintDialog>
+#include "ui/PrinterSetupDialog.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -296,7 +301,7 @@ void TestPrinting::realSetupDialogStartsFromPrinterInUse()
 
     bool sawDialog = false;
     QTimer::singleShot(100, this, [&] {
-        if (auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
+        if (auto* d = qobject_cast<PrinterSetupDialog*>(QApplication::activeModalWidget())) {
             sawDialog = true;
             d->reject();
         }
@@ -314,7 +319,7 @@ void TestPrinting::realSetupDialogStartsFromPrinterInUse()
     // Accepted unchanged: the dialog started from the printer in use, so the
     // destination it hands back is the same file on the same paper.
     QTimer::singleShot(100, this, [&] {
-        if (auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget()))
+        if (auto* d = qobject_cast<PrinterSetupDialog*>(QApplication::activeModalWidget()))
             d->accept();
     });
     QTimer::singleShot(5000, this, [] {
@@ -325,6 +330,45 @@ void TestPrinting::realSetupDialogStartsFromPrinterInUse()
     QCOMPARE(platform.printer()->outputFormat(), QPrinter::PdfFormat);
     QCOMPARE(platform.printer()->outputFileName(), target);
     QCOMPARE(platform.printer()->pageLayout().pageSize().id(), layout.pageSize().id());
+
+    // A choice made in the dialog: another, already existing file, A5,
+    // landscape. OK takes it without asking anything more (nothing is
+    // written until a print), and the next print honours all three.
+    const QString chosen = pdf("chosen-here.pdf");
+    {
+        QFile existing(chosen);
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.write("old");
+    }
+    bool extraDialog = false;
+    QTimer::singleShot(100, this, [&] {
+        auto* d = qobject_cast<PrinterSetupDialog*>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        auto* printerBox = d->findChild<QComboBox*>(QStringLiteral("printer"));
+        QCOMPARE(printerBox->currentText(), PrinterSetupDialog::pdfPrinterCaption());
+        d->findChild<QLineEdit*>(QStringLiteral("pdfFile"))->setText(chosen);
+        auto* paper = d->findChild<QComboBox*>(QStringLiteral("paper"));
+        paper->setCurrentIndex(paper->findText(QPageSize(QPageSize::A5).name()));
+        d->findChild<QRadioButton*>(QStringLiteral("landscape"))->setChecked(true);
+        d->accept();
+        extraDialog = QApplication::activeModalWidget() != nullptr;
+    });
+    QTimer::singleShot(5000, this, [] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            d->done(QDialog::Rejected);
+    });
+    QVERIFY(platform.printerSetupDialog(nullptr));
+    QVERIFY(!extraDialog);
+    QCOMPARE(platform.printer()->outputFileName(), chosen);
+    QCOMPARE(platform.printer()->pageLayout().pageSize().id(), QPageSize::A5);
+    QCOMPARE(platform.printer()->pageLayout().orientation(), QPageLayout::Landscape);
+    QTextDocument doc(QStringLiteral("One line."));
+    QCOMPARE(orvane::print::printDocument(doc, *platform.printer(), QDate(2031, 1, 1)),
+             orvane::print::PrintOutcome::Printed);
+    const QSizeF size = pdfPageSizePt(chosen);
+    QVERIFY2(qAbs(size.width() - 595.28) < 1 && qAbs(size.height() - 419.53) < 1,
+             qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
 }
 
 void TestPrinting::fiftyPagesInUnderTwoSeconds()

@@ -231,9 +231,14 @@ void TestSections::twentySectionsButNotTwentyOne()
             QCOMPARE(s.state.sectionList[std::size_t(i)].UserTableName, a->text());
             QCOMPARE(s.state.sectionList[std::size_t(i)].dbTableName, a->data().toString());
         }
-        // Entries follow the menu in row order, after the placeholder.
-        QCOMPARE(controls(*s.w).mnuFileOpenMenu->actions().size(), 21);
-        QCOMPARE(controls(*s.w).mnuFileOpenMenu->actions().at(20), controls(*s.w).mnuFileOpenSection[20]);
+        // Entries follow the menu in row order, after the placeholder and
+        // before the separator and "All sections".
+        const QList<QAction*> entries = controls(*s.w).mnuFileOpenMenu->actions();
+        QCOMPARE(entries.size(), 23);
+        QCOMPARE(entries.at(20), controls(*s.w).mnuFileOpenSection[20]);
+        QVERIFY(entries.at(21)->isSeparator() && entries.at(21)->isVisible());
+        QCOMPARE(entries.at(22)->text(), QStringLiteral("All sections"));
+        QVERIFY(entries.at(22)->isVisible() && !entries.at(22)->isChecked());
         QCOMPARE(checkedEntries(*s.w), QList<int>{20});
         QCOMPARE(s.w->windowTitle(), QStringLiteral("Orvane-INT   [ ASME Section 20 ]"));
         QVERIFY(!controls(*s.w).mnuFileOpenSection[0]->isVisible());
@@ -549,7 +554,7 @@ void TestSections::importFromTheMenu()
     QCOMPARE(setting(QStringLiteral("data path")), update);
     QCOMPARE(s.controller.repository().path(), update);
     QCOMPARE(controls(w).mnuFileOpenSection.size(), std::size_t(4));
-    QCOMPARE(controls(w).mnuFileOpenMenu->actions().size(), 4);
+    QCOMPARE(controls(w).mnuFileOpenMenu->actions().size(), 6);
     for (int i = 1; i <= 3; ++i)
         QCOMPARE(controls(w).mnuFileOpenSection[std::size_t(i)]->text(), QStringLiteral("Section %1").arg(i));
     QCOMPARE(checkedEntries(w), QList<int>{2});

@@ -1,12 +1,14 @@
 // orvane-int-mkdb: writes an interpretations database from a source folder,
 // or a large generated one for benchmarks.
 
+#include "db/Log.h"
 #include "db/jet/JetWriter.h"
 #include "tools/mkdb/SourceFormat.h"
 #include "tools/mkdb/Synthetic.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QLoggingCategory>
 #include <QStringList>
 #include <cstdio>
 
@@ -19,11 +21,23 @@ void printError(const QString& text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
+const char* const kUsage =
+    "usage: orvane-int-mkdb SOURCE OUT.mdb [--password P]\n"
+    "       orvane-int-mkdb --synthetic SECTIONS PER_SECTION SEED OUT.mdb [--password P]\n"
+    "\n"
+    "Writes an interpretations database OUT.mdb (Jet 3) from the source folder\n"
+    "SOURCE, or a generated one of SECTIONS sections with PER_SECTION\n"
+    "interpretations each (1 to 100000), drawn from the random SEED.\n"
+    "\n"
+    "  --password P   the database password (default: tolvaren)\n"
+    "  --help         this text\n"
+    "\n"
+    "Exit status: 0 success; 1 error (the source cannot be read or the file\n"
+    "cannot be written, reported on standard error); 2 usage error.\n";
+
 int usage()
 {
-    printError(QStringLiteral(
-        "usage: orvane-int-mkdb SOURCE OUT.mdb [--password P]\n"
-        "       orvane-int-mkdb --synthetic SECTIONS PER_SECTION SEED OUT.mdb [--password P]"));
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -39,7 +53,14 @@ bool toNumber(const QString& s, qulonglong& out)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // The tool prints its errors itself; the database layer's log repeats
+    // them only when asked for (QT_LOGGING_RULES="orvane.db.debug=true").
+    QLoggingCategory::setFilterRules(QStringLiteral("orvane.db.debug=false"));
     QStringList args = app.arguments().mid(1);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
 
     QString password = QString::fromLatin1(defaultPassword);
     if (const qsizetype at = args.indexOf(QStringLiteral("--password")); at >= 0) {
@@ -64,7 +85,7 @@ int main(int argc, char** argv)
             printError(QStringLiteral("orvane-int-mkdb: SECTIONS must be 1 to %1, PER_SECTION 1 "
                                       "to 100000 and SEED a non-negative integer")
                            .arg(mkdb::maxSyntheticSections));
-            return 2;
+            return usage();
         }
         source = mkdb::syntheticSource(int(sections), int(perSection), seed);
     } else {
@@ -72,6 +93,7 @@ int main(int argc, char** argv)
             source = mkdb::readSource(args[0]);
         } catch (const mkdb::SourceError& e) {
             printError(e.text());
+            qCDebug(orvane::db::lcDb, "orvane-int-mkdb: %s", qUtf8Printable(e.text()));
             return 1;
         }
     }
@@ -86,6 +108,7 @@ int main(int argc, char** argv)
         jet::writeDatabase(out, db);
     } catch (const jet::WriteError& e) {
         printError(out + QStringLiteral(": ") + QString::fromUtf8(e.what()));
+        qCDebug(orvane::db::lcDb, "orvane-int-mkdb: %s: %s", qUtf8Printable(out), e.what());
         return 1;
     }
     return 0;

@@ -4,8 +4,10 @@
 // tab-separated text under a header line of column names.
 
 #include "db/Engine.h"
+#include "db/Log.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QStringList>
 #include <cstdio>
 
@@ -26,8 +28,9 @@ const char* const kUsage =
     "as \\\\, a tab as \\t, a line feed as \\n and a carriage return as \\r, so\n"
     "every row is one line and every field one column.\n"
     "\n"
-    "Exit status: 0 success; 1 usage error; 2 database error, reported on\n"
-    "standard error as \"error NNNN: message\" with the Jet error number.\n";
+    "Exit status: 0 success; 1 error (the database or the statement failed,\n"
+    "reported on standard error as \"error NNNN: message\" with the Jet error\n"
+    "number); 2 usage error.\n";
 
 QString escape(const QString& v)
 {
@@ -50,7 +53,7 @@ int usage(const char* problem)
     if (problem)
         std::fprintf(stderr, "orvane-int-sql: %s\n\n", problem);
     std::fputs(kUsage, stderr);
-    return 1;
+    return 2;
 }
 
 } // namespace
@@ -58,6 +61,9 @@ int usage(const char* problem)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // The tool prints its errors itself; the database layer's log repeats
+    // them only when asked for (QT_LOGGING_RULES="orvane.db.debug=true").
+    QLoggingCategory::setFilterRules(QStringLiteral("orvane.db.debug=false"));
     QStringList args = app.arguments();
     args.removeFirst();
 
@@ -108,6 +114,7 @@ int main(int argc, char** argv)
         return 0;
     } catch (const orvane::db::JetError& e) {
         std::fprintf(stderr, "error %d: %s\n", e.number(), e.message().toUtf8().constData());
-        return 2;
+        qCDebug(orvane::db::lcDb, "orvane-int-sql: error %d: %s", e.number(), qUtf8Printable(e.message()));
+        return 1;
     }
 }

@@ -1,7 +1,8 @@
 #include "db/jet/JetFile.h"
 
-#include "db/JetError.h"
-#include "db/jet/HeaderCipher.h"
+#include "db/jet/Cp1252.h"
+#include "db/jet/JetError.h"
+#include "db/jet/JetFormat.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,52 +21,15 @@
 
 namespace orvane::jet {
 
-using db::JetError;
+using namespace format;
 
 namespace {
 
-constexpr int kJet3PageSize = 2048;
-constexpr int kJet4PageSize = 4096;
-constexpr int kCannotOpen = 3051; // the engine's "cannot open the file" number
-constexpr int kRowOffsetMask = 0x1FFF;
-constexpr int kLongValueHeader = 12;
-
-quint16 le16(const unsigned char* p) { return static_cast<quint16>(p[0] | (p[1] << 8)); }
-quint32 le32(const unsigned char* p)
-{
-    return static_cast<quint32>(p[0]) | (static_cast<quint32>(p[1]) << 8)
-        | (static_cast<quint32>(p[2]) << 16) | (static_cast<quint32>(p[3]) << 24);
-}
-
 JetError notJetFile(const QString& path, const char* why)
 {
-    return JetError(db::kUnrecognizedFormat,
+    return JetError(kUnrecognizedFormat,
                     QStringLiteral("Unrecognized database format '%1' (%2).")
                         .arg(path, QString::fromLatin1(why)));
-}
-
-// ---- Windows-1252 -------------------------------------------------------
-//
-// Bytes 0x80..0x9F are the only ones that differ from Latin-1. The five
-// positions Windows leaves unassigned (81, 8D, 8F, 90, 9D) map to the C1
-// control with the same number, as Windows itself converts them, so every
-// byte decodes to a distinct character and nothing turns into '?'.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-QString decodeCp1252(const unsigned char* p, qsizetype n)
-{
-    QString out(n, Qt::Uninitialized);
-    QChar* d = out.data();
-    for (qsizetype i = 0; i < n; ++i) {
-        const unsigned char c = p[i];
-        d[i] = (c >= 0x80 && c < 0xA0) ? QChar(kCp1252High[c - 0x80]) : QChar(c);
-    }
-    return out;
 }
 
 // Single-byte text in the header's code page. 1252 (and an unset code page)
@@ -84,7 +48,7 @@ public:
     QString operator()(const unsigned char* p, qsizetype n) const
     {
         if (name_.isEmpty())
-            return decodeCp1252(p, n);
+            return decodeCp1252(QByteArrayView(reinterpret_cast<const char*>(p), n));
         QStringDecoder dec(name_.constData());
         return dec(QByteArrayView(reinterpret_cast<const char*>(p), n));
     }
@@ -146,16 +110,13 @@ struct PageZero {
 
 PageZero parsePageZero(const QString& path, QByteArray page, qint64 fileSize)
 {
-    using namespace detail;
     if (page.size() < kJet3PageSize)
         throw notJetFile(path, "shorter than one page");
     auto* b = reinterpret_cast<unsigned char*>(page.data());
-    if (b[0] != 0)
+    if (b[0] != kPageHeader)
         throw notJetFile(path, "not a header page");
-    static const char kJetSig[] = "Standard Jet DB";
-    static const char kAceSig[] = "Standard ACE DB";
-    const bool jetSig = std::memcmp(b + 4, kJetSig, sizeof kJetSig) == 0;
-    const bool aceSig = std::memcmp(b + 4, kAceSig, sizeof kAceSig) == 0;
+    const bool jetSig = std::memcmp(b + kSignatureOffset, kJetSignature, sizeof kJetSignature) == 0;
+    const bool aceSig = std::memcmp(b + kSignatureOffset, kAceSignature, sizeof kAceSignature) == 0;
     const int version = b[kVersionOffset];
     if (!(jetSig || aceSig) || version > 6 || (aceSig && version < 2))
         throw notJetFile(path, "no database signature");
@@ -167,8 +128,7 @@ PageZero parsePageZero(const QString& path, QByteArray page, qint64 fileSize)
     if (fileSize < z.info.pageSize || page.size() < z.info.pageSize)
         throw notJetFile(path, "shorter than one page");
 
-    rc4Xor(kHeaderKey, sizeof kHeaderKey, b + kHeaderMaskOffset,
-           static_cast<std::size_t>(headerMaskLength(version)));
+    scrambleHeader(b, version);
     z.info.codePage = le16(b + kCodePageOffset);
     z.databaseKey = le32(b + kDatabaseKeyOffset);
 
@@ -198,12 +158,12 @@ PageZero readPageZero(const QString& path)
 {
     const QFileInfo fi(path);
     if (path.isEmpty() || !fi.exists())
-        throw JetError(db::kFileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+        throw JetError(kFileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
     if (!fi.isFile()) // a directory, a device, a pipe: never a database
         throw notJetFile(path, "not a regular file");
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw JetError(kCannotOpen, QStringLiteral("Cannot open the file '%1'.").arg(path));
+        throw JetError(kCannotOpenFile, QStringLiteral("Cannot open the file '%1'.").arg(path));
     const QByteArray page = f.read(kJet4PageSize);
     return parsePageZero(path, page, f.size());
 }
@@ -263,6 +223,7 @@ struct MdbFile::Impl {
     QString path;
     HeaderInfo header;
     qint64 pageCount = 0;
+    QString reading; // the table being read, for error messages
     MdbHandle* mdb = nullptr;
     std::vector<Table> tables; // every catalog object of type "table"
     ByteTextDecoder bytes{1252};
@@ -313,63 +274,143 @@ struct MdbFile::Impl {
         return t;
     }
 
-    // Calls f(fields) for every row libmdb's table scan yields (deleted and
-    // moved-away rows are skipped by the scan), with the row cracked into
-    // fields on mdb->pg_buf.
+    // Damage found while reading rows or long values: the file opened as a
+    // database, but what it holds cannot be read back as it was written.
+    JetError corrupt(const QString& what) const
+    {
+        return JetError(kDatabaseDamaged,
+                        QStringLiteral("Table '%1' of the database '%2' is damaged: %3.")
+                            .arg(reading, path, what));
+    }
+
+    int rowCountOffset() const { return static_cast<int>(mdb->fmt->row_count_offset); }
+
+    // Calls f(fields) for every live row of the table, with the row cracked
+    // into fields on mdb->pg_buf. The pages come from the table's page map;
+    // pages of other owners in it are passed over, deleted rows and rows that
+    // moved to another page are skipped. Anything else that cannot be read is
+    // damage, and so are fewer rows than the table definition records.
     template <class F>
     void forEachRow(MdbTableDef* t, F&& f)
     {
         std::vector<MdbField> fields(t->num_cols > 0 ? t->num_cols : 1);
-        mdb_rewind_table(t);
-        while (mdb_fetch_row(t)) {
-            int start = 0;
-            size_t size = 0;
-            if (t->cur_row < 1 || mdb_find_row(mdb, static_cast<int>(t->cur_row) - 1, &start, &size) != 0)
-                continue;
-            if (mdb_crack_row(t, start & kRowOffsetMask, size, fields.data()) < 0)
-                continue;
-            f(fields.data());
+        auto* map = static_cast<unsigned char*>(t->usage_map);
+        const auto owner = static_cast<quint32>(t->entry->table_pg);
+        const int ps = pageSize();
+        const int rco = rowCountOffset();
+        qint64 found = 0;
+        guint32 pg = 0;
+        for (;;) {
+            const gint32 next = mdb_map_find_next(mdb, map, static_cast<unsigned int>(t->map_sz), pg);
+            if (next == 0)
+                break;
+            if (next < 0 || static_cast<guint32>(next) <= pg)
+                throw corrupt(QStringLiteral("its page map cannot be read"));
+            pg = static_cast<guint32>(next);
+            if (pg >= pageCount)
+                throw corrupt(QStringLiteral("its page map lists page %1 of a file of %2 pages")
+                                  .arg(pg).arg(pageCount));
+            if (mdb_read_pg(mdb, pg) != ps)
+                throw corrupt(QStringLiteral("page %1 cannot be read").arg(pg));
+            const unsigned char* b = mdb->pg_buf;
+            if (b[0] != kPageData || le32(b + kDataPageOwnerOffset) != owner)
+                continue; // a stale map entry; lost rows show in the count below
+            const int rows = le16(b + rco);
+            if (rco + 2 + 2 * rows > ps)
+                throw corrupt(QStringLiteral("page %1 has more rows than fit on a page").arg(pg));
+            for (int r = 0; r < rows; ++r) {
+                int start = 0;
+                size_t size = 0;
+                if (mdb_find_row(mdb, r, &start, &size) != 0)
+                    throw corrupt(QStringLiteral("row %1 of page %2 lies outside its page").arg(r).arg(pg));
+                if (start & (kRowDeleted | kRowMoved))
+                    continue;
+                if (mdb_crack_row(t, start & kRowOffsetMask, size, fields.data()) < 0)
+                    throw corrupt(QStringLiteral("row %1 of page %2 cannot be read").arg(r).arg(pg));
+                ++found;
+                f(fields.data());
+            }
         }
+        if (found < static_cast<qint64>(t->num_rows))
+            throw corrupt(QStringLiteral("its pages hold %1 of its %2 rows").arg(found).arg(t->num_rows));
     }
 
-    // Bytes of a memo/OLE value whose 12-byte field starts at p.
+    // Row `pgRow` (page << 8 | row) of a long-value page, as a view into
+    // mdb->alt_pg_buf that stays valid until the next long-value read.
+    QByteArrayView longValueRow(quint32 pgRow)
+    {
+        const quint32 pg = pgRow >> 8;
+        const int row = static_cast<int>(pgRow & 0xFF);
+        const int ps = pageSize();
+        if (pg == 0 || pg >= static_cast<quint64>(pageCount))
+            throw corrupt(QStringLiteral("a memo value points to page %1 of a file of %2 pages")
+                              .arg(pg).arg(pageCount));
+        if (mdb_read_alt_pg(mdb, pg) != ps)
+            throw corrupt(QStringLiteral("page %1 cannot be read").arg(pg));
+        const unsigned char* b = mdb->alt_pg_buf;
+        if (b[0] != kPageData || le32(b + kDataPageOwnerOffset) != kLongValueOwner)
+            throw corrupt(QStringLiteral("a memo value points to page %1, which holds no long values").arg(pg));
+        const int rco = rowCountOffset();
+        const int rows = le16(b + rco);
+        if (row >= rows || rco + 2 + 2 * rows > ps)
+            throw corrupt(QStringLiteral("a memo value points to row %1 of page %2, which has no such row")
+                              .arg(row).arg(pg));
+        const int raw = le16(b + rco + 2 + 2 * row);
+        const int start = raw & kRowOffsetMask;
+        const int end = row == 0 ? ps : (le16(b + rco + 2 * row) & kRowOffsetMask);
+        if ((raw & kRowDeleted) || start < rco + 2 + 2 * rows || start > end || end > ps)
+            throw corrupt(QStringLiteral("a memo value points to an unreadable row %1 of page %2")
+                              .arg(row).arg(pg));
+        return QByteArrayView(reinterpret_cast<const char*>(b + start), end - start);
+    }
+
+    // Bytes of a memo/OLE value whose 12-byte field starts at p. The length
+    // in the field is checked against the bytes found, so that a damaged
+    // value is an error rather than a cut-off or foreign text.
     QByteArray longValue(const unsigned char* p, int size)
     {
-        if (size < kLongValueHeader)
-            return {};
+        if (size < kLongValueFieldSize)
+            throw corrupt(QStringLiteral("a memo field of %1 bytes is too short").arg(size));
         const quint32 head = le32(p);
-        const quint32 first = le32(p + 4);
-        if (head & 0x80000000u) // stored in the row itself
-            return QByteArray(reinterpret_cast<const char*>(p + kLongValueHeader),
-                              size - kLongValueHeader);
-        void* buf = nullptr;
-        int off = 0;
-        size_t len = 0;
-        if (head & 0x40000000u) { // one row on a long-value page
-            if (mdb_find_pg_row(mdb, static_cast<int>(first), &buf, &off, &len) != 0)
-                return {};
-            return QByteArray(static_cast<const char*>(buf) + off, static_cast<qsizetype>(len));
-        }
-        if ((head & 0xFF000000u) != 0)
-            return {};
-        // A chain of rows, each starting with the pointer to the next one.
         const quint32 total = head & 0x00FFFFFFu;
+        const auto kind = static_cast<std::uint8_t>(head >> 24);
+        const quint32 first = le32(p + 4);
+        auto lengthError = [&](qint64 found) {
+            return corrupt(QStringLiteral("a memo value holds %1 of its %2 bytes").arg(found).arg(total));
+        };
+        if (kind == kLongValueInline) {
+            const int inRow = size - kLongValueFieldSize;
+            if (static_cast<quint32>(inRow) < total)
+                throw lengthError(inRow);
+            return QByteArray(reinterpret_cast<const char*>(p + kLongValueFieldSize),
+                              static_cast<qsizetype>(total));
+        }
+        if (kind == kLongValueSingleRow) {
+            const QByteArrayView row = longValueRow(first);
+            if (static_cast<quint32>(row.size()) != total)
+                throw lengthError(row.size());
+            return row.toByteArray();
+        }
+        if (kind != kLongValueChain)
+            throw corrupt(QStringLiteral("a memo value of unknown kind 0x%1").arg(kind, 2, 16, QLatin1Char('0')));
+
+        // A chain of rows, each starting with the pointer to the next one.
         QByteArray out;
         out.reserve(static_cast<qsizetype>(total));
-        quint32 pgRow = first;
-        // A damaged chain may loop back on itself. Links of bare pointers add
-        // no bytes, so the length alone does not end such a loop: a valid
-        // chain never visits the same row twice.
+        // A valid chain never visits the same row twice; a damaged one may
+        // loop back on itself, and links of bare pointers add no bytes.
         std::unordered_set<quint32> visited;
-        while (pgRow != 0 && visited.insert(pgRow).second) {
-            if (mdb_find_pg_row(mdb, static_cast<int>(pgRow), &buf, &off, &len) != 0)
-                return {};
-            if (len < 4 || out.size() + static_cast<qint64>(len) - 4 > total)
-                break;
-            const auto* row = static_cast<const unsigned char*>(buf) + off;
-            out.append(reinterpret_cast<const char*>(row + 4), static_cast<qsizetype>(len - 4));
-            pgRow = le32(row);
+        for (quint32 pgRow = first; pgRow != 0;) {
+            if (!visited.insert(pgRow).second)
+                throw corrupt(QStringLiteral("the pages of a memo value run in a loop"));
+            const QByteArrayView row = longValueRow(pgRow);
+            if (row.size() < 4 || out.size() + row.size() - 4 > static_cast<qint64>(total))
+                throw lengthError(out.size() + std::max<qsizetype>(row.size() - 4, 0));
+            out.append(row.sliced(4));
+            pgRow = le32(reinterpret_cast<const unsigned char*>(row.data()));
         }
+        if (static_cast<quint32>(out.size()) != total)
+            throw lengthError(out.size());
         return out;
     }
 
@@ -382,12 +423,15 @@ struct MdbFile::Impl {
             return std::nullopt;
         const int start = f.start;
         const int size = f.siz;
-        if (size <= 0 || start < 0 || start + size > pageSize())
+        const auto offPage = [this] { return corrupt(QStringLiteral("a value runs off its page")); };
+        if (size <= 0)
             return QString();
+        if (start < 0 || start + size > pageSize())
+            throw offPage();
         const unsigned char* p = mdb->pg_buf + start;
         auto fixed = [&](int need) -> std::optional<QString> {
             if (start + need > pageSize())
-                return QString();
+                throw offPage();
             std::unique_ptr<char, GFreeDeleter> s(
                 mdb_col_to_string(mdb, mdb->pg_buf, start, col->col_type, size));
             return QString::fromUtf8(s.get());
@@ -415,7 +459,7 @@ struct MdbFile::Impl {
             return fixed(8);
         case MDB_DATETIME: {
             if (start + 8 > pageSize())
-                return QString();
+                throw offPage();
             double days = 0;
             std::memcpy(&days, p, sizeof days);
             if (std::isnan(days)) {
@@ -433,13 +477,13 @@ struct MdbFile::Impl {
             return fixed(16);
         case MDB_MONEY: {
             if (start + 8 > pageSize())
-                return QString();
+                throw offPage();
             std::unique_ptr<char, GFreeDeleter> s(mdb_money_to_string(mdb, start));
             return QString::fromUtf8(s.get());
         }
         case MDB_NUMERIC: {
             if (start + 17 > pageSize())
-                return QString();
+                throw offPage();
             std::unique_ptr<char, GFreeDeleter> s(
                 mdb_numeric_to_string(mdb, start, col->col_scale, col->col_prec));
             return QString::fromUtf8(s.get());
@@ -460,6 +504,7 @@ struct MdbFile::Impl {
         sys.object_type = MDB_TABLE;
         sys.table_pg = 2;
         std::snprintf(sys.object_name, sizeof sys.object_name, "%s", "MSysObjects");
+        reading = QStringLiteral("MSysObjects");
         TableDefPtr t = openTable(&sys);
 
         int idCol = -1, nameCol = -1, typeCol = -1, flagsCol = -1;
@@ -527,21 +572,16 @@ MdbFile::MdbFile(const QString& path)
         // allowed to interpret it.
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly))
-            throw JetError(kCannotOpen, QStringLiteral("Cannot open the file '%1'.").arg(path));
+            throw JetError(kCannotOpenFile, QStringLiteral("Cannot open the file '%1'.").arg(path));
         if (!f.seek(2LL * ps))
             throw d->damaged("no catalog page");
         QByteArray page = f.read(ps);
         if (page.size() != ps)
             throw d->damaged("no catalog page");
         auto* b = reinterpret_cast<std::uint8_t*>(page.data());
-        if (z.databaseKey != 0) {
-            const quint32 k = z.databaseKey ^ 2u;
-            const std::uint8_t key[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
-                                         static_cast<std::uint8_t>(k >> 16),
-                                         static_cast<std::uint8_t>(k >> 24)};
-            detail::rc4Xor(key, 4, b, static_cast<std::size_t>(ps));
-        }
-        if (b[0] != 0x02)
+        if (z.databaseKey != 0)
+            cryptPage(z.databaseKey, 2, b, static_cast<std::size_t>(ps));
+        if (b[0] != kPageTableDef)
             throw d->damaged("page 2 is not a table definition");
     }
 
@@ -594,11 +634,12 @@ TableData MdbFile::readTable(const QString& name)
         }
     }
     if (!found)
-        throw JetError(db::kTableNotFound,
+        throw JetError(kTableNotFound,
                        QStringLiteral("Cannot find the input table or query '%1'.")
                            .arg(name));
 
     CLocaleScope cLocale;
+    d->reading = found->name;
     TableDefPtr t = d->openTable(found->entry);
 
     TableData data;

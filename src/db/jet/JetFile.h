@@ -18,7 +18,7 @@ struct HeaderInfo {
     QString password;       // decoded database password; empty = none
 };
 
-// Reads and checks page 0. Throws db::JetError 3024 (missing), 3343 (not a
+// Reads and checks page 0. Throws JetError 3024 (missing), 3343 (not a
 // Jet file: empty, short, wrong signature, a directory, ...) or 3051 (exists
 // but cannot be opened for reading).
 HeaderInfo readHeader(const QString& path);
@@ -39,7 +39,8 @@ struct TableData {
 // A Jet file opened read-only through libmdb.
 class MdbFile {
 public:
-    // Throws db::JetError 3024 / 3343 / 3051.
+    // Reads page 0 and the catalog. Throws JetError 3024 / 3343 / 3051, and
+    // 3049 when the catalog's rows or pages are damaged.
     explicit MdbFile(const QString& path);
     ~MdbFile();
     MdbFile(const MdbFile&) = delete;
@@ -50,8 +51,12 @@ public:
     // Names of the user tables, as stored (system tables excluded).
     QStringList tableNames() const;
     // Case-insensitive lookup among all tables, system tables included;
-    // throws db::JetError 3078 when there is no such table and 3343 when its
-    // pages are damaged. Text and memo values are decoded from the file's
+    // throws JetError 3078 when there is no such table, 3343 when its
+    // definition cannot be read and 3049 when any of its rows cannot: a row
+    // that lies outside its page, fewer rows on its pages than the definition
+    // records, a memo or OLE value whose pointer leaves the file or names no
+    // long-value row, whose chain loops, or whose bytes differ in number from
+    // its stored length. The whole table fails; no row is returned short. Text and memo values are decoded from the file's
     // code page (Jet 3) or UCS-2 (Jet 4); booleans are "0"/"1" and never NULL;
     // numbers and dates are formatted as libmdb formats them in the C locale
     // (dates "MM/DD/YY hh:mm:ss"); OLE and binary values hold one character

@@ -157,7 +157,7 @@ void writeTableDefinition(PageFile& file, quint32 first, const TableLayout& layo
     const int length = tableDefinitionLength(layout);
     QByteArray def(length, '\0');
     auto* d = reinterpret_cast<unsigned char*>(def.data());
-    d[0] = 0x02;
+    d[0] = format::kPageTableDef;
     d[1] = 0x01;
     d[2] = 'V';
     d[3] = 'C';
@@ -208,7 +208,7 @@ void writeTableDefinition(PageFile& file, quint32 first, const TableLayout& layo
             std::memcpy(page.data(), d, n);
             pos = n;
         } else {
-            page[0] = 0x02;
+            page[0] = format::kPageTableDef;
             page[1] = 0x01;
             page[2] = 'V';
             page[3] = 'C';

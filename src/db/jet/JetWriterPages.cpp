@@ -46,9 +46,9 @@ void PageFile::finish()
 
 RowPage::RowPage(quint32 number, quint32 owner) : number_(number)
 {
-    bytes_[0] = 0x01;
+    bytes_[0] = format::kPageData;
     bytes_[1] = 0x01;
-    put32(&bytes_[4], owner);
+    put32(&bytes_[format::kDataPageOwnerOffset], owner);
 }
 
 int RowPage::add(const char* data, int length)
@@ -63,7 +63,7 @@ int RowPage::add(const char* data, int length)
 const unsigned char* RowPage::finish()
 {
     put16(&bytes_[2], freeSpace());
-    put16(&bytes_[8], rows_);
+    put16(&bytes_[format::kDataPageRowCountOffset], rows_);
     return bytes_.data();
 }
 
@@ -101,7 +101,7 @@ void LongValueWriter::store(QByteArrayView data, unsigned char field[12])
     put32(field, quint32(length)); // byte 3, the kind, is set below
 
     if (length <= kMaxSingleLongValue) {
-        field[3] = 0x40;
+        field[3] = format::kLongValueSingleRow;
         put32(field + 4, shared_.add(data.data(), int(length)));
         return;
     }
@@ -127,7 +127,7 @@ void LongValueWriter::store(QByteArrayView data, unsigned char field[12])
         page.add(row.constData(), 4 + kLongValueChunk);
         file_.write(page.number(), page.finish());
     }
-    field[3] = 0x00;
+    field[3] = format::kLongValueChain;
     put32(field + 4, fullLinks ? first << 8 : lastPtr);
 }
 
@@ -160,7 +160,7 @@ QByteArray buildUsageMap(PageFile& file, const std::vector<quint32>& pages)
     while (it != pages.end()) {
         const quint32 entry = *it / kMapBitsPerBitmapPage;
         PageBytes bitmap{};
-        bitmap[0] = 0x05;
+        bitmap[0] = format::kPageUsageBitmap;
         bitmap[1] = 0x01;
         for (; it != pages.end() && *it / kMapBitsPerBitmapPage == entry; ++it) {
             const quint32 bit = *it % kMapBitsPerBitmapPage;
@@ -175,47 +175,29 @@ QByteArray buildUsageMap(PageFile& file, const std::vector<quint32>& pages)
 
 // ---- Header pages ------------------------------------------------------
 
-void rc4Xor(QByteArrayView key, unsigned char* data, int length)
-{
-    std::array<unsigned char, 256> s;
-    for (int i = 0; i < 256; ++i)
-        s[i] = static_cast<unsigned char>(i);
-    for (int i = 0, j = 0; i < 256; ++i) {
-        j = (j + s[i] + static_cast<unsigned char>(key[i % key.size()])) & 0xFF;
-        std::swap(s[i], s[j]);
-    }
-    for (int n = 0, i = 0, j = 0; n < length; ++n) {
-        i = (i + 1) & 0xFF;
-        j = (j + s[i]) & 0xFF;
-        std::swap(s[i], s[j]);
-        data[n] ^= s[(s[i] + s[j]) & 0xFF];
-    }
-}
-
 PageBytes headerPage(QByteArrayView password)
 {
-    Q_ASSERT(password.size() <= 20);
+    using namespace format;
+    Q_ASSERT(password.size() <= kJet3PasswordBytes);
     PageBytes page{};
-    static constexpr unsigned char kSignature[] = {
-        0x00, 0x01, 0x00, 0x00, 'S', 't', 'a', 'n', 'd', 'a', 'r', 'd', ' ', 'J', 'e', 't', ' ', 'D', 'B', 0x00};
-    std::memcpy(page.data(), kSignature, sizeof kSignature);
-    page[0x14] = 0x00; // Jet 3
+    page[1] = 0x01;
+    std::memcpy(&page[kSignatureOffset], kJetSignature, sizeof kJetSignature);
+    page[kVersionOffset] = 0x00; // Jet 3
 
     // Values Access 97 keeps in the scrambled region; no reader needs them
     // but an Access-made file has them.
     static constexpr unsigned char kAccessWords[] = {
         0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
         0x03, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
-    std::memcpy(&page[0x18], kAccessWords, sizeof kAccessWords);
+    std::memcpy(&page[kHeaderMaskOffset], kAccessWords, sizeof kAccessWords);
     put16(&page[0x38], 0x0001);
-    put16(&page[0x3A], 0x0409); // sort order General
-    put16(&page[0x3C], 1252);   // code page
-    put32(&page[0x3E], 0);      // database key 0: pages are not encrypted
-    std::memcpy(&page[0x42], password.data(), password.size()); // NUL-padded to 20 bytes
+    put16(&page[kSortOrderOffset], kSortOrderGeneral);
+    put16(&page[kCodePageOffset], kCodePage1252);
+    put32(&page[kDatabaseKeyOffset], 0); // pages are not encrypted
+    std::memcpy(&page[kPasswordOffset], password.data(), password.size()); // NUL-padded
     put16(&page[0x56], 0x251E);
 
-    static constexpr char kHeaderKey[] = {char(0xC7), char(0xDA), char(0x39), char(0x6B)};
-    rc4Xor(QByteArrayView(kHeaderKey, 4), &page[0x18], 126);
+    scrambleHeader(page.data(), 0);
     return page;
 }
 

@@ -4,6 +4,8 @@
 // rows (table data, long values, usage maps), long-value storage, usage maps
 // and the scrambled header page. Internal to the writer.
 
+#include "db/jet/JetFormat.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QIODevice>
@@ -15,28 +17,20 @@
 
 namespace orvane::jet::detail {
 
-constexpr int kPageSize = 2048;
+constexpr int kPageSize = format::kJet3PageSize;
 constexpr int kMaxRowSize = 2012;        // longest row a table data page may hold
 constexpr int kMaxRowsPerPage = 255;     // a row pointer keeps the row number in one byte
-constexpr int kRowPageHeader = 10;       // type, flag, free space, owner, row count
+constexpr int kRowPageHeader = format::kDataPageRowOffsets; // type, flag, free space, owner, row count
 constexpr int kLongValueChunk = 2032;    // data bytes in one full link of a long-value chain
 constexpr int kMaxSingleLongValue = 2012; // longer values are stored as a chain
 constexpr int kMaxInlineMemo = 64;       // longer memos leave the row for a long-value page
-constexpr quint32 kLvalOwner = 0x4C41564C; // "LVAL" read as a little-endian u32
+constexpr quint32 kLvalOwner = format::kLongValueOwner;
 constexpr quint32 kMaxPages = (1u << 30) / kPageSize;
 constexpr int kMapBitsPerPage0 = 128 * 8;            // pages one type 0 map covers
 constexpr int kMapBitsPerBitmapPage = (kPageSize - 4) * 8; // pages one 0x05 page covers
 
-inline void put16(unsigned char* p, quint32 v)
-{
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-}
-inline void put32(unsigned char* p, quint32 v)
-{
-    put16(p, v & 0xFFFF);
-    put16(p + 2, v >> 16);
-}
+using format::put16;
+using format::put32;
 inline void putDouble(unsigned char* p, double d)
 {
     quint64 bits;
@@ -128,8 +122,5 @@ PageBytes headerPage(QByteArrayView password);
 // Page 1: the database-wide free-page map of a file of `pageCount` pages, all
 // of them in use.
 PageBytes freePageMapPage(quint32 pageCount);
-
-// RC4 keystream XORed over `data` (scrambling and unscrambling alike).
-void rc4Xor(QByteArrayView key, unsigned char* data, int length);
 
 } // namespace orvane::jet::detail

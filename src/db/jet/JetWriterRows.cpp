@@ -279,7 +279,7 @@ void encodeRow(const TableLayout& layout, const std::vector<CellValue>& cells,
                 if (c.place == MemoPlace::Inline) {
                     std::memset(field, 0, 12);
                     put32(field, quint32(c.bytes.size()));
-                    field[3] = 0x80;
+                    field[3] = format::kLongValueInline;
                     std::memcpy(field + 12, c.bytes.constData(), c.bytes.size());
                 } else {
                     longValues.store(c.bytes, field);

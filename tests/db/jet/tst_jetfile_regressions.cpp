@@ -92,7 +92,7 @@ private:
 
 // A chained memo whose link is a 4-byte row pointing at itself: every turn of
 // the loop adds no bytes, so only noticing the revisited row ends it (a bound
-// on the stated length allowed 16 million page reads).
+// on the stated length allowed 16 million page reads). The loop is damage.
 void TestJetFileRegressions::memoChainLoopOfBarePointersEnds()
 {
     TableDef t;
@@ -118,10 +118,15 @@ void TestJetFileRegressions::memoChainLoopOfBarePointersEnds()
 
     QElapsedTimer timer;
     timer.start();
-    const TableData data = MdbFile(path).readTable(QStringLiteral("Notes"));
+    MdbFile f(path);
+    int err = 0;
+    try {
+        f.readTable(QStringLiteral("Notes"));
+    } catch (const JetError& e) {
+        err = e.number();
+    }
     QVERIFY2(timer.elapsed() < orvane::testing::timeLimit(5000), qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
-    QCOMPARE(data.rows.size(), std::size_t(1));
-    QCOMPARE(data.rows[0][0], std::optional<QString>(QString()));
+    QCOMPARE(err, int(orvane::db::kDatabaseDamaged));
 }
 
 // libmdb range-checks a date before converting its day count to an integer,
