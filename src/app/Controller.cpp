@@ -251,6 +251,8 @@ void Controller::selectSection(const QString& userTableName)
         if (!rows_.isEmpty()) {
             selectRow(1);
             loadInterpretation(rows_.first());
+        } else {
+            updateNavigation();
         }
 
         try {
@@ -317,6 +319,8 @@ void Controller::selectAllSections()
     if (!rows_.isEmpty()) {
         selectRow(1);
         showPick(1);
+    } else {
+        updateNavigation();
     }
     paragraphs_ = library::InterpretationRepository::distinctSorted(paragraphs);
     emit paragraphsChanged();

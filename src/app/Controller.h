@@ -118,7 +118,8 @@ public:
     QString countLabel() const { return count_; }
     const ShownInterpretation& shown() const { return shown_; }
 
-    // A row of the results list clicked or reached with the keyboard.
+    // A row of the results list clicked or reached with the keyboard; 0 when
+    // the list is left without a selected row.
     void clickRow(int row);
     // Command4(button): 0 first, 1 previous, 2 next, 3 last.
     void navigate(int button);

@@ -55,7 +55,8 @@ void Controller::editEntry(EntryKind entry, const QString& text)
     // settleChange plays out the change events that cleaning and completing
     // the text raise in turn, so the rule runs once here for all of them.
     const QStringList& rows = entry == EntryKind::Paragraph ? paragraphs_ : history_;
-    const search::ChangeOutcome out = search::settleChange(entry, text, editKeyPressed_, rows);
+    const search::ChangeOutcome out =
+        search::settleChange(entry, search::singleLine(text), editKeyPressed_, rows);
     entries_[i] = out.text;
     emit entryChanged(entry, out.text, out.selectionSet, out.selectionStart, out.selectionLength);
     // Every nested run searched (and beeped) for the same final text: once
@@ -115,8 +116,14 @@ void Controller::performSearch()
         setRows(ids);
     }
     emit viewCleared();
-    if (!rows_.isEmpty())
+    // The first row found is selected and shown, so that the buttons step
+    // on from it and Print prints it.
+    if (!rows_.isEmpty()) {
+        selectRow(1);
         loadInterpretationFrom(tableOfRow(1), rows_.first(), rowSection(1));
+    } else {
+        updateNavigation();
+    }
     if (!rows_.isEmpty()) {
         position_ = QStringLiteral("1");
     } else {
@@ -230,6 +237,13 @@ void Controller::showPick(int row)
 
 void Controller::clickRow(int row)
 {
+    if (row == 0) {
+        // No row selected (a click on the empty part of the list): the
+        // buttons say so.
+        currentRow_ = 0;
+        updateNavigation();
+        return;
+    }
     if (row < 1 || row > rows_.size())
         return;
     currentRow_ = row;

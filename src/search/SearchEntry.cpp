@@ -9,6 +9,17 @@ QString validateText(const QString& tempText)
     return clean;
 }
 
+QString singleLine(const QString& text)
+{
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return text;
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    out.replace(u'\r', u' ');
+    out.replace(u'\n', u' ');
+    return out;
+}
+
 bool acceptsKeyPress(QChar ch)
 {
     return ch != QLatin1Char('"');

@@ -31,6 +31,10 @@ enum class EntryKind { Paragraph = 0, Keyword = 1 };
 // included, in order.
 QString validateText(const QString& tempText);
 
+// An entry holds one line: each line break (CR LF, CR or LF) of a pasted
+// text becomes one blank.
+QString singleLine(const QString& text);
+
 // Key-press filter: a double quote is never typed into an entry.
 bool acceptsKeyPress(QChar ch);
 

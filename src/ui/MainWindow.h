@@ -81,6 +81,7 @@ protected:
     void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     // construction (MainWindow.cpp, MainWindowControls.cpp)
@@ -110,6 +111,7 @@ private:
     void pickFromDropDown(search::EntryKind entry);
     void hideDropDowns();
     void resultPicked(QTreeWidgetItem* item);
+
     void importTriggered();
     void printTriggered();
     void printAllTriggered();

@@ -91,7 +91,17 @@ void orvaneIntMain::connectControls()
     for (int i = 0; i < 4; ++i)
         connect(navigationButtons_[std::size_t(i)], &QPushButton::clicked, this,
                 [this, i] { controller_.navigate(i); });
+    // Whatever makes a row the current one (a click, a drag, the right
+    // button, the keyboard) shows that row: the highlighted row and the text
+    // on display never disagree. A click on the row on display still counts,
+    // and so does a click that leaves no row selected.
+    connect(resultsList_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item) { resultPicked(item); });
     connect(resultsList_, &ListView::itemPicked, this, &orvaneIntMain::resultPicked);
+    connect(resultsList_, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (resultsList_->selectedItems().isEmpty())
+            controller_.clickRow(0);
+    });
     const std::pair<ListView*, EntryKind> dropDowns[] = {{paragraphList_, EntryKind::Paragraph},
                                                          {historyList_, EntryKind::Keyword}};
     for (const auto& [list, kind] : dropDowns) {
@@ -110,6 +120,10 @@ void orvaneIntMain::connectControls()
         connect(list, &ListView::lostFocus, this, [list] { useWindowBackground(list); });
     }
     textView_->installEventFilter(this);
+    // Enter in a pick list picks its row (on the release) and nothing else:
+    // the press must not reach the window's default button.
+    paragraphList_->installEventFilter(this);
+    historyList_->installEventFilter(this);
 }
 
 void orvaneIntMain::connectController()
@@ -165,10 +179,37 @@ bool orvaneIntMain::eventFilter(QObject* watched, QEvent* e)
     }
     if (watched == keywordEntry_ && e->type() == QEvent::FocusOut)
         enterPressed_ = false;
+    if ((watched == paragraphList_ || watched == historyList_) && e->type() == QEvent::KeyPress
+        && isEnter(static_cast<QKeyEvent*>(e)))
+        return true;
     if (e->type() == QEvent::FocusIn
         && (watched == textView_ || std::find(modeOptions_.begin(), modeOptions_.end(), watched) != modeOptions_.end()))
         hideDropDowns();
     return QMainWindow::eventFilter(watched, e);
+}
+
+// The And / Or / Phrase group is one stop of the Tab chain, entered at its
+// checked option (the arrow keys move within it), as on any desktop.
+bool orvaneIntMain::focusNextPrevChild(bool next)
+{
+    const auto isOption = [this](const QWidget* w) {
+        return std::find(modeOptions_.begin(), modeOptions_.end(), w) != modeOptions_.end();
+    };
+    const bool fromGroup = isOption(QApplication::focusWidget());
+    if (!QMainWindow::focusNextPrevChild(next))
+        return false;
+    if (!isOption(QApplication::focusWidget()))
+        return true;
+    if (fromGroup) {
+        // Leaving the group: on past its other options.
+        for (std::size_t i = 0; i < modeOptions_.size() && isOption(QApplication::focusWidget()); ++i)
+            QMainWindow::focusNextPrevChild(next);
+        return true;
+    }
+    for (QRadioButton* b : modeOptions_)
+        if (b->isChecked())
+            b->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 // --- user actions -------------------------------------------------------------------
@@ -213,13 +254,11 @@ void orvaneIntMain::pickFromDropDown(EntryKind kind)
     entry(kind)->setFocus(Qt::OtherFocusReason);
 }
 
-void orvaneIntMain::resultPicked(QTreeWidgetItem*)
+void orvaneIntMain::resultPicked(QTreeWidgetItem* item)
 {
-    // The selected row is what counts, not the item under the mouse.
-    const QList<QTreeWidgetItem*> selected = resultsList_->selectedItems();
-    if (selected.isEmpty())
+    if (!item)
         return;
-    controller_.clickRow(resultsList_->indexOfTopLevelItem(selected.first()) + 1);
+    controller_.clickRow(resultsList_->indexOfTopLevelItem(item) + 1);
 }
 
 void orvaneIntMain::importTriggered()

@@ -149,7 +149,8 @@ void TestController::searchModes()
     QCOMPARE(run.controller.countLabel(), QString::number(rows.size()));
     QCOMPARE(run.controller.positionLabel(), rows.isEmpty() ? QStringLiteral("0") : QStringLiteral("1"));
     QVERIFY(labels.count() >= 1);
-    QCOMPARE(run.controller.currentRow(), 0);   // found rows are listed, none selected
+    // The first row found is selected, as the list selects a first row it is given.
+    QCOMPARE(run.controller.currentRow(), rows.isEmpty() ? 0 : 1);
     if (rows.isEmpty()) {
         QCOMPARE(run.platform.messageBoxes.size(), std::size_t(1));
         QCOMPARE(run.platform.messageBoxes[0].title, QStringLiteral("Record not found"));
@@ -181,11 +182,16 @@ void TestController::rowsAndNavigation()
     QCOMPARE(run.controller.positionLabel(), QStringLiteral("n/a"));
     QCOMPARE(run.controller.shown().identifierLabel, QStringLiteral("Orvane-INT Notice"));
 
-    // Rows outside the list are ignored.
-    for (int row : {0, -1, 6}) {
+    // Rows outside the list are ignored; row 0 is no row at all.
+    for (int row : {-1, 6}) {
         run.controller.clickRow(row);
         QCOMPARE(run.controller.currentRow(), 2);
     }
+    run.controller.clickRow(0);
+    QCOMPARE(run.controller.currentRow(), 0);
+    QCOMPARE(nav.last().at(0).value<orvane::view::NavigationButtons>(),
+             (orvane::view::NavigationButtons{true, false, false, true}));
+    run.controller.clickRow(2);
 
     QSignalSpy selected(&run.controller, &Controller::currentRowChanged);
     run.controller.navigate(3);   // last
