@@ -1,0 +1,89 @@
+// Failures the user is told about, once: a damaged database, and a settings
+// store that cannot be written. Everything else keeps working.
+
+#include "app/Controller.h"
+#include "core/Settings.h"
+#include "support/DamagedDb.h"
+#include "support/ScriptedPlatform.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace orvane::app;
+namespace t = orvane::testing;
+
+class TestFailuresReported : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        orvane::setSettingsFile(dir_->filePath(QStringLiteral("s.ini")));
+    }
+    void cleanup() { orvane::setSettingsFile(QString()); }
+
+    void damagedSectionIsToldOnce_data()
+    {
+        QTest::addColumn<t::Damage>("damage");
+        QTest::newRow("memo past the end") << t::Damage::MemoPastEnd;
+        QTest::newRow("looping chain") << t::Damage::MemoChainLoops;
+        QTest::newRow("short usage map") << t::Damage::ShortUsageMap;
+    }
+    void damagedSectionIsToldOnce()
+    {
+        QFETCH(t::Damage, damage);
+        const QString path = t::writeDamagedDb(dir_->filePath(QStringLiteral("intasme.mdb")), damage);
+        ScriptedPlatform platform;
+        Controller c(platform);
+        c.state().dataPath = path;
+        c.state().defaultSection = 2;   // Section IX, the damaged one
+        c.repository().open(path);
+        QVERIFY(c.initiateProgram());
+        const auto damaged = [&] {
+            return std::count_if(platform.messageBoxes.begin(), platform.messageBoxes.end(),
+                                 [](const auto& m) { return m.title == QStringLiteral("Damaged database"); });
+        };
+        QCOMPARE(damaged(), 1);
+        QVERIFY(platform.messageBoxes.back().text.contains(QDir::toNativeSeparators(path)));
+        QVERIFY(c.rows().isEmpty());   // the section is skipped, not shown half
+
+        // Skip and continue: the other section works, the damage is not told again.
+        c.chooseSection(1);
+        QCOMPARE(c.rows().size(), 5);
+        c.chooseSection(2);
+        c.editEntry(orvane::search::EntryKind::Keyword, QStringLiteral("preheat"));
+        c.performSearch();
+        QCOMPARE(damaged(), 1);
+    }
+
+    void unwritableSettingsAreToldOnceWithWhereAndWhy()
+    {
+        // A folder where the settings file should be: nothing can be written.
+        const QString store = dir_->filePath(QStringLiteral("store.ini"));
+        QVERIFY(QDir().mkpath(store));
+        orvane::setSettingsFile(store);
+        const QString path = t::writeDamagedDb(dir_->filePath(QStringLiteral("intasme.mdb")), t::Damage::None);
+        ScriptedPlatform platform;
+        Controller c(platform);
+        c.readStartupSettings();   // writes "program path"; told only after start-up
+        QVERIFY(platform.messageBoxes.empty());
+        c.state().dataPath = path;
+        c.repository().open(path);
+        QVERIFY(c.initiateProgram());
+        c.activate();
+        QCOMPARE(platform.messageBoxes.size(), std::size_t(1));
+        QCOMPARE(platform.messageBoxes[0].title, QStringLiteral("Settings not saved"));
+        QVERIFY(platform.messageBoxes[0].text.contains(QDir::toNativeSeparators(store)));
+        c.chooseSection(2);
+        c.chooseSection(1);
+        QCOMPARE(platform.messageBoxes.size(), std::size_t(1));
+        QCOMPARE(c.state().currentTable, QStringLiteral("INT08"));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+QTEST_MAIN(TestFailuresReported)
+#include "tst_failuresreported.moc"

@@ -1,0 +1,74 @@
+// While a dialog waits for the user the pointer is the normal arrow, also in
+// the middle of busy work; the busy pointer comes back when it closes.
+
+#include "ui/QtPlatform.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <QtTest>
+
+using namespace orvane::ui;
+
+class TestDialogPointer : public QObject {
+    Q_OBJECT
+private slots:
+    void messageBoxShowsTheNormalPointer()
+    {
+        QtPlatform platform;
+        platform.setMousePointer(MousePointer::Wait);
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        std::optional<Qt::CursorShape> during;
+        QTimer::singleShot(0, this, [&] {
+            if (QApplication::overrideCursor())
+                during = QApplication::overrideCursor()->shape();
+            if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                box->reject();
+        });
+        QTimer::singleShot(3000, this, [] {   // never leave a box up
+            if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                box->reject();
+        });
+        platform.messageBox(nullptr, QStringLiteral("No database"), QStringLiteral("text"),
+                            MessageIcon::Critical, MessageButtons::Ok);
+        QCOMPARE(during, std::optional<Qt::CursorShape>(Qt::ArrowCursor));
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        platform.setMousePointer(MousePointer::Default);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void withoutBusyWorkNothingChanges()
+    {
+        QtPlatform platform;
+        bool overridden = true;
+        QTimer::singleShot(0, this, [&] {
+            overridden = QApplication::overrideCursor() != nullptr;
+            if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                box->reject();
+        });
+        platform.messageBox(nullptr, QStringLiteral("Help"), QStringLiteral("text"), MessageIcon::Question,
+                            MessageButtons::Ok);
+        QVERIFY(!overridden);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void slowWorkKeepsTheWindowsResponsiveAndEnds()
+    {
+        // Work on another thread while this one goes on handling events.
+        QtPlatform platform;
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&] { ++ticks; });
+        timer.start(10);
+        bool done = false;
+        platform.runWhileWaiting([&] {
+            QThread::msleep(300);
+            done = true;
+        });
+        QVERIFY(done);
+        QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+    }
+};
+
+QTEST_MAIN(TestDialogPointer)
+#include "tst_dialogpointer.moc"
