@@ -174,6 +174,9 @@ struct Setup {
     std::map<QString, int> filed;   // paragraph -> interpretations filed under it
     int andMatches = 0;             // texts holding both of kTwoWords
     double firstSelectionMs = 0;
+    double firstAllSectionsMs = 0;   // All sections the first time: every table loaded
+    int allSectionRows = 0;
+    int printedAllFound = 0;         // interpretations the Print All Found run printed
     int pagesPrinted = 0;
     bool failed = false;
 };
@@ -456,6 +459,70 @@ void benchStatement(benchmark::State& state, const QString& sql, int expected)
         fail(state, "the statement returned " + std::to_string(rows) + " rows, expected " + std::to_string(expected));
 }
 
+// All sections listed again: every section's rows into the one list.
+void benchAllSectionsListing(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        selectMeasuredSection();
+        state.ResumeTiming();
+        g->w->controller().chooseAllSections();
+        settle();
+    }
+    state.counters["rows"] = results()->topLevelItemCount();
+    if (results()->topLevelItemCount() != g->allSectionRows || g->allSectionRows < g->interpretations)
+        fail(state, "All sections listed " + std::to_string(results()->topLevelItemCount()) + " rows");
+    selectMeasuredSection();
+}
+
+// The same keyword search over one section and over all of them.
+void benchKeywordSearch(benchmark::State& state, bool all)
+{
+    app::Controller& c = g->w->controller();
+    if (all)
+        c.chooseAllSections();
+    else
+        selectMeasuredSection();
+    c.setEntryText(search::EntryKind::Keyword, kTwoWords);
+    settle();
+    for (auto _ : state) {
+        c.performSearch();
+        settle();
+    }
+    state.counters["rows"] = double(c.rows().size());
+    if (!all && int(c.rows().size()) != g->andMatches)
+        fail(state, "one section's search listed " + std::to_string(c.rows().size()) + " rows");
+    if (all && int(c.rows().size()) < g->andMatches)
+        fail(state, "the search over all sections listed fewer rows than one section's");
+    selectMeasuredSection();
+}
+
+// Print All Found of a phrase search (one interpretation in twenty), to PDF.
+void benchPrintAllFound(benchmark::State& state)
+{
+    app::Controller& c = g->w->controller();
+    selectMeasuredSection();
+    c.chooseMode(search::SearchMode::Phrase);
+    c.setEntryText(search::EntryKind::Keyword, kTwoWords);
+    c.performSearch();
+    settle();
+    const QString pdf = g->platform.printerOutputFile;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(pdf);
+        g->platform.messageAnswers = {app::MessageAnswer::Ok};
+        state.ResumeTiming();
+        c.printAllFound(*controls(*g->w).RichTextBox1->document());
+        settle();
+    }
+    g->printedAllFound = int(c.rows().size()) - (c.noticeShown() ? 2 : 0);
+    state.counters["interpretations"] = g->printedAllFound;
+    if (g->printedAllFound < 1 || QFileInfo(pdf).size() == 0)
+        fail(state, "Print All Found wrote no PDF");
+    c.chooseMode(search::SearchMode::And);
+    selectMeasuredSection();
+}
+
 // ---- set-up ---------------------------------------------------------------------------
 
 // What the measured section holds, read straight from its tables.
@@ -538,6 +605,13 @@ bool openWindow(Setup& s, int sections)
     s.firstSelectionMs = double(timer.nsecsElapsed()) / 1e6;
     s.w->controller().chooseSection(s.longEntry);   // loads the long texts' tables too
     settle();
+    // All sections the first time loads every other table.
+    timer.restart();
+    s.w->controller().chooseAllSections();
+    settle();
+    s.firstAllSectionsMs = double(timer.nsecsElapsed()) / 1e6;
+    s.allSectionRows = int(s.controller.rows().size());
+    selectMeasuredSection();
     return true;
 }
 
@@ -601,6 +675,22 @@ void printSummary(const Collector& c)
     }
     if (const auto q = t("Statement/Lookup"))
         line("  lookup statement alone", ms(*q), "", std::nullopt);
+
+    line("All sections the first time (loads all)", fmt("wall %.3g ms", g->firstAllSectionsMs), "< 500 ms",
+         g->firstAllSectionsMs < 500);
+    handler(fmt("All sections listed again (%d rows)", g->allSectionRows), "AllSections/Listing", 100, nullptr);
+    const auto one = t("KeywordSearch/OneSection");
+    const auto all = t("KeywordSearch/AllSections");
+    if (one && all) {
+        line("keyword search, one section", ms(*one), "report", std::nullopt);
+        line("keyword search, all sections", ms(*all), fmt("< 40 ms, < 12 x one (%.1f x)", all->cpuMs / one->cpuMs),
+             all->cpuMs < 40 && all->cpuMs < 12 * one->cpuMs);
+    }
+    if (const auto v = t("PrintAllFound"); v && g->printedAllFound > 0) {
+        const double scale = 100.0 / g->printedAllFound;
+        line(fmt("Print All Found, per 100 (%d printed)", g->printedAllFound),
+             ms(Timing{v->realMs * scale, v->cpuMs * scale}), "< 5000 ms", v->cpuMs * scale < 5000);
+    }
 }
 
 } // namespace
@@ -703,6 +793,10 @@ int main(int argc, char** argv)
     reg("Navigate/FirstLast", guarded([](benchmark::State& st) { benchNavigation(st, 3, 0); }));
     reg("ItemClick", guarded(benchItemClick));
     reg("Statement/Lookup", guarded([=](benchmark::State& st) { benchStatement(st, lookupSql, 1); }));
+    reg("AllSections/Listing", guarded(benchAllSectionsListing));
+    reg("KeywordSearch/OneSection", guarded([](benchmark::State& st) { benchKeywordSearch(st, false); }));
+    reg("KeywordSearch/AllSections", guarded([](benchmark::State& st) { benchKeywordSearch(st, true); }));
+    reg("PrintAllFound", guarded(benchPrintAllFound))->Iterations(1);
 
     Collector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
