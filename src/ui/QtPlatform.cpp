@@ -113,6 +113,7 @@ MessageAnswer QtPlatform::messageBox(QWidget* parent, const QString& title, cons
     box.setTextFormat(Qt::PlainText);
     const NormalPointerWhileWaiting pointer;
     switch (box.exec()) {
+    case QMessageBox::Ok: return MessageAnswer::Ok;
     case QMessageBox::Cancel: return MessageAnswer::Cancel;
     case QMessageBox::Yes: return MessageAnswer::Yes;
     case QMessageBox::No: return MessageAnswer::No;

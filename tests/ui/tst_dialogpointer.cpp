@@ -4,7 +4,9 @@
 #include "ui/QtPlatform.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QDialog>
+#include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
 
@@ -35,6 +37,21 @@ private slots:
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         platform.setMousePointer(MousePointer::Default);
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void okAndCancelAnswerAsPressed()
+    {
+        QtPlatform platform;
+        for (auto [button, answer] : {std::pair{QMessageBox::Ok, MessageAnswer::Ok},
+                                      std::pair{QMessageBox::Cancel, MessageAnswer::Cancel}}) {
+            QTimer::singleShot(0, this, [button = button] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->button(button)->click();
+            });
+            QCOMPARE(platform.messageBox(nullptr, QStringLiteral("Print All Found"), QStringLiteral("Print?"),
+                                         MessageIcon::Question, MessageButtons::OkCancel),
+                     answer);
+        }
     }
 
     void withoutBusyWorkNothingChanges()

@@ -124,6 +124,7 @@ private slots:
     void dataAgeWarning();
     void emptySectionList();
     void twentySectionsButNotTwentyOne();
+    void allSectionsFromTheMenu();
     void rememberedSection_data();
     void rememberedSection();
     void unusableDatabases();
@@ -251,6 +252,33 @@ void TestSections::twentySectionsButNotTwentyOne()
         QCOMPARE(controls(*s.w).mnuFileOpenSection.size(), std::size_t(21));
         QCOMPARE(s.w->windowTitle(), kStartCaption);
     }
+}
+
+void TestSections::allSectionsFromTheMenu()
+{
+    Session s(write(QStringLiteral("intasme.mdb"), standardPlan()), 2);
+    QVERIFY(s.w->controller().initiateProgram());
+    orvaneIntMain& w = *s.w;
+    QAction* all = w.findChild<QAction*>(QStringLiteral("mnuFileOpenAll"));
+    QVERIFY(all && all->isVisible());
+    all->trigger();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Orvane-INT   [ ASME All sections ]"));
+    QVERIFY(all->isChecked());
+    QCOMPARE(checkedEntries(w), QList<int>{});
+    // Section VIII-1's notice and rows, then Section IX's; each row names its section.
+    ListView* results = controls(w).ListView1[2];
+    QCOMPARE(results->topLevelItemCount(), 2 + 3 + 5);
+    QCOMPARE(results->topLevelItem(2)->toolTip(0), QStringLiteral("Section VIII-1"));
+    QCOMPARE(results->topLevelItem(9)->toolTip(0), QStringLiteral("Section IX"));
+    QCOMPARE(controls(w).Label1[6]->text(), QStringLiteral("8"));
+    results->setCurrentItem(results->topLevelItem(9));
+    QCOMPARE(controls(w).Label1[0]->text(), QStringLiteral("IX-89-05"));
+    QCOMPARE(controls(w).Label1[0]->toolTip(), QStringLiteral("Section IX"));
+    // A single section again: its own entry checked, "All sections" not.
+    controls(w).mnuFileOpenSection[1]->trigger();
+    QVERIFY(!all->isChecked());
+    QCOMPARE(checkedEntries(w), QList<int>{1});
+    QCOMPARE(results->topLevelItem(2)->toolTip(0), QString());
 }
 
 void TestSections::rememberedSection_data()
