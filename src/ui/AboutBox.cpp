@@ -55,6 +55,28 @@ void keepWordWhole(QLabel* label, const QString& word)
         label->installEventFilter(new WholeWordPainter(label, word));
 }
 
+namespace {
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, const TwipRect& r,
+              Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop)
+{
+    auto* l = new QLabel(labelText(caption), parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setObjectName(QLatin1String(name));
+    l->setAlignment(align);
+    l->setGeometry(toPixels(r));
+    return l;
+}
+
+void colour(QLabel* l, const QColor& c)
+{
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, c);
+    l->setPalette(pal);
+}
+
+} // namespace
+
 orvaneIntAbout::orvaneIntAbout(Platform& platform, QWidget* parent)
     : QDialog(parent), platform_(platform)
 {
@@ -62,21 +84,6 @@ orvaneIntAbout::orvaneIntAbout(Platform& platform, QWidget* parent)
     setFont(designFont(QStringLiteral("MS Sans Serif"), 8.25));
     setFixedSize(toPixels(kDesignWidth, kDesignHeight));
     setModal(true);
-
-    auto label = [this](QWidget* parent, const char* name, const QString& caption, const TwipRect& r,
-                        Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop) {
-        auto* l = new QLabel(labelText(caption), parent);
-        l->setTextFormat(Qt::PlainText);
-        l->setObjectName(QLatin1String(name));
-        l->setAlignment(align);
-        l->setGeometry(toPixels(r));
-        return l;
-    };
-    auto colour = [](QLabel* l, const QColor& c) {
-        QPalette pal = l->palette();
-        pal.setColor(QPalette::WindowText, c);
-        l->setPalette(pal);
-    };
 
     Picture1 = label(this, "Picture1", QString(), {150, 390, 525, 495}, Qt::AlignCenter);
     Picture1->setPixmap(art::programIcon(32));
@@ -100,18 +107,7 @@ orvaneIntAbout::orvaneIntAbout(Platform& platform, QWidget* parent)
     colour(lblDisclaimer, kBlue);
     keepWordWhole(lblDisclaimer, product::name());
 
-    fraSupport = new Frame(QStringLiteral("Tech Support"), true, this);
-    fraSupport->setObjectName(QStringLiteral("fraSupport"));
-    fraSupport->setFont(designFont(QStringLiteral("Arial"), 8.25, true));
-    fraSupport->setGeometry(toPixels(TwipRect{90, 3480, 4215, 1065}));
-    const QFont plain = font();
-    lblVoice = label(fraSupport, "lblVoice", QStringLiteral("Voice: +1 555 0142"), {150, 330, 1575, 225});
-    lblFax = label(fraSupport, "lblFax", QStringLiteral("Fax: +1 555 0143"), {150, 660, 1575, 225});
-    lblEmail = label(fraSupport, "lblEmail", QStringLiteral("Mail: help@halvorn.example"),
-                     {1800, 330, 2310, 225});
-    lblWWW = label(fraSupport, "lblWWW", QStringLiteral("Web: www.halvorn.example"), {1800, 660, 2310, 225});
-    for (QLabel* l : {lblVoice, lblFax, lblEmail, lblWWW})
-        l->setFont(plain);
+    createSupportFrame();
 
     Command1 = new QPushButton(QStringLiteral("&OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
@@ -127,6 +123,22 @@ orvaneIntAbout::orvaneIntAbout(Platform& platform, QWidget* parent)
     colour(lblTm2, kBlue);
 
     Form_Load();
+}
+
+void orvaneIntAbout::createSupportFrame()
+{
+    fraSupport = new Frame(QStringLiteral("Tech Support"), true, this);
+    fraSupport->setObjectName(QStringLiteral("fraSupport"));
+    fraSupport->setFont(designFont(QStringLiteral("Arial"), 8.25, true));
+    fraSupport->setGeometry(toPixels(TwipRect{90, 3480, 4215, 1065}));
+    const QFont plain = font();
+    lblVoice = label(fraSupport, "lblVoice", QStringLiteral("Voice: +1 555 0142"), {150, 330, 1575, 225});
+    lblFax = label(fraSupport, "lblFax", QStringLiteral("Fax: +1 555 0143"), {150, 660, 1575, 225});
+    lblEmail = label(fraSupport, "lblEmail", QStringLiteral("Mail: help@halvorn.example"),
+                     {1800, 330, 2310, 225});
+    lblWWW = label(fraSupport, "lblWWW", QStringLiteral("Web: www.halvorn.example"), {1800, 660, 2310, 225});
+    for (QLabel* l : {lblVoice, lblFax, lblEmail, lblWWW})
+        l->setFont(plain);
 }
 
 void orvaneIntAbout::Form_Load()

@@ -54,6 +54,7 @@ public:
     void Command1_Click();
 
 private:
+    void createSupportFrame();
     Platform& platform_;
 };
 

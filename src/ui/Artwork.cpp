@@ -349,28 +349,11 @@ QIcon programIconSet()
     return icon;
 }
 
-QImage titlePicture()
+namespace {
+
+// A horizontal pressure vessel on saddles, drawn as a blueprint.
+void drawVesselBlueprint(QPainter& p)
 {
-    constexpr int W = 469, H = 376;
-    QImage img(W, H, QImage::Format_RGB888);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-
-    // Night-blue ground, lighter towards the top where the title stands.
-    QRadialGradient sky(W * 0.62, H * 0.22, W * 0.8);
-    sky.setColorAt(0, QColor(0x20, 0x34, 0xa8));
-    sky.setColorAt(0.55, QColor(0x08, 0x12, 0x70));
-    sky.setColorAt(1, QColor(0x00, 0x00, 0x40));
-    p.fillRect(img.rect(), sky);
-
-    // A drafting grid.
-    p.setPen(QPen(QColor(255, 255, 255, 18), 1));
-    for (int x = 0; x <= W; x += 16)
-        p.drawLine(x, 0, x, H);
-    for (int y = 0; y <= H; y += 16)
-        p.drawLine(0, y, W, y);
-
-    // A horizontal pressure vessel on saddles, drawn as a blueprint.
     const QColor line(0x9c, 0xc8, 0xff, 200);
     p.setPen(QPen(line, 1.6));
     p.setBrush(QColor(0x9c, 0xc8, 0xff, 28));
@@ -405,6 +388,32 @@ QImage titlePicture()
     p.setPen(QPen(QColor(0x9c, 0xc8, 0xff, 150), 1));
     p.drawLine(QPointF(shell.left(), 304), QPointF(shell.left(), 320));
     p.drawLine(QPointF(shell.right(), 304), QPointF(shell.right(), 320));
+}
+
+} // namespace
+
+QImage titlePicture()
+{
+    constexpr int W = 469, H = 376;
+    QImage img(W, H, QImage::Format_RGB888);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    // Night-blue ground, lighter towards the top where the title stands.
+    QRadialGradient sky(W * 0.62, H * 0.22, W * 0.8);
+    sky.setColorAt(0, QColor(0x20, 0x34, 0xa8));
+    sky.setColorAt(0.55, QColor(0x08, 0x12, 0x70));
+    sky.setColorAt(1, QColor(0x00, 0x00, 0x40));
+    p.fillRect(img.rect(), sky);
+
+    // A drafting grid.
+    p.setPen(QPen(QColor(255, 255, 255, 18), 1));
+    for (int x = 0; x <= W; x += 16)
+        p.drawLine(x, 0, x, H);
+    for (int y = 0; y <= H; y += 16)
+        p.drawLine(0, y, W, y);
+
+    drawVesselBlueprint(p);
 
     // A gold rule between the title and its subtitle line.
     QLinearGradient gold(150, 0, 460, 0);

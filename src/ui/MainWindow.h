@@ -103,6 +103,7 @@ private:
 
     // user actions in (MainWindowEvents.cpp)
     void connectControls();
+    void connectButtonsAndLists();
     void connectController();
     void entryKeyDown(QKeyEvent* e);
     void entryKeyUp(search::EntryKind entry, int qtKey);

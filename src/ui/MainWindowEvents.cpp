@@ -83,6 +83,11 @@ void orvaneIntMain::connectControls()
         });
         modeOptions_[std::size_t(i)]->installEventFilter(this);
     }
+    connectButtonsAndLists();
+}
+
+void orvaneIntMain::connectButtonsAndLists()
+{
     connect(searchButton_, &QPushButton::clicked, this, [this] { controller_.performSearch(); });
     connect(defaultButton_, &QPushButton::clicked, this, [this] { controller_.performSearch(); });
     connect(exitButton_, &QPushButton::clicked, this, &orvaneIntMain::close);

@@ -90,8 +90,11 @@ PrinterSetupDialog::PrinterSetupDialog(QPrinter& printer, QWidget* parent)
     auto* top = new QVBoxLayout(this);
     top->addLayout(form);
     top->addWidget(buttons_);
+    showPrinterInUse(printer);
+}
 
-    // Start from the printer in use.
+void PrinterSetupDialog::showPrinterInUse(const QPrinter& printer)
+{
     const bool pdf = printer.outputFormat() == QPrinter::PdfFormat;
     int at = pdf ? printerBox_->count() - 1 : printerBox_->findData(printer.printerName());
     if (at < 0)

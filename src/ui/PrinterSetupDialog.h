@@ -41,6 +41,8 @@ public:
     void accept() override;
 
 private:
+    // Starts the choices from the printer in use and wires them.
+    void showPrinterInUse(const QPrinter& printer);
     void fillPaperSizes(const QPageSize& keep);
     void updateEnabled();
     void browse();
