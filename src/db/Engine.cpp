@@ -2,18 +2,50 @@
 
 #include "db/JetCollation.h"
 #include "db/JetLike.h"
+#include "db/JetLikeList.h"
 #include "db/JetSql.h"
 
 #include <QHash>
+#include <QLoggingCategory>
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cstring>
 
 namespace orvane::db {
 
 namespace {
 
+Q_LOGGING_CATEGORY(lcDb, "orvane.db")
+
 constexpr const char* kCollation = "JETGENERAL";
+
+std::atomic<qint64> g_memoryCeiling{Database::kDefaultMemoryCeiling};
+std::atomic<bool> g_ceilingApplied{false};
+
+void applyMemoryCeiling()
+{
+    sqlite3_hard_heap_limit64(g_memoryCeiling.load());
+    g_ceilingApplied = true;
+}
+
+JetError resourceExceeded()
+{
+    return JetError(kSystemResourceExceeded, QStringLiteral("System resource exceeded."));
+}
+
+[[noreturn]] void failResources(const char* where)
+{
+    const JetError e = resourceExceeded();
+    qCWarning(lcDb) << "error" << e.number() << e.message() << where << "(memory ceiling"
+                    << g_memoryCeiling.load() << "bytes, in use" << sqlite3_memory_used() << ")";
+    throw e;
+}
+
+bool outOfMemory(int rc)
+{
+    return (rc & 0xFF) == SQLITE_NOMEM;
+}
 
 // Callers never see SQLite's own wording: every failure below the Jet layer
 // becomes one of these.
@@ -73,10 +105,12 @@ void jetLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     try {
         pattern = std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8(
             std::string_view(p ? p : "", std::size_t(sqlite3_value_bytes(argv[0])))));
-    } catch (const JetError&) {
+    } catch (const JetError& e) {
+        qCWarning(lcDb) << "error" << e.number() << e.message() << "in a LIKE pattern";
         sqlite3_result_error(ctx, "invalid pattern", -1);
         return;
     } catch (const std::bad_alloc&) {
+        qCWarning(lcDb) << "error" << int(kSystemResourceExceeded) << "out of memory compiling a LIKE pattern";
         sqlite3_result_error_nomem(ctx);
         return;
     }
@@ -84,6 +118,45 @@ void jetLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     // SQLite keeps it for the next row when the pattern is a constant, and
     // frees it otherwise (possibly at once): it must not be used after this.
     sqlite3_set_auxdata(ctx, 0, pattern.release(), deletePattern);
+}
+
+void deleteList(void* p)
+{
+    delete static_cast<JetLikeList*>(p);
+}
+
+// jet_like_all(patterns, value) and jet_like_any(patterns, value): a run of
+// "value LIKE p" joined by AND / OR, the patterns packed into one text (see
+// JetLikeList::pack), compiled once per statement like like()'s.
+void jetLikeListFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* v = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    const std::string_view value(v ? v : "", std::size_t(sqlite3_value_bytes(argv[1])));
+    if (const auto* cached = static_cast<const JetLikeList*>(sqlite3_get_auxdata(ctx, 0))) {
+        sqlite3_result_int(ctx, cached->matchesUtf8(value));
+        return;
+    }
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const auto join = sqlite3_user_data(ctx) ? JetLikeList::Join::All : JetLikeList::Join::Any;
+    std::unique_ptr<JetLikeList> list;
+    try {
+        list = std::make_unique<JetLikeList>(
+            JetLikeList::unpack(std::string_view(p ? p : "", std::size_t(sqlite3_value_bytes(argv[0])))), join);
+    } catch (const JetError& e) {
+        qCWarning(lcDb) << "error" << e.number() << e.message() << "in a run of LIKE patterns";
+        sqlite3_result_error(ctx, "invalid pattern", -1);
+        return;
+    } catch (const std::bad_alloc&) {
+        qCWarning(lcDb) << "error" << int(kSystemResourceExceeded) << "out of memory compiling LIKE patterns";
+        sqlite3_result_error_nomem(ctx);
+        return;
+    }
+    sqlite3_result_int(ctx, list->matchesUtf8(value));
+    sqlite3_set_auxdata(ctx, 0, list.release(), deleteList);
 }
 
 struct Statement {
@@ -99,6 +172,7 @@ struct Database::Impl {
     sqlite3* db = nullptr;
     QHash<QString, QString> loaded;   // case-folded name as written -> stored name
     bool loading = false;             // the authorizer lets table loading through
+    bool joinLikeRuns = true;
 
     ~Impl() { closeConnection(); }
 
@@ -114,6 +188,8 @@ struct Database::Impl {
         char* err = nullptr;
         const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &err);
         sqlite3_free(err);
+        if (outOfMemory(rc))
+            failResources("while loading a table");
         if (rc != SQLITE_OK)
             failSyntax();
     }
@@ -143,6 +219,8 @@ struct Database::Impl {
 
     void openConnection()
     {
+        if (!g_ceilingApplied)
+            applyMemoryCeiling();
         if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
             != SQLITE_OK) {
             closeConnection();
@@ -159,6 +237,14 @@ struct Database::Impl {
         sqlite3_create_collation_v2(db, kCollation, SQLITE_UTF8, nullptr, collate, nullptr);
         sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    jetLikeFunction, nullptr, nullptr, nullptr);
+        static int all = 1;
+        sqlite3_create_function_v2(db, "jet_like_all", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, &all,
+                                   jetLikeListFunction, nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(db, "jet_like_any", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   jetLikeListFunction, nullptr, nullptr, nullptr);
+        // Sorting and DISTINCT work in memory too, under the same ceiling,
+        // rather than in files the program would leave behind.
+        exec("PRAGMA temp_store=MEMORY");
         exec("PRAGMA query_only=1");
         sqlite3_set_authorizer(db, authorize, this);
     }
@@ -213,7 +299,10 @@ struct Database::Impl {
             const QByteArray sql = QStringLiteral("INSERT INTO %1 VALUES (%2)")
                                        .arg(quoteIdentifier(stored), marks.join(QLatin1String(", ")))
                                        .toUtf8();
-            if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &insert.s, nullptr) != SQLITE_OK)
+            const int prepared = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &insert.s, nullptr);
+            if (outOfMemory(prepared))
+                failResources("while loading a table");
+            if (prepared != SQLITE_OK)
                 failSyntax();
             const int width = int(data.columns.size());
             for (auto& row : data.rows) {
@@ -228,7 +317,10 @@ struct Database::Impl {
                                           SQLITE_TRANSIENT);
                     }
                 }
-                if (sqlite3_step(insert.s) != SQLITE_DONE)
+                const int stepped = sqlite3_step(insert.s);
+                if (outOfMemory(stepped))
+                    failResources("while loading a table");
+                if (stepped != SQLITE_DONE)
                     failSyntax();
                 sqlite3_reset(insert.s);
                 row.clear();
@@ -259,12 +351,14 @@ struct Database::Impl {
     void run(const QString& jetSql, Header header, Cell cell, RowEnd rowEnd)
     {
         const JetSqlTranslation t =
-            translateJetSql(jetSql, [this](const QString& name) { return ensureTable(name); });
+            translateJetSql(jetSql, [this](const QString& name) { return ensureTable(name); }, joinLikeRuns);
 
         const QByteArray sql = t.sql.toUtf8();
         Statement st;
         const char* tail = nullptr;
         const int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st.s, &tail);
+        if (outOfMemory(rc))
+            failResources("while preparing a statement");
         if (rc != SQLITE_OK) {
             const char* msg = sqlite3_errmsg(db);
             if (std::strncmp(msg, "no such table: ", 15) == 0)
@@ -286,6 +380,8 @@ struct Database::Impl {
             const int step = sqlite3_step(st.s);
             if (step == SQLITE_DONE)
                 break;
+            if (outOfMemory(step))
+                failResources("while running a statement");
             if (step != SQLITE_ROW)
                 failSyntax();
             for (int c = 0; c < width; ++c) {
@@ -320,10 +416,46 @@ const QString& Database::path() const { return d->path; }
 
 bool Database::isOpen() const { return d->db != nullptr; }
 
+void Database::setLikeRunsJoined(bool joined)
+{
+    d->joinLikeRuns = joined;
+}
+
+void Database::setMemoryCeiling(qint64 bytes)
+{
+    g_memoryCeiling = bytes;
+    applyMemoryCeiling();
+}
+
+qint64 Database::memoryCeiling()
+{
+    return g_memoryCeiling;
+}
+
 Snapshot Database::execute(const QString& sql)
 {
     if (!d->db)
         failClosed();
+    try {
+        return executeRows(sql);
+    } catch (const std::bad_alloc&) {
+        failResources("while collecting rows");
+    }
+}
+
+CompactSnapshot Database::executeCompact(const QString& sql)
+{
+    if (!d->db)
+        failClosed();
+    try {
+        return executeCompactRows(sql);
+    } catch (const std::bad_alloc&) {
+        failResources("while collecting rows");
+    }
+}
+
+Snapshot Database::executeRows(const QString& sql)
+{
     Snapshot snap;
     std::vector<std::optional<QString>> row;
     d->run(
@@ -341,10 +473,8 @@ Snapshot Database::execute(const QString& sql)
     return snap;
 }
 
-CompactSnapshot Database::executeCompact(const QString& sql)
+CompactSnapshot Database::executeCompactRows(const QString& sql)
 {
-    if (!d->db)
-        failClosed();
     CompactSnapshot snap;
     d->run(
         sql, [&](QStringList columns) { snap.columns = std::move(columns); },

@@ -15,6 +15,7 @@ enum JetErrorNumber : int {
     kNoCurrentRecord = 3021,   // read past the end of a record set
     kItemNotFound = 3265,      // field name not in the record set
     kObjectClosed = 3420,      // "Object invalid or no longer set." (closed database or record set)
+    kSystemResourceExceeded = 3035, // "System resource exceeded." (the engine's memory ceiling)
     kUnrecognizedFormat = 3343 // "Unrecognized database format"
 };
 

@@ -4,6 +4,7 @@
 #include "db/JetError.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -62,29 +63,6 @@ void foldUtf8Into(std::string_view s, std::u32string& out)
         out.push_back(jetFold(jetDecodeUtf8(s, i)));
 }
 
-bool isAscii(std::string_view s)
-{
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        std::uint64_t chunk;
-        std::memcpy(&chunk, s.data() + i, 8);
-        if (chunk & 0x8080808080808080ULL)
-            return false;
-    }
-    for (; i < s.size(); ++i)
-        if (static_cast<unsigned char>(s[i]) & 0x80)
-            return false;
-    return true;
-}
-
-// Characters outside ASCII whose case folding is an ASCII letter: long s
-// (U+017F, folds to s) and the Kelvin sign (U+212A, folds to k), in UTF-8.
-// They are the only two in Unicode; the tests check that.
-bool hasAsciiFoldingChar(std::string_view s)
-{
-    return s.find("\xC5\xBF") != std::string_view::npos || s.find("\xE2\x84\xAA") != std::string_view::npos;
-}
-
 // ASCII bytes folded, every other byte left as it is (and so never equal to
 // an ASCII pattern character).
 constexpr std::array<char32_t, 256> kAsciiLower = [] {
@@ -94,7 +72,7 @@ constexpr std::array<char32_t, 256> kAsciiLower = [] {
     return t;
 }();
 
-// Whether one of the two characters above starts at byte i.
+// Whether long s or the Kelvin sign (see likeHasAsciiFoldingChar) starts at byte i.
 inline bool asciiFoldingCharAt(const unsigned char* d, std::size_t n, std::size_t i)
 {
     if (d[i] == 0xC5)
@@ -136,7 +114,7 @@ struct CaselessByte {
 };
 #endif
 
-enum class Scan { Found, Missing, FoldingChar };
+enum class Scan { Found, Missing, FoldingChar, OverBudget };
 
 // Leftmost position in [from, last] of the folded ASCII `needle`, reading up
 // to byte last + size - 1. Every byte read is also checked for the start of a
@@ -157,6 +135,9 @@ Scan scanAscii(const std::string& needle, const unsigned char* d, std::size_t n,
     const __m128i leadS = _mm_set1_epi8(static_cast<char>(0xC5));
     const __m128i leadK = _mm_set1_epi8(static_cast<char>(0xE2));
     const std::size_t inner = m >= 2 ? m - 2 : 0;
+    // Verifying candidates in full is bounded by the text covered: a
+    // periodic word over a periodic text goes to the linear matcher instead.
+    std::size_t budget = 4 * (last - from + 1) + 256;
     for (; pos + 15 <= last; pos += 16) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + pos));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + pos + m - 1));
@@ -174,6 +155,9 @@ Scan scanAscii(const std::string& needle, const unsigned char* d, std::size_t n,
                 found = at;
                 return Scan::Found;
             }
+            if (inner > budget)
+                return Scan::OverBudget;
+            budget -= inner;
             candidates &= candidates - 1;
         }
     }
@@ -209,6 +193,52 @@ struct WideText {
 };
 
 } // namespace
+
+bool likeIsAscii(std::string_view s)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, s.data() + i, 8);
+        if (chunk & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) & 0x80)
+            return false;
+    return true;
+}
+
+// Long s (U+017F, folds to s) and the Kelvin sign (U+212A, folds to k), in
+// UTF-8. They are the only two in Unicode; the tests check that.
+bool likeHasAsciiFoldingChar(std::string_view s)
+{
+    return s.find("\xC5\xBF") != std::string_view::npos || s.find("\xE2\x84\xAA") != std::string_view::npos;
+}
+
+void likeFoldUtf8(std::string_view s, std::string& out)
+{
+    out.clear();
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        const char32_t c = jetFold(jetDecodeUtf8(s, i));
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+}
 
 JetLikePattern::JetLikePattern(QStringView pattern)
 {
@@ -298,14 +328,28 @@ void JetLikePattern::compile(const std::u32string& p)
             invalidPattern();
         if (items.empty() && !negated)
             continue;   // [] stands for the empty text
-        CharSet set;
-        set.items = std::move(items);
-        set.negated = negated;
-        for (char32_t k = 0; k < 256; ++k)
-            set.low[k] = setContains(set, k);
-        sets_.push_back(std::move(set));
+        // The same list written twice is one set, so that [!x][!x] is a run.
+        int index = -1;
+        for (std::size_t k = 0; k < sets_.size() && index < 0; ++k) {
+            const CharSet& other = sets_[k];
+            bool same = other.negated == negated && other.items.size() == items.size();
+            for (std::size_t j = 0; same && j < items.size(); ++j)
+                same = other.items[j].lo == items[j].lo && other.items[j].hi == items[j].hi
+                    && other.items[j].range == items[j].range;
+            if (same)
+                index = static_cast<int>(k);
+        }
+        if (index < 0) {
+            CharSet set;
+            set.items = std::move(items);
+            set.negated = negated;
+            for (char32_t k = 0; k < 256; ++k)
+                set.low[k] = setContains(set, k);
+            sets_.push_back(std::move(set));
+            index = static_cast<int>(sets_.size() - 1);
+        }
         Element e{Kind::Set};
-        e.setIndex = static_cast<int>(sets_.size() - 1);
+        e.setIndex = index;
         elements_.push_back(e);
     }
     segments_.push_back({segBegin, elements_.size()});
@@ -326,22 +370,138 @@ void JetLikePattern::compile(const std::u32string& p)
         }
     }
 
-    // Literal segments are searched with Horspool's shifts.
-    for (Segment& seg : segments_) {
-        const std::size_t m = seg.size();
+    for (std::size_t k = 0; k < segments_.size(); ++k) {
+        Segment& seg = segments_[k];
+        seg.coreBegin = seg.begin;
+        seg.coreEnd = seg.end;
+        while (seg.coreBegin < seg.coreEnd && elements_[seg.coreBegin].kind == Kind::Any)
+            ++seg.coreBegin;
+        while (seg.coreEnd > seg.coreBegin && elements_[seg.coreEnd - 1].kind == Kind::Any)
+            --seg.coreEnd;
+        // Only the segments between two stars are searched for.
+        if (!hasStar_ || k == 0 || k + 1 == segments_.size() || seg.coreSize() == 0)
+            continue;
+        buildScan(seg);
+
+        // Literal cores are searched with Horspool's shifts first.
+        const std::size_t m = seg.coreSize();
         if (m < 2)
             continue;
         bool literal = true;
-        for (std::size_t k = seg.begin; k < seg.end && literal; ++k)
-            literal = elements_[k].kind == Kind::Literal && elements_[k].ch < 256;
+        for (std::size_t e = seg.coreBegin; e < seg.coreEnd && literal; ++e)
+            literal = elements_[e].kind == Kind::Literal && elements_[e].ch < 256;
         if (!literal)
             continue;
         std::array<std::size_t, 256> shift;
         shift.fill(m);
-        for (std::size_t k = 0; k + 1 < m; ++k)
-            shift[elements_[seg.begin + k].ch] = m - 1 - k;
+        for (std::size_t e = 0; e + 1 < m; ++e)
+            shift[elements_[seg.coreBegin + e].ch] = m - 1 - e;
         skips_.push_back(shift);
         seg.skipIndex = static_cast<int>(skips_.size() - 1);
+    }
+}
+
+namespace {
+
+// A core of at most this many runs is found by run lengths; more, by the
+// bit-parallel scan (which is the cheaper one anyway up to 64 characters).
+constexpr std::size_t kMaxRuns = 16;
+
+bool sameElement(char32_t kindA, char32_t chA, int setA, char32_t kindB, char32_t chB, int setB)
+{
+    return kindA == kindB && chA == chB && setA == setB;
+}
+
+} // namespace
+
+void JetLikePattern::buildScan(Segment& seg)
+{
+    CoreScan c;
+    std::size_t offset = 0;
+    for (std::size_t e = seg.coreBegin; e < seg.coreEnd; ++e, ++offset) {
+        const Element& el = elements_[e];
+        if (!c.runs.empty()) {
+            const Element& prev = elements_[c.runs.back().elementIndex];
+            if (sameElement(char32_t(prev.kind), prev.ch, prev.setIndex, char32_t(el.kind), el.ch, el.setIndex)) {
+                ++c.runs.back().count;
+                c.runs.back().last = offset;
+                continue;
+            }
+        }
+        std::size_t kind = c.kinds.size();
+        for (std::size_t k = 0; k < c.kinds.size(); ++k) {
+            const Element& other = elements_[c.kinds[k]];
+            if (sameElement(char32_t(other.kind), other.ch, other.setIndex, char32_t(el.kind), el.ch, el.setIndex))
+                kind = k;
+        }
+        if (kind == c.kinds.size())
+            c.kinds.push_back(e);
+        c.runs.push_back({e, 1, offset, kind});
+    }
+
+    const std::size_t m = seg.coreSize();
+    if (m > 64 && c.runs.size() <= kMaxRuns) {
+        scans_.push_back(std::move(c));
+        seg.scanIndex = static_cast<int>(scans_.size() - 1);
+        return;
+    }
+    // Bit k of a character's mask: the core's k-th element matches it.
+    c.words = (m + 63) / 64;
+    c.low.assign(256 * c.words, 0);
+    c.anyMask.assign(c.words, 0);
+    c.digitMask.assign(c.words, 0);
+    c.setMask.assign(sets_.size(), {});
+    for (std::size_t k = 0; k < m; ++k) {
+        const Element& el = elements_[seg.coreBegin + k];
+        const std::uint64_t bit = std::uint64_t(1) << (k % 64);
+        const std::size_t w = k / 64;
+        switch (el.kind) {
+        case Kind::Literal:
+            if (el.ch < 256)
+                c.low[el.ch * c.words + w] |= bit;
+            else
+                c.literals.emplace_back(el.ch, k);
+            break;
+        case Kind::Any:
+            c.anyMask[w] |= bit;
+            for (std::size_t ch = 0; ch < 256; ++ch)
+                c.low[ch * c.words + w] |= bit;
+            break;
+        case Kind::Digit:
+            c.digitMask[w] |= bit;
+            for (std::size_t ch = '0'; ch <= '9'; ++ch)
+                c.low[ch * c.words + w] |= bit;
+            break;
+        case Kind::Set: {
+            const CharSet& set = sets_[static_cast<std::size_t>(el.setIndex)];
+            auto& mask = c.setMask[static_cast<std::size_t>(el.setIndex)];
+            if (mask.empty())
+                mask.assign(c.words, 0);
+            mask[w] |= bit;
+            for (std::size_t ch = 0; ch < 256; ++ch)
+                if (set.low[ch])
+                    c.low[ch * c.words + w] |= bit;
+            break;
+        }
+        }
+    }
+    scans_.push_back(std::move(c));
+    seg.scanIndex = static_cast<int>(scans_.size() - 1);
+}
+
+// The mask of a folded character from U+0100 on.
+void JetLikePattern::highMask(const CoreScan& c, char32_t folded, std::uint64_t* out) const
+{
+    for (std::size_t w = 0; w < c.words; ++w)
+        out[w] = c.anyMask[w];
+    for (const auto& [ch, k] : c.literals)
+        if (ch == folded)
+            out[k / 64] |= std::uint64_t(1) << (k % 64);
+    for (std::size_t s = 0; s < c.setMask.size(); ++s) {
+        if (c.setMask[s].empty() || !setContains(sets_[s], folded))
+            continue;
+        for (std::size_t w = 0; w < c.words; ++w)
+            out[w] |= c.setMask[s][w];
     }
 }
 
@@ -396,41 +556,129 @@ bool JetLikePattern::segmentAt(const Segment& s, const Text& text, std::size_t p
     return true;
 }
 
-// Leftmost position in [from, last] where `s` matches, or npos.
+// Leftmost position in [from, last] where `s` matches, or npos. The core
+// (the segment without its outer `?`) is what is looked for; the `?` only
+// move the bounds.
 template <typename Text>
 std::size_t JetLikePattern::findSegment(const Segment& s, const Text& text, std::size_t from,
                                         std::size_t last) const
 {
     constexpr std::size_t npos = std::u32string::npos;
-    const std::size_t m = s.size();
+    const std::size_t lead = s.coreBegin - s.begin;
+    if (s.coreSize() == 0)
+        return from;
+    std::size_t pos = from + lead;
+    const std::size_t coreLast = last + lead;
+    const std::size_t m = s.coreSize();
     if (s.skipIndex >= 0) {
+        // Horspool, with a budget of character comparisons proportional to
+        // the text it covers; a core that exhausts it (a periodic word over
+        // a periodic text) continues with the linear scan.
         const auto& shift = skips_[static_cast<std::size_t>(s.skipIndex)];
-        const Element* p = elements_.data() + s.begin;
-        for (std::size_t pos = from; pos <= last;) {
+        const Element* p = elements_.data() + s.coreBegin;
+        std::size_t budget = 4 * (coreLast - pos + 1) + 64;
+        while (pos <= coreLast) {
             const char32_t end = text[pos + m - 1];
             if (end == p[m - 1].ch) {
                 std::size_t k = 0;
                 while (k + 1 < m && text[pos + k] == p[k].ch)
                     ++k;
                 if (k + 1 == m)
-                    return pos;
+                    return pos - lead;
+                if (k > budget)
+                    break;
+                budget -= k;
             }
             pos += end < 256 ? shift[end] : m;
         }
-        return npos;
+        if (pos > coreLast)
+            return npos;
     }
-    const Element& head = elements_[s.begin];
-    for (std::size_t pos = from; pos <= last; ++pos) {
-        if (head.kind == Kind::Literal) {
-            while (pos <= last && text[pos] != head.ch)
-                ++pos;
-            if (pos > last)
-                return npos;
+    const CoreScan& c = scans_[static_cast<std::size_t>(s.scanIndex)];
+    const std::size_t found =
+        c.words == 0 ? findByRuns(s, c, text, pos, coreLast) : findBitParallel(s, c, text, pos, coreLast);
+    return found == npos ? npos : found - lead;
+}
+
+// The core as runs of one element: it ends at position i when, for every
+// run, the streak of characters its element matches, ending where the run
+// ends, is at least the run's length. One pass keeps the streak of every
+// distinct element; each candidate end checks the runs from the last one.
+template <typename Text>
+std::size_t JetLikePattern::findByRuns(const Segment& s, const CoreScan& c, const Text& text,
+                                       std::size_t from, std::size_t last) const
+{
+    const std::size_t m = s.coreSize();
+    const std::size_t kinds = c.kinds.size();
+    const std::size_t span = last + m - from;   // positions from..last+m-1
+    // The streaks of the last m positions, in a ring.
+    thread_local std::vector<std::size_t> streaks;
+    if (streaks.size() < m * kinds)
+        streaks.resize(m * kinds);
+    std::size_t* const ring = streaks.data();
+    for (std::size_t i = 0; i < span; ++i) {
+        const char32_t ch = text[from + i];
+        std::size_t* row = ring + (i % m) * kinds;
+        const std::size_t* prev = ring + ((i + m - 1) % m) * kinds;
+        for (std::size_t k = 0; k < kinds; ++k) {
+            const bool in = elementMatches(elements_[c.kinds[k]], ch);
+            row[k] = in ? (i > 0 ? prev[k] : 0) + 1 : 0;
         }
-        if (segmentAt(s, text, pos))
-            return pos;
+        if (i + 1 < m)
+            continue;
+        const std::size_t start = i + 1 - m;   // relative to from
+        bool ok = true;
+        for (std::size_t r = c.runs.size(); ok && r-- > 0;) {
+            const Run& run = c.runs[r];
+            ok = ring[((start + run.last) % m) * kinds + run.kind] >= run.count;
+        }
+        if (ok)
+            return from + start;
     }
-    return npos;
+    return std::u32string::npos;
+}
+
+// Shift-And over the core's mask: bit k of the state says that the last k+1
+// characters match the core's first k+1 elements. Only the words that can
+// hold a set bit are updated, so a text where few prefixes of the core occur
+// costs about one word per character.
+template <typename Text>
+std::size_t JetLikePattern::findBitParallel(const Segment& s, const CoreScan& c, const Text& text,
+                                            std::size_t from, std::size_t last) const
+{
+    const std::size_t m = s.coreSize();
+    const std::size_t words = c.words;
+    const std::size_t topWord = (m - 1) / 64;
+    const std::uint64_t topBit = std::uint64_t(1) << ((m - 1) % 64);
+    thread_local std::vector<std::uint64_t> state, high;
+    state.assign(words, 0);
+    high.resize(words);
+    std::size_t active = 0;   // words [0, active) may be non-zero
+    for (std::size_t i = from; i < last + m; ++i) {
+        const char32_t ch = text[i];
+        const std::uint64_t* mask;
+        if (ch < 256) {
+            mask = c.low.data() + ch * words;
+        } else {
+            highMask(c, ch, high.data());
+            mask = high.data();
+        }
+        const std::size_t limit = std::min(words, active + 1);
+        std::uint64_t carry = 1;
+        std::size_t top = 0;
+        for (std::size_t w = 0; w < limit; ++w) {
+            const std::uint64_t d = state[w];
+            const std::uint64_t next = ((d << 1) | carry) & mask[w];
+            carry = d >> 63;
+            state[w] = next;
+            if (next)
+                top = w + 1;
+        }
+        active = top;
+        if (state[topWord] & topBit)
+            return i + 1 - m;
+    }
+    return std::u32string::npos;
 }
 
 template <typename Text>
@@ -474,7 +722,7 @@ JetLikePattern::Verdict JetLikePattern::matchPlainAscii(std::string_view value) 
     const std::size_t n = value.size();
     std::size_t checked = 0;   // no folding character starts before this byte
     const auto miss = [&] {
-        return hasAsciiFoldingChar(value.substr(checked)) ? Verdict::Undecided : Verdict::No;
+        return likeHasAsciiFoldingChar(value.substr(checked)) ? Verdict::Undecided : Verdict::No;
     };
     const std::string& head = needles_.front();
     const std::string& tail = needles_.back();
@@ -492,6 +740,7 @@ JetLikePattern::Verdict JetLikePattern::matchPlainAscii(std::string_view value) 
         std::size_t found = 0;
         switch (scanAscii(needle, d, n, pos, tailStart - needle.size(), found)) {
         case Scan::FoldingChar:
+        case Scan::OverBudget:
             return Verdict::Undecided;
         case Scan::Missing:
             checked = tailStart;
@@ -528,7 +777,7 @@ bool JetLikePattern::matchesUtf8(std::string_view value) const
         const Verdict v = matchPlainAscii(value);
         if (v != Verdict::Undecided)
             return v == Verdict::Yes;
-    } else if (asciiOnly_ ? !hasAsciiFoldingChar(value) : isAscii(value)) {
+    } else if (asciiOnly_ ? !likeHasAsciiFoldingChar(value) : likeIsAscii(value)) {
         return matchText(AsciiText{reinterpret_cast<const unsigned char*>(value.data()), value.size()});
     }
     std::u32string& buf = foldedBuffer();
