@@ -54,15 +54,6 @@ std::u32string& foldedBuffer()
     return buffer;
 }
 
-void foldUtf8Into(std::string_view s, std::u32string& out)
-{
-    out.clear();
-    if (out.capacity() < s.size())
-        out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();)
-        out.push_back(jetFold(jetDecodeUtf8(s, i)));
-}
-
 // ASCII bytes folded, every other byte left as it is (and so never equal to
 // an ASCII pattern character).
 constexpr std::array<char32_t, 256> kAsciiLower = [] {
@@ -71,6 +62,49 @@ constexpr std::array<char32_t, 256> kAsciiLower = [] {
         t[c] = (c >= 'A' && c <= 'Z') ? c + 32 : c;
     return t;
 }();
+
+// Eight bytes at `d` are all ASCII.
+inline bool asciiChunk(const unsigned char* d)
+{
+    std::uint64_t chunk;
+    std::memcpy(&chunk, d, 8);
+    return (chunk & 0x8080808080808080ULL) == 0;
+}
+
+// Case folds UTF-8 into `out` (UCS-4 or UTF-8, by `put`), ASCII runs eight
+// bytes at a time: most texts are nearly all ASCII, and decoding them one
+// character at a time would cost more than the search.
+template <typename Put>
+std::size_t foldUtf8(std::string_view s, Put put)
+{
+    const auto* d = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t n = s.size();
+    std::size_t i = 0, o = 0;
+    while (i < n) {
+        while (i + 8 <= n && asciiChunk(d + i)) {
+            for (int k = 0; k < 8; ++k)
+                o = put(o, kAsciiLower[d[i + k]]);
+            i += 8;
+        }
+        if (i >= n)
+            break;
+        if (d[i] < 0x80)
+            o = put(o, kAsciiLower[d[i++]]);
+        else
+            o = put(o, jetFold(jetDecodeUtf8(s, i)));
+    }
+    return o;
+}
+
+void foldUtf8Into(std::string_view s, std::u32string& out)
+{
+    out.resize(s.size());   // never more characters than bytes
+    char32_t* buf = out.data();
+    out.resize(foldUtf8(s, [buf](std::size_t o, char32_t c) {
+        buf[o] = c;
+        return o + 1;
+    }));
+}
 
 // Whether long s or the Kelvin sign (see likeHasAsciiFoldingChar) starts at byte i.
 inline bool asciiFoldingCharAt(const unsigned char* d, std::size_t n, std::size_t i)
@@ -218,26 +252,31 @@ bool likeHasAsciiFoldingChar(std::string_view s)
 
 void likeFoldUtf8(std::string_view s, std::string& out)
 {
-    out.clear();
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        const char32_t c = jetFold(jetDecodeUtf8(s, i));
+    // A character of two or more bytes folds into one of at most four.
+    out.resize(2 * s.size());
+    char* buf = out.data();
+    out.resize(foldUtf8(s, [buf](std::size_t o, char32_t c) {
         if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+            buf[o] = static_cast<char>(c);
+            return o + 1;
         }
-    }
+        if (c < 0x800) {
+            buf[o] = static_cast<char>(0xC0 | (c >> 6));
+            buf[o + 1] = static_cast<char>(0x80 | (c & 0x3F));
+            return o + 2;
+        }
+        if (c < 0x10000) {
+            buf[o] = static_cast<char>(0xE0 | (c >> 12));
+            buf[o + 1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            buf[o + 2] = static_cast<char>(0x80 | (c & 0x3F));
+            return o + 3;
+        }
+        buf[o] = static_cast<char>(0xF0 | (c >> 18));
+        buf[o + 1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        buf[o + 2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        buf[o + 3] = static_cast<char>(0x80 | (c & 0x3F));
+        return o + 4;
+    }));
 }
 
 JetLikePattern::JetLikePattern(QStringView pattern)
@@ -616,19 +655,23 @@ std::size_t JetLikePattern::findByRuns(const Segment& s, const CoreScan& c, cons
     if (streaks.size() < m * kinds)
         streaks.resize(m * kinds);
     std::size_t* const ring = streaks.data();
+    const Run& lastRun = c.runs.back();
+    std::size_t slot = 0;   // i % m
     for (std::size_t i = 0; i < span; ++i) {
         const char32_t ch = text[from + i];
-        std::size_t* row = ring + (i % m) * kinds;
-        const std::size_t* prev = ring + ((i + m - 1) % m) * kinds;
+        std::size_t* row = ring + slot * kinds;
+        const std::size_t* prev = ring + (slot == 0 ? m - 1 : slot - 1) * kinds;
         for (std::size_t k = 0; k < kinds; ++k) {
             const bool in = elementMatches(elements_[c.kinds[k]], ch);
             row[k] = in ? (i > 0 ? prev[k] : 0) + 1 : 0;
         }
-        if (i + 1 < m)
+        if (++slot == m)
+            slot = 0;
+        if (i + 1 < m || row[lastRun.kind] < lastRun.count)
             continue;
         const std::size_t start = i + 1 - m;   // relative to from
         bool ok = true;
-        for (std::size_t r = c.runs.size(); ok && r-- > 0;) {
+        for (std::size_t r = c.runs.size() - 1; ok && r-- > 0;) {
             const Run& run = c.runs[r];
             ok = ring[((start + run.last) % m) * kinds + run.kind] >= run.count;
         }
