@@ -480,6 +480,11 @@ void JetLikePattern::buildScan(Segment& seg)
 
     const std::size_t m = seg.coreSize();
     if (m > 64 && c.runs.size() <= kMaxRuns) {
+        c.kindMask.assign(256, 0);
+        for (char32_t ch = 0; ch < 256; ++ch)
+            for (std::size_t k = 0; k < c.kinds.size(); ++k)
+                if (elementMatches(elements_[c.kinds[k]], ch))
+                    c.kindMask[ch] |= std::uint32_t(1) << k;
         scans_.push_back(std::move(c));
         seg.scanIndex = static_cast<int>(scans_.size() - 1);
         return;
@@ -634,8 +639,15 @@ std::size_t JetLikePattern::findSegment(const Segment& s, const Text& text, std:
             return npos;
     }
     const CoreScan& c = scans_[static_cast<std::size_t>(s.scanIndex)];
-    const std::size_t found =
-        c.words == 0 ? findByRuns(s, c, text, pos, coreLast) : findBitParallel(s, c, text, pos, coreLast);
+    std::size_t found;
+    if (c.words > 0)
+        found = findBitParallel(s, c, text, pos, coreLast);
+    else if (c.kinds.size() == 1)
+        found = findByRuns<1>(s, c, text, pos, coreLast);
+    else if (c.kinds.size() == 2)
+        found = findByRuns<2>(s, c, text, pos, coreLast);
+    else
+        found = findByRuns<0>(s, c, text, pos, coreLast);
     return found == npos ? npos : found - lead;
 }
 
@@ -643,28 +655,37 @@ std::size_t JetLikePattern::findSegment(const Segment& s, const Text& text, std:
 // run, the streak of characters its element matches, ending where the run
 // ends, is at least the run's length. One pass keeps the streak of every
 // distinct element; each candidate end checks the runs from the last one.
-template <typename Text>
+// Kinds, when not 0, is the number of distinct elements, known to the
+// compiler for the usual one or two.
+template <std::size_t Kinds, typename Text>
 std::size_t JetLikePattern::findByRuns(const Segment& s, const CoreScan& c, const Text& text,
                                        std::size_t from, std::size_t last) const
 {
     const std::size_t m = s.coreSize();
-    const std::size_t kinds = c.kinds.size();
+    const std::size_t kinds = Kinds ? Kinds : c.kinds.size();
     const std::size_t span = last + m - from;   // positions from..last+m-1
     // The streaks of the last m positions, in a ring.
-    thread_local std::vector<std::size_t> streaks;
-    if (streaks.size() < m * kinds)
-        streaks.resize(m * kinds);
-    std::size_t* const ring = streaks.data();
+    thread_local std::vector<std::uint32_t> streaks;
+    if (streaks.size() < (m + 1) * kinds)
+        streaks.resize((m + 1) * kinds);
+    std::uint32_t* const ring = streaks.data();
+    std::fill(ring + (m - 1) * kinds, ring + m * kinds, 0);   // before the first position
     const Run& lastRun = c.runs.back();
     std::size_t slot = 0;   // i % m
     for (std::size_t i = 0; i < span; ++i) {
         const char32_t ch = text[from + i];
-        std::size_t* row = ring + slot * kinds;
-        const std::size_t* prev = ring + (slot == 0 ? m - 1 : slot - 1) * kinds;
-        for (std::size_t k = 0; k < kinds; ++k) {
-            const bool in = elementMatches(elements_[c.kinds[k]], ch);
-            row[k] = in ? (i > 0 ? prev[k] : 0) + 1 : 0;
+        std::uint32_t in;
+        if (ch < 256) {
+            in = c.kindMask[ch];
+        } else {
+            in = 0;
+            for (std::size_t k = 0; k < kinds; ++k)
+                in |= std::uint32_t(elementMatches(elements_[c.kinds[k]], ch)) << k;
         }
+        std::uint32_t* row = ring + slot * kinds;
+        const std::uint32_t* prev = ring + (slot == 0 ? m - 1 : slot - 1) * kinds;
+        for (std::size_t k = 0; k < kinds; ++k)
+            row[k] = (in >> k & 1) ? prev[k] + 1 : 0;
         if (++slot == m)
             slot = 0;
         if (i + 1 < m || row[lastRun.kind] < lastRun.count)

@@ -83,6 +83,7 @@ private:
     struct CoreScan {
         std::vector<Run> runs;
         std::vector<std::size_t> kinds;    // elements_ index of each distinct element
+        std::vector<std::uint32_t> kindMask;   // runs: per folded character below 256, the kinds it matches
         std::size_t words = 0;             // 64-bit words of the mask
         std::vector<std::uint64_t> low;    // 256 x words: the mask of each folded character below 256
         std::vector<std::uint64_t> anyMask, digitMask;
@@ -96,7 +97,7 @@ private:
     template <typename Text> bool segmentAt(const Segment& s, const Text& text, std::size_t pos) const;
     template <typename Text>
     std::size_t findSegment(const Segment& s, const Text& text, std::size_t from, std::size_t last) const;
-    template <typename Text>
+    template <std::size_t Kinds, typename Text>
     std::size_t findByRuns(const Segment& s, const CoreScan& c, const Text& text, std::size_t from,
                            std::size_t last) const;
     template <typename Text>

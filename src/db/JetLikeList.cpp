@@ -1,11 +1,13 @@
 #include "db/JetLikeList.h"
 
+#include "db/JetCollation.h"
 #include "db/JetError.h"
 #include "db/JetLike.h"
 
 #include <algorithm>
 #include <deque>
 #include <set>
+#include <unordered_map>
 
 namespace orvane::db {
 
@@ -34,6 +36,31 @@ bool plainWord(std::string_view pattern, std::string_view& word)
 // Dense automata above this many table entries are not built; such a run
 // (thousands of very long words) is tested one pattern at a time.
 constexpr std::size_t kMaxTableEntries = std::size_t(1) << 22;
+
+// Spellings of one word beyond which its value side is folded instead.
+constexpr std::size_t kMaxSpellings = 64;
+
+// Every character from U+0080 to U+FFFF that folds to `folded`, itself
+// included, or null for a character outside that range. Computed once.
+const std::vector<char32_t>* foldSpellings(char32_t folded)
+{
+    static const auto table = [] {
+        std::unordered_map<char32_t, std::vector<char32_t>> t;
+        for (char32_t c = 0x80; c < 0x10000; ++c)
+            if (c < 0xD800 || c > 0xDFFF)
+                t[jetFold(c)].push_back(c);
+        return t;
+    }();
+    if (folded < 0x80 || folded >= 0x10000 || folded == 0xFFFD)
+        return nullptr;
+    const auto it = table.find(folded);
+    return it == table.end() ? nullptr : &it->second;
+}
+
+std::string utf8Of(char32_t c)
+{
+    return QString::fromUcs4(&c, 1).toStdString();
+}
 
 // Stamps that say which words and states a value has already reported,
 // valid for the current generation only, so nothing is cleared per value.
@@ -80,50 +107,96 @@ JetLikeList::JetLikeList(const std::vector<std::string>& patterns, Join join) : 
             oneByOne_.push_back(std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8(p)));
     }
 
-    std::size_t totalBytes = 0;
-    for (const std::string& w : words)
-        totalBytes += w.size();
     if (words.size() < kAutomatonWords) {
         for (const std::string& w : words)
             oneByOne_.push_back(std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8("*" + w + "*")));
         return;
     }
 
-    // Byte classes: every byte a word holds has its own; all others share 0.
+    // Every spelling of each word, as UTF-8.
+    std::vector<std::pair<std::string, std::size_t>> spellings;   // bytes, word
+    std::size_t totalBytes = 0;
+    for (std::size_t id = 0; id < words.size(); ++id) {
+        std::vector<std::string> forms{std::string()};
+        const std::string& w = words[id];
+        for (std::size_t i = 0; i < w.size();) {
+            const std::size_t at = i;
+            const char32_t c = jetDecodeUtf8(w, i);
+            const std::vector<char32_t>* alternatives = c < 0x80 ? nullptr : foldSpellings(c);
+            if (c >= 0x80 && (!alternatives || forms.size() * alternatives->size() > kMaxSpellings)) {
+                foldValues_ = true;   // this word is entered as folded only
+                alternatives = nullptr;
+            }
+            if (!alternatives) {
+                for (std::string& f : forms)
+                    f.append(w, at, i - at);
+                continue;
+            }
+            std::vector<std::string> grown;
+            for (const std::string& f : forms)
+                for (const char32_t a : *alternatives)
+                    grown.push_back(f + utf8Of(a));
+            forms = std::move(grown);
+        }
+        for (std::string& f : forms) {
+            totalBytes += f.size();
+            spellings.emplace_back(std::move(f), id);
+        }
+    }
+    if (foldValues_) {
+        // One word beyond the spellings' limit: every value is folded, so
+        // each word is entered folded only.
+        spellings.clear();
+        totalBytes = 0;
+        for (std::size_t id = 0; id < words.size(); ++id) {
+            totalBytes += words[id].size();
+            spellings.emplace_back(words[id], id);
+        }
+    }
+
+    // Byte classes: every byte a spelling holds has its own; all others share 0.
     bool used[256] = {};
-    for (const std::string& w : words)
-        for (const char ch : w)
+    for (const auto& sp : spellings)
+        for (const char ch : sp.first)
             used[static_cast<unsigned char>(ch)] = true;
-    classes_ = 1;
+    std::size_t classes = 1;
+    std::uint8_t own[256] = {};
     for (int b = 0; b < 256; ++b)
         if (used[b])
-            byteClass_[b] = static_cast<std::uint8_t>(classes_++);
+            own[b] = static_cast<std::uint8_t>(classes++);
     for (int b = 0; b < 256; ++b)
-        lowerClass_[b] = byteClass_[(b >= 'A' && b <= 'Z') ? b + 32 : b];
+        byteClass_[b] = own[(b >= 'A' && b <= 'Z') ? b + 32 : b];
+    classes_ = 1;
+    while (classes_ < classes) {
+        classes_ *= 2;
+        ++classShift_;
+    }
 
     if ((totalBytes + 1) * classes_ > kMaxTableEntries) {
         for (const std::string& w : words)
             oneByOne_.push_back(std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8("*" + w + "*")));
+        foldValues_ = false;
         return;
     }
+    for (const std::string& w : words)
+        wordPatterns_.push_back(std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8("*" + w + "*")));
 
     // The trie, then the failure transitions filled in breadth first.
     words_ = words.size();
-    next_.assign(classes_, -1);
+    std::vector<std::int32_t> goTo(classes_, -1);
     word_.assign(1, -1);
-    for (std::size_t id = 0; id < words.size(); ++id) {
-        std::int32_t state = 0;
-        for (const char ch : words[id]) {
-            nonAsciiWord_ = nonAsciiWord_ || (static_cast<unsigned char>(ch) & 0x80);
-            std::int32_t& to = next_[std::size_t(state) * classes_ + byteClass_[static_cast<unsigned char>(ch)]];
-            if (to < 0) {
-                to = static_cast<std::int32_t>(word_.size());
+    for (const auto& [bytes, id] : spellings) {
+        std::size_t state = 0;
+        for (const char ch : bytes) {
+            const std::size_t slot = (state << classShift_) + own[static_cast<unsigned char>(ch)];
+            if (goTo[slot] < 0) {
+                goTo[slot] = static_cast<std::int32_t>(word_.size());
                 word_.push_back(-1);
-                next_.resize(next_.size() + classes_, -1);
+                goTo.resize(goTo.size() + classes_, -1);
             }
-            state = next_[std::size_t(state) * classes_ + byteClass_[static_cast<unsigned char>(ch)]];
+            state = std::size_t(goTo[slot]);
         }
-        word_[std::size_t(state)] = static_cast<std::int32_t>(id);
+        word_[state] = static_cast<std::int32_t>(id);
     }
     const std::size_t states = word_.size();
     std::vector<std::int32_t> fail(states, 0);
@@ -131,7 +204,7 @@ JetLikeList::JetLikeList(const std::vector<std::string>& patterns, Join join) : 
     outLink_.assign(states, -1);
     std::deque<std::int32_t> queue;
     for (std::size_t c = 0; c < classes_; ++c) {
-        std::int32_t& to = next_[c];
+        std::int32_t& to = goTo[c];
         if (to < 0) {
             to = 0;
         } else {
@@ -151,8 +224,8 @@ JetLikeList::JetLikeList(const std::vector<std::string>& patterns, Join join) : 
             output_[std::size_t(s)] = shorter;
         }
         for (std::size_t c = 0; c < classes_; ++c) {
-            std::int32_t& to = next_[std::size_t(s) * classes_ + c];
-            const std::int32_t viaFail = next_[std::size_t(f) * classes_ + c];
+            std::int32_t& to = goTo[(std::size_t(s) << classShift_) + c];
+            const std::int32_t viaFail = goTo[(std::size_t(f) << classShift_) + c];
             if (to < 0) {
                 to = viaFail;
             } else {
@@ -161,20 +234,19 @@ JetLikeList::JetLikeList(const std::vector<std::string>& patterns, Join join) : 
             }
         }
     }
+    next_.resize(goTo.size());
+    for (std::size_t k = 0; k < goTo.size(); ++k) {
+        const auto to = std::size_t(goTo[k]);
+        next_[k] = static_cast<std::uint32_t>(((to << classShift_) << 1) | (output_[to] >= 0 ? 1 : 0));
+    }
 }
 
 JetLikeList::~JetLikeList() = default;
-JetLikeList::JetLikeList(JetLikeList&&) noexcept = default;
-JetLikeList& JetLikeList::operator=(JetLikeList&&) noexcept = default;
 
 bool JetLikeList::automatonMatches(std::string_view value, bool all) const
 {
-    // Bytes are matched as they are when folding cannot change the answer:
-    // ASCII letters fold through the class table, and a character outside
-    // ASCII only matters when a word holds one or it folds into ASCII.
     thread_local std::string folded;
-    const bool fold = nonAsciiWord_ ? !likeIsAscii(value) : likeHasAsciiFoldingChar(value);
-    if (fold) {
+    if (foldValues_ ? !likeIsAscii(value) : likeHasAsciiFoldingChar(value)) {
         likeFoldUtf8(value, folded);
         value = folded;
     }
@@ -184,27 +256,38 @@ bool JetLikeList::automatonMatches(std::string_view value, bool all) const
     std::size_t found = 0;
 
     const auto* d = reinterpret_cast<const unsigned char*>(value.data());
-    const std::int32_t* next = next_.data();
-    const std::int32_t* output = output_.data();
-    const std::size_t classes = classes_;
-    std::int32_t state = 0;
+    const std::uint32_t* next = next_.data();
+    const std::uint8_t* byteClass = byteClass_;
+    std::uint32_t v = 0;
     for (std::size_t i = 0; i < value.size(); ++i) {
-        state = next[std::size_t(state) * classes + lowerClass_[d[i]]];
-        std::int32_t out = output[state];
-        if (out < 0)
+        v = next[(v >> 1) + byteClass[d[i]]];
+        if (!(v & 1))
             continue;
         if (!all)
             return true;
         // Each word state reports its chain of shorter words once per
         // value: a chain met again is already counted, so the work stays
         // linear in the value even for words nested in one another.
-        for (; out >= 0 && stamps.states[std::size_t(out)] != gen; out = outLink_[std::size_t(out)]) {
+        for (std::int32_t out = output_[v >> (classShift_ + 1)]; out >= 0 && stamps.states[std::size_t(out)] != gen;
+             out = outLink_[std::size_t(out)]) {
             stamps.states[std::size_t(out)] = gen;
             const auto id = std::size_t(word_[std::size_t(out)]);
             if (stamps.words[id] != gen) {
                 stamps.words[id] = gen;
                 if (++found == words_)
                     return true;
+            }
+        }
+    }
+    if (all) {
+        // The word tried first was there: the next missing one after it
+        // takes its place, so the hint settles on a word most values lack.
+        const std::size_t hint = lastMissing_.load(std::memory_order_relaxed);
+        for (std::size_t k = 1; k <= words_; ++k) {
+            const std::size_t id = (hint + k) % words_;
+            if (stamps.words[id] != gen) {
+                lastMissing_.store(id, std::memory_order_relaxed);
+                break;
             }
         }
     }
@@ -226,7 +309,11 @@ bool JetLikeList::matchesUtf8(std::string_view value) const
     for (const auto& p : oneByOne_)
         if (!p->matchesUtf8(value))
             return false;
-    return words_ == 0 || automatonMatches(value, true);
+    if (words_ == 0)
+        return true;
+    if (!wordPatterns_[lastMissing_.load(std::memory_order_relaxed)]->matchesUtf8(value))
+        return false;
+    return automatonMatches(value, true);
 }
 
 QString JetLikeList::pack(const QStringList& patterns)

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,8 +33,8 @@ public:
     // Throws JetError 3075 when a pattern is invalid.
     JetLikeList(const std::vector<std::string>& patternsUtf8, Join join);
     ~JetLikeList();
-    JetLikeList(JetLikeList&&) noexcept;
-    JetLikeList& operator=(JetLikeList&&) noexcept;
+    JetLikeList(const JetLikeList&) = delete;
+    JetLikeList& operator=(const JetLikeList&) = delete;
 
     bool matchesUtf8(std::string_view value) const;
 
@@ -53,17 +54,27 @@ private:
     bool always_ = false;   // an Any run holding "*" (or "**"), which every value matches
     std::vector<std::unique_ptr<JetLikePattern>> oneByOne_;
 
-    // The automaton over the words' folded UTF-8 bytes.
+    // The automaton over the words' UTF-8 bytes. Each word is entered in
+    // every spelling that folds to it (ASCII letters through the byte
+    // classes, other letters as spellings of their own), so values are read
+    // as they are; only a value with a character that folds into ASCII, or
+    // words beyond the spellings' limit, make it fold the value first.
     std::size_t words_ = 0;
-    bool nonAsciiWord_ = false;
-    std::size_t classes_ = 0;
-    std::uint8_t byteClass_[256] = {};
-    std::uint8_t lowerClass_[256] = {};   // the same with ASCII upper case mapped to lower case
-    std::vector<std::int32_t> next_;      // state x class -> state
+    bool foldValues_ = false;
+    std::size_t classes_ = 0;             // a power of two
+    unsigned classShift_ = 0;
+    std::uint8_t byteClass_[256] = {};    // with ASCII upper case mapped to lower case
+    // state x class -> the next state's row (state x classes) times two,
+    // plus one when a word ends there or at a suffix of it.
+    std::vector<std::uint32_t> next_;
     std::vector<std::int32_t> word_;      // the word ending at a state, or -1
     std::vector<std::int32_t> output_;    // the state itself when it ends a word, else its nearest
                                           // suffix state that does, or -1
     std::vector<std::int32_t> outLink_;   // for a word state: the next shorter one on its suffix chain
+    // All: the words one by one, and the one that last ruled a value out,
+    // which is tried first: one vectorised scan usually settles a miss.
+    std::vector<std::unique_ptr<JetLikePattern>> wordPatterns_;
+    mutable std::atomic<std::size_t> lastMissing_{0};
 };
 
 } // namespace orvane::db
