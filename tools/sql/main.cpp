@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -109,5 +110,9 @@ int main(int argc, char** argv)
     } catch (const orvane::db::JetError& e) {
         std::fprintf(stderr, "error %d: %s\n", e.number(), e.message().toUtf8().constData());
         return 2;
+    } catch (const std::bad_alloc&) {
+        // Memory ran out outside the engine's ceiling (the rows printed).
+        std::fprintf(stderr, "error %d: %s\n", int(orvane::db::kSystemResourceExceeded), "System resource exceeded.");
+        return 1;
     }
 }
