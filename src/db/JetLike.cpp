@@ -252,8 +252,9 @@ bool likeHasAsciiFoldingChar(std::string_view s)
 
 void likeFoldUtf8(std::string_view s, std::string& out)
 {
-    // A character of two or more bytes folds into one of at most four.
-    out.resize(2 * s.size());
+    // A malformed byte becomes U+FFFD, three bytes; a character of two or
+    // more bytes folds into one of at most four.
+    out.resize(3 * s.size());
     char* buf = out.data();
     out.resize(foldUtf8(s, [buf](std::size_t o, char32_t c) {
         if (c < 0x80) {

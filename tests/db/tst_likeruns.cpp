@@ -193,7 +193,7 @@ private slots:
     void patternAgreesWithReference();
     void runAgreesWithOneByOne();
     void engineJoinedAgreesWithPlain();
-    void unpackRefusesDamage();
+    void damagedInput();
 };
 
 void TestLikeRuns::patternAgreesWithReference()
@@ -325,8 +325,24 @@ void TestLikeRuns::engineJoinedAgreesWithPlain()
     }
 }
 
-void TestLikeRuns::unpackRefusesDamage()
+void TestLikeRuns::damagedInput()
 {
+    // Malformed UTF-8 in words and texts reads as U+FFFD, a character of
+    // three bytes for each byte: the runs' answers are those of the words
+    // on their own.
+    const std::string broken = "pre\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xfeheat";
+    const std::vector<std::string> patterns = {"*" + broken + "*", "*weld*", "*k*", "*heat*", "*pre*", "*\xc3*"};
+    for (const std::string& text : {"weld k " + broken, std::string("pre\xef\xbf\xbdheat weld"), "x\xc3" + broken + "k weld"}) {
+        bool all = true, any = false;
+        for (const std::string& p : patterns) {
+            const bool m = JetLikePattern::fromUtf8(p).matchesUtf8(text);
+            all = all && m;
+            any = any || m;
+        }
+        QCOMPARE(JetLikeList(patterns, JetLikeList::Join::All).matchesUtf8(text), all);
+        QCOMPARE(JetLikeList(patterns, JetLikeList::Join::Any).matchesUtf8(text), any);
+    }
+
     const QString packed = JetLikeList::pack({"*a*", "", "*\u00e9:9*", "12:"});
     QCOMPARE(JetLikeList::unpack(utf8(packed)), (std::vector<std::string>{"*a*", "", utf8("*\u00e9:9*"), "12:"}));
     for (const char* bad : {"3:*a", "x:abc", ":", "3*a*", "99999999999999999999:a"}) {
