@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
 #include <set>
 #include <unordered_map>
 
@@ -62,6 +63,27 @@ std::string utf8Of(char32_t c)
     return QString::fromUcs4(&c, 1).toStdString();
 }
 
+// The longest run of plain characters of a pattern: what any value it
+// matches holds somewhere. Empty when it has none.
+std::string_view longestLiteral(std::string_view pattern)
+{
+    std::string_view best;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= pattern.size(); ++i) {
+        const char c = i < pattern.size() ? pattern[i] : '*';
+        if (c != '*' && c != '?' && c != '#' && c != '[')
+            continue;
+        if (i - start > best.size())
+            best = pattern.substr(start, i - start);
+        if (c == '[') {
+            const std::size_t close = pattern.find(']', i + 1);
+            i = close == std::string_view::npos ? pattern.size() : close;
+        }
+        start = i + 1;
+    }
+    return best;
+}
+
 // Stamps that say which words and states a value has already reported,
 // valid for the current generation only, so nothing is cleared per value.
 struct Stamps {
@@ -82,12 +104,19 @@ struct Stamps {
     }
 };
 
+Stamps& threadStamps()
+{
+    thread_local Stamps stamps;
+    return stamps;
+}
+
 } // namespace
 
 JetLikeList::JetLikeList(const std::vector<std::string>& patterns, Join join) : join_(join)
 {
-    std::vector<std::string> words;
+    std::vector<std::string> words;   // the plain words, then the other patterns' anchors
     std::set<std::string> seenWords, seenOthers;
+    std::vector<std::pair<std::unique_ptr<JetLikePattern>, std::string>> others;   // pattern, anchor
     for (const std::string& p : patterns) {
         std::string_view word;
         if (p.find_first_not_of('*') == std::string::npos && !p.empty()) {
@@ -103,14 +132,53 @@ JetLikeList::JetLikeList(const std::vector<std::string>& patterns, Join join) : 
                 words.push_back(std::move(folded));
             continue;
         }
-        if (seenOthers.insert(p).second)
-            oneByOne_.push_back(std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8(p)));
+        if (seenOthers.insert(p).second) {
+            auto compiled = std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8(p));
+            std::string anchor;
+            likeFoldUtf8(longestLiteral(p), anchor);
+            others.emplace_back(std::move(compiled), std::move(anchor));
+        }
     }
+    const std::size_t plainWords = words.size();
+    std::size_t anchoredCount = 0;
+    for (const auto& other : others)
+        anchoredCount += !other.second.empty();
 
-    if (words.size() < kAutomatonWords) {
-        for (const std::string& w : words)
-            oneByOne_.push_back(std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8("*" + w + "*")));
+    auto allOneByOne = [&] {
+        for (std::size_t k = 0; k < plainWords; ++k)
+            oneByOne_.push_back(std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8("*" + words[k] + "*")));
+        for (auto& other : others)
+            oneByOne_.push_back(std::move(other.first));
+    };
+    if (plainWords + anchoredCount < kAutomatonWords) {
+        allOneByOne();
         return;
+    }
+    // A pattern with wildcards can only match a value that holds its
+    // longest run of plain characters: the automaton looks for those runs
+    // too, and a pattern is tested on its own only when its run is there.
+    std::map<std::string, std::size_t> idOf;
+    for (std::size_t k = 0; k < plainWords; ++k)
+        idOf.emplace(words[k], k);
+    complete_.assign(plainWords, 1);
+    for (auto& other : others) {
+        if (other.second.empty())
+            continue;
+        auto [it, added] = idOf.emplace(other.second, words.size());
+        if (added) {
+            words.push_back(other.second);
+            complete_.push_back(0);
+        }
+        anchored_.push_back({nullptr, it->second});
+    }
+    {
+        std::size_t a = 0;
+        for (auto& other : others) {
+            if (other.second.empty())
+                oneByOne_.push_back(std::move(other.first));
+            else
+                anchored_[a++].pattern = std::move(other.first);
+        }
     }
 
     // Every spelling of each word, as UTF-8.
@@ -173,8 +241,12 @@ JetLikeList::JetLikeList(const std::vector<std::string>& patterns, Join join) : 
     }
 
     if ((totalBytes + 1) * classes_ > kMaxTableEntries) {
-        for (const std::string& w : words)
-            oneByOne_.push_back(std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8("*" + w + "*")));
+        for (std::size_t k = 0; k < plainWords; ++k)
+            oneByOne_.push_back(std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8("*" + words[k] + "*")));
+        for (Anchored& a : anchored_)
+            oneByOne_.push_back(std::move(a.pattern));
+        anchored_.clear();
+        complete_.clear();
         foldValues_ = false;
         return;
     }
@@ -250,7 +322,7 @@ bool JetLikeList::automatonMatches(std::string_view value, bool all) const
         likeFoldUtf8(value, folded);
         value = folded;
     }
-    thread_local Stamps stamps;
+    Stamps& stamps = threadStamps();
     stamps.begin(words_, word_.size());
     const std::uint32_t gen = stamps.generation;
     std::size_t found = 0;
@@ -263,8 +335,6 @@ bool JetLikeList::automatonMatches(std::string_view value, bool all) const
         v = next[(v >> 1) + byteClass[d[i]]];
         if (!(v & 1))
             continue;
-        if (!all)
-            return true;
         // Each word state reports its chain of shorter words once per
         // value: a chain met again is already counted, so the work stays
         // linear in the value even for words nested in one another.
@@ -274,7 +344,7 @@ bool JetLikeList::automatonMatches(std::string_view value, bool all) const
             const auto id = std::size_t(word_[std::size_t(out)]);
             if (stamps.words[id] != gen) {
                 stamps.words[id] = gen;
-                if (++found == words_)
+                if (all ? ++found == words_ : complete_[id] != 0)
                     return true;
             }
         }
@@ -299,8 +369,14 @@ bool JetLikeList::matchesUtf8(std::string_view value) const
     if (join_ == Join::Any) {
         if (always_)
             return true;
-        if (words_ > 0 && automatonMatches(value, false))
-            return true;
+        if (words_ > 0) {
+            if (automatonMatches(value, false))
+                return true;
+            const Stamps& stamps = threadStamps();
+            for (const Anchored& a : anchored_)
+                if (stamps.words[a.anchor] == stamps.generation && a.pattern->matchesUtf8(value))
+                    return true;
+        }
         for (const auto& p : oneByOne_)
             if (p->matchesUtf8(value))
                 return true;
@@ -313,7 +389,12 @@ bool JetLikeList::matchesUtf8(std::string_view value) const
         return true;
     if (!wordPatterns_[lastMissing_.load(std::memory_order_relaxed)]->matchesUtf8(value))
         return false;
-    return automatonMatches(value, true);
+    if (!automatonMatches(value, true))
+        return false;
+    for (const Anchored& a : anchored_)
+        if (!a.pattern->matchesUtf8(value))
+            return false;
+    return true;
 }
 
 QString JetLikeList::pack(const QStringList& patterns)

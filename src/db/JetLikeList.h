@@ -9,8 +9,10 @@
 // found in one pass over the case-folded value by an Aho-Corasick automaton
 // over UTF-8 bytes, so the cost follows the length of the value and not the
 // number of words; a few are searched one by one with the single-pattern
-// matcher, whose vectorised scan is faster for one or two words. Patterns
-// with other wildcards are always tested one by one (each in linear time).
+// matcher, whose vectorised scan is faster for one or two words. A pattern
+// with other wildcards is tested on its own (in linear time), and in a long
+// run only on the values where the automaton found its longest stretch of
+// plain characters.
 
 #include <QString>
 #include <QStringList>
@@ -44,7 +46,8 @@ public:
     // Throws JetError 3075 for a text pack() did not write.
     static std::vector<std::string> unpack(std::string_view packed);
 
-    // Words a run must have before they go through the automaton.
+    // Words (plain ones and the other patterns' plain stretches) a run must
+    // have before they go through the automaton.
     static constexpr std::size_t kAutomatonWords = 5;
 
 private:
@@ -71,6 +74,12 @@ private:
     std::vector<std::int32_t> output_;    // the state itself when it ends a word, else its nearest
                                           // suffix state that does, or -1
     std::vector<std::int32_t> outLink_;   // for a word state: the next shorter one on its suffix chain
+    std::vector<char> complete_;          // per word: a plain word, whose presence decides its pattern
+    struct Anchored {
+        std::unique_ptr<JetLikePattern> pattern;   // a pattern with wildcards
+        std::size_t anchor;                        // the word it cannot match without
+    };
+    std::vector<Anchored> anchored_;
     // All: the words one by one, and the one that last ruled a value out,
     // which is tried first: one vectorised scan usually settles a miss.
     std::vector<std::unique_ptr<JetLikePattern>> wordPatterns_;

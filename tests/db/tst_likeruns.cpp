@@ -236,8 +236,12 @@ void TestLikeRuns::runAgreesWithOneByOne()
         const int count = 1 + int(rng.bounded(round % 10 == 0 ? 300 : 12));
         for (int i = 0; i < count; ++i) {
             QString p;
+            const QString piece = pieces[rng.bounded(int(pieces.size()))];
             if (rng.bounded(12) == 0)
                 p = textOf(randomPattern(rng));
+            else if (rng.bounded(6) == 0)   // wildcards next to a stretch the texts hold
+                p = QStringList{"*" + piece + "?" + piece + "*", "*" + piece + "#*", "*[ab]" + piece + "*",
+                                "*" + piece + "*" + piece + "?*"}[rng.bounded(4)];
             else if (rng.bounded(30) == 0)
                 p = "**";
             else
