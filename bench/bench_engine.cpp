@@ -70,7 +70,13 @@ struct SearchShape {
 std::vector<SearchShape> hostileShapes(const QStringList& vocabulary)
 {
     const QString words = vocabulary.mid(0, 1000).join(QLatin1Char(' '));
+    // The same words with a wildcard for their second letter.
+    QStringList wild = vocabulary.mid(0, 1000);
+    for (QString& w : wild)
+        w[1] = QLatin1Char('?');
     return {
+        {"Or1000Wild", QString(), wild.join(QLatin1Char(' ')), SearchMode::Or, true},
+        {"And1000Wild", QString(), wild.join(QLatin1Char(' ')), SearchMode::And, true},
         {"And1000", QString(), words, SearchMode::And, true},
         {"Or1000", QString(), words, SearchMode::Or, true},
         {"Any1000x", QString(), QString(1000, QLatin1Char('?')) + QLatin1Char('x'), SearchMode::And, true},

@@ -252,6 +252,9 @@ JetLikeList::JetLikeList(const std::vector<std::string>& patterns, Join join) : 
     }
     for (const std::string& w : words)
         wordPatterns_.push_back(std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8("*" + w + "*")));
+    anchoredBy_.assign(words.size(), {});
+    for (std::size_t a = 0; a < anchored_.size(); ++a)
+        anchoredBy_[anchored_[a].anchor].push_back(a);
 
     // The trie, then the failure transitions filled in breadth first.
     words_ = words.size();
@@ -317,6 +320,7 @@ JetLikeList::~JetLikeList() = default;
 
 bool JetLikeList::automatonMatches(std::string_view value, bool all) const
 {
+    const std::string_view original = value;
     thread_local std::string folded;
     if (foldValues_ ? !likeIsAscii(value) : likeHasAsciiFoldingChar(value)) {
         likeFoldUtf8(value, folded);
@@ -344,8 +348,18 @@ bool JetLikeList::automatonMatches(std::string_view value, bool all) const
             const auto id = std::size_t(word_[std::size_t(out)]);
             if (stamps.words[id] != gen) {
                 stamps.words[id] = gen;
-                if (all ? ++found == words_ : complete_[id] != 0)
+                if (all) {
+                    if (++found == words_)
+                        return true;
+                    continue;
+                }
+                if (complete_[id])
                     return true;
+                // Any: the patterns this stretch belongs to are tested
+                // now, so that the first one matching ends the search.
+                for (const std::size_t a : anchoredBy_[id])
+                    if (anchored_[a].pattern->matchesUtf8(original))
+                        return true;
             }
         }
     }
@@ -369,14 +383,8 @@ bool JetLikeList::matchesUtf8(std::string_view value) const
     if (join_ == Join::Any) {
         if (always_)
             return true;
-        if (words_ > 0) {
-            if (automatonMatches(value, false))
-                return true;
-            const Stamps& stamps = threadStamps();
-            for (const Anchored& a : anchored_)
-                if (stamps.words[a.anchor] == stamps.generation && a.pattern->matchesUtf8(value))
-                    return true;
-        }
+        if (words_ > 0 && automatonMatches(value, false))
+            return true;
         for (const auto& p : oneByOne_)
             if (p->matchesUtf8(value))
                 return true;

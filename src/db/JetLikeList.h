@@ -80,6 +80,7 @@ private:
         std::size_t anchor;                        // the word it cannot match without
     };
     std::vector<Anchored> anchored_;
+    std::vector<std::vector<std::size_t>> anchoredBy_;   // per word: the anchored_ it is the stretch of
     // All: the words one by one, and the one that last ruled a value out,
     // which is tried first: one vectorised scan usually settles a miss.
     std::vector<std::unique_ptr<JetLikePattern>> wordPatterns_;
