@@ -80,15 +80,12 @@ int collate(void*, int la, const void* a, int lb, const void* b)
                           std::string_view(static_cast<const char*>(b), std::size_t(lb)));
 }
 
-void deletePattern(void* p)
-{
-    delete static_cast<JetLikePattern*>(p);
-}
-
-// like(pattern, value): SQLite's "value LIKE pattern", replaced by Jet's
-// rules. The compiled pattern is kept as auxiliary data, so a constant
+// Calls of like(pattern, value) and of the run functions below: Null
+// when either argument is Null, else whether the compiled matcher accepts
+// the value. The matcher is kept as auxiliary data, so that a constant
 // pattern is compiled once per statement, not once per row.
-void jetLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+template <typename Matcher, typename Compile>
+void matchFunction(sqlite3_context* ctx, sqlite3_value** argv, Compile compile, const char* what)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
@@ -96,67 +93,48 @@ void jetLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     }
     const auto* v = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
     const std::string_view value(v ? v : "", std::size_t(sqlite3_value_bytes(argv[1])));
-    if (const auto* cached = static_cast<const JetLikePattern*>(sqlite3_get_auxdata(ctx, 0))) {
+    if (const auto* cached = static_cast<const Matcher*>(sqlite3_get_auxdata(ctx, 0))) {
         sqlite3_result_int(ctx, cached->matchesUtf8(value));
         return;
     }
     const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-    std::unique_ptr<JetLikePattern> pattern;
+    std::unique_ptr<Matcher> matcher;
     try {
-        pattern = std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8(
-            std::string_view(p ? p : "", std::size_t(sqlite3_value_bytes(argv[0])))));
+        matcher = compile(std::string_view(p ? p : "", std::size_t(sqlite3_value_bytes(argv[0]))));
     } catch (const JetError& e) {
-        qCWarning(lcDb) << "error" << e.number() << e.message() << "in a LIKE pattern";
+        qCWarning(lcDb) << "error" << e.number() << e.message() << what;
         sqlite3_result_error(ctx, "invalid pattern", -1);
         return;
     } catch (const std::bad_alloc&) {
-        qCWarning(lcDb) << "error" << int(kSystemResourceExceeded) << "out of memory compiling a LIKE pattern";
+        qCWarning(lcDb) << "error" << int(kSystemResourceExceeded) << "out of memory compiling" << what;
         sqlite3_result_error_nomem(ctx);
         return;
     }
-    sqlite3_result_int(ctx, pattern->matchesUtf8(value));
+    sqlite3_result_int(ctx, matcher->matchesUtf8(value));
     // SQLite keeps it for the next row when the pattern is a constant, and
     // frees it otherwise (possibly at once): it must not be used after this.
-    sqlite3_set_auxdata(ctx, 0, pattern.release(), deletePattern);
+    sqlite3_set_auxdata(ctx, 0, matcher.release(), [](void* m) { delete static_cast<Matcher*>(m); });
 }
 
-void deleteList(void* p)
+// like(pattern, value): SQLite's "value LIKE pattern", replaced by Jet's rules.
+void jetLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    delete static_cast<JetLikeList*>(p);
+    matchFunction<JetLikePattern>(
+        ctx, argv,
+        [](std::string_view pattern) { return std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8(pattern)); },
+        "a LIKE pattern");
 }
 
 // jet_like_all(patterns, value) and jet_like_any(patterns, value): a run of
 // "value LIKE p" joined by AND / OR, the patterns packed into one text (see
-// JetLikeList::pack), compiled once per statement like like()'s.
+// JetLikeList::pack).
 void jetLikeListFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
-        sqlite3_result_null(ctx);
-        return;
-    }
-    const auto* v = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
-    const std::string_view value(v ? v : "", std::size_t(sqlite3_value_bytes(argv[1])));
-    if (const auto* cached = static_cast<const JetLikeList*>(sqlite3_get_auxdata(ctx, 0))) {
-        sqlite3_result_int(ctx, cached->matchesUtf8(value));
-        return;
-    }
-    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     const auto join = sqlite3_user_data(ctx) ? JetLikeList::Join::All : JetLikeList::Join::Any;
-    std::unique_ptr<JetLikeList> list;
-    try {
-        list = std::make_unique<JetLikeList>(
-            JetLikeList::unpack(std::string_view(p ? p : "", std::size_t(sqlite3_value_bytes(argv[0])))), join);
-    } catch (const JetError& e) {
-        qCWarning(lcDb) << "error" << e.number() << e.message() << "in a run of LIKE patterns";
-        sqlite3_result_error(ctx, "invalid pattern", -1);
-        return;
-    } catch (const std::bad_alloc&) {
-        qCWarning(lcDb) << "error" << int(kSystemResourceExceeded) << "out of memory compiling LIKE patterns";
-        sqlite3_result_error_nomem(ctx);
-        return;
-    }
-    sqlite3_result_int(ctx, list->matchesUtf8(value));
-    sqlite3_set_auxdata(ctx, 0, list.release(), deleteList);
+    matchFunction<JetLikeList>(
+        ctx, argv,
+        [join](std::string_view packed) { return std::make_unique<JetLikeList>(JetLikeList::unpack(packed), join); },
+        "a run of LIKE patterns");
 }
 
 struct Statement {
