@@ -324,9 +324,20 @@ struct Database::Impl {
     }
 
     // Runs one statement and hands its column names, then each row, to the
-    // callers' collectors.
+    // callers' collectors. Memory running out while the rows are collected
+    // is the same failure as the engine reaching its ceiling.
     template <typename Header, typename Cell, typename RowEnd>
     void run(const QString& jetSql, Header header, Cell cell, RowEnd rowEnd)
+    {
+        try {
+            runStatement(jetSql, header, cell, rowEnd);
+        } catch (const std::bad_alloc&) {
+            failResources("while collecting rows");
+        }
+    }
+
+    template <typename Header, typename Cell, typename RowEnd>
+    void runStatement(const QString& jetSql, Header& header, Cell& cell, RowEnd& rowEnd)
     {
         const JetSqlTranslation t =
             translateJetSql(jetSql, [this](const QString& name) { return ensureTable(name); }, joinLikeRuns);
@@ -414,26 +425,6 @@ Snapshot Database::execute(const QString& sql)
 {
     if (!d->db)
         failClosed();
-    try {
-        return executeRows(sql);
-    } catch (const std::bad_alloc&) {
-        failResources("while collecting rows");
-    }
-}
-
-CompactSnapshot Database::executeCompact(const QString& sql)
-{
-    if (!d->db)
-        failClosed();
-    try {
-        return executeCompactRows(sql);
-    } catch (const std::bad_alloc&) {
-        failResources("while collecting rows");
-    }
-}
-
-Snapshot Database::executeRows(const QString& sql)
-{
     Snapshot snap;
     std::vector<std::optional<QString>> row;
     d->run(
@@ -451,8 +442,10 @@ Snapshot Database::executeRows(const QString& sql)
     return snap;
 }
 
-CompactSnapshot Database::executeCompactRows(const QString& sql)
+CompactSnapshot Database::executeCompact(const QString& sql)
 {
+    if (!d->db)
+        failClosed();
     CompactSnapshot snap;
     d->run(
         sql, [&](QStringList columns) { snap.columns = std::move(columns); },

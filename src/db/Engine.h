@@ -81,8 +81,6 @@ public:
 private:
     friend class Workspace;
     explicit Database(std::unique_ptr<Impl> impl);
-    Snapshot executeRows(const QString& sql);
-    CompactSnapshot executeCompactRows(const QString& sql);
     std::unique_ptr<Impl> d;
 };
 
