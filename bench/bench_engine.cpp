@@ -79,6 +79,9 @@ std::vector<SearchShape> hostileShapes(const QStringList& vocabulary)
     return {
         {"Or1000Wild", QString(), wild.join(QLatin1Char(' ')), SearchMode::Or, true, false},
         {"And1000Wild", QString(), wild.join(QLatin1Char(' ')), SearchMode::And, true, false},
+        // A long core of many short runs, which only the bit-parallel scan takes.
+        {"AnyNotQ500x", QString(), QStringLiteral("?[!q]").repeated(500) + QLatin1Char('x'), SearchMode::And, true,
+         false},
         {"And1000", QString(), words, SearchMode::And, true},
         {"Or1000", QString(), words, SearchMode::Or, true},
         {"Any1000x", QString(), QString(1000, QLatin1Char('?')) + QLatin1Char('x'), SearchMode::And, true},

@@ -166,6 +166,14 @@ std::vector<Token> randomPattern(QRandomGenerator& rng)
     for (int part = 0; part < parts; ++part) {
         if (part > 0 || rng.bounded(2))
             p.push_back({Token::Star});
+        if (rng.bounded(6) == 0) {
+            // A long core of many short runs (two elements taking turns).
+            const Token a = randomElement(rng), b = randomElement(rng);
+            const int n = 20 + int(rng.bounded(120));
+            for (int i = 0; i < n; ++i)
+                p.push_back(i % 2 ? a : b);
+            continue;
+        }
         const int chunks = 1 + int(rng.bounded(3));
         for (int chunk = 0; chunk < chunks; ++chunk) {
             const Token e = randomElement(rng);
