@@ -480,18 +480,31 @@ void JetLikePattern::buildScan(Segment& seg)
     }
 
     const std::size_t m = seg.coreSize();
-    if (m > 64 && c.runs.size() <= kMaxRuns) {
+    if (c.kinds.size() <= 32) {
         c.kindMask.assign(256, 0);
         for (char32_t ch = 0; ch < 256; ++ch)
             for (std::size_t k = 0; k < c.kinds.size(); ++k)
                 if (elementMatches(elements_[c.kinds[k]], ch))
                     c.kindMask[ch] |= std::uint32_t(1) << k;
+    }
+    if (m > 64 && c.runs.size() <= kMaxRuns) {
         scans_.push_back(std::move(c));
         seg.scanIndex = static_cast<int>(scans_.size() - 1);
         return;
     }
     // Bit k of a character's mask: the core's k-th element matches it.
     c.words = (m + 63) / 64;
+    if (!c.kindMask.empty() && c.words >= 4) {
+        c.offsets.assign(c.kinds.size(), {});
+        for (const Run& run : c.runs)
+            for (std::size_t k = run.last + 1 - run.count; k <= run.last; ++k)
+                c.offsets[run.kind].push_back(static_cast<std::uint32_t>(k));
+        c.failCost.assign(256, 0);
+        for (std::size_t ch = 0; ch < 256; ++ch)
+            for (std::size_t k = 0; k < c.kinds.size(); ++k)
+                if (!(c.kindMask[ch] >> k & 1))
+                    c.failCost[ch] += static_cast<std::uint32_t>(c.offsets[k].size());
+    }
     c.low.assign(256 * c.words, 0);
     c.anyMask.assign(c.words, 0);
     c.digitMask.assign(c.words, 0);
@@ -703,6 +716,46 @@ std::size_t JetLikePattern::findByRuns(const Segment& s, const CoreScan& c, cons
     return std::u32string::npos;
 }
 
+std::uint32_t JetLikePattern::kindsMatching(const CoreScan& c, char32_t folded) const
+{
+    if (folded < 256)
+        return c.kindMask[folded];
+    std::uint32_t in = 0;
+    for (std::size_t k = 0; k < c.kinds.size(); ++k)
+        in |= std::uint32_t(elementMatches(elements_[c.kinds[k]], folded)) << k;
+    return in;
+}
+
+// Every character that an element of the core does not match rules out the
+// starts that would put that element on it; the first start left is the
+// match. Cheap when the elements seldom fail, as in [!q]?[!q]?...: the
+// caller first counts what it would cost against the bit-parallel scan.
+template <typename Text>
+std::size_t JetLikePattern::findByFailures(const Segment& s, const CoreScan& c, const Text& text,
+                                           std::size_t from, std::size_t last) const
+{
+    const std::size_t m = s.coreSize();
+    const std::size_t starts = last - from + 1;
+    const std::uint32_t all = c.kinds.size() == 32 ? ~std::uint32_t(0) : (std::uint32_t(1) << c.kinds.size()) - 1;
+    thread_local std::vector<unsigned char> ruledOut;
+    ruledOut.assign(starts, 0);
+    for (std::size_t i = from; i < last + m; ++i) {
+        for (std::uint32_t fails = ~kindsMatching(c, text[i]) & all; fails; fails &= fails - 1) {
+            for (const std::uint32_t o : c.offsets[std::size_t(__builtin_ctz(fails))]) {
+                if (i < from + o)
+                    break;   // offsets ascend
+                const std::size_t start = i - o - from;
+                if (start < starts)
+                    ruledOut[start] = 1;
+            }
+        }
+    }
+    for (std::size_t k = 0; k < starts; ++k)
+        if (!ruledOut[k])
+            return from + k;
+    return std::u32string::npos;
+}
+
 // Shift-And over the core's mask: bit k of the state says that the last k+1
 // characters match the core's first k+1 elements. Only the words that can
 // hold a set bit are updated, so a text where few prefixes of the core occur
@@ -713,6 +766,26 @@ std::size_t JetLikePattern::findBitParallel(const Segment& s, const CoreScan& c,
 {
     const std::size_t m = s.coreSize();
     const std::size_t words = c.words;
+    if (!c.failCost.empty()) {
+        // Ruling out starts is the cheaper way when it would mark fewer
+        // starts than a full bit-parallel scan would update words (a mark
+        // costs less than a word's update).
+        const std::size_t budget = (last + m - from) * words;
+        std::size_t cost = 0;
+        for (std::size_t i = from; i < last + m && cost <= budget; ++i) {
+            const char32_t ch = text[i];
+            if (ch < 256) {
+                cost += c.failCost[ch];
+            } else {
+                const std::uint32_t fails = ~kindsMatching(c, ch);
+                for (std::size_t k = 0; k < c.kinds.size(); ++k)
+                    if (fails >> k & 1)
+                        cost += c.offsets[k].size();
+            }
+        }
+        if (cost <= budget)
+            return findByFailures(s, c, text, from, last);
+    }
     const std::size_t topWord = (m - 1) / 64;
     const std::uint64_t topBit = std::uint64_t(1) << ((m - 1) % 64);
     thread_local std::vector<std::uint64_t> state, high;

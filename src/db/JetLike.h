@@ -89,6 +89,11 @@ private:
         std::vector<std::uint64_t> anyMask, digitMask;
         std::vector<std::vector<std::uint64_t>> setMask;     // per set index used in the core
         std::vector<std::pair<char32_t, std::size_t>> literals;   // folded literal >= 256, its position
+        // Ruling starts out instead, for a long core whose elements rarely
+        // fail (negated lists, `?`): per kind, where in the core it stands;
+        // per folded character below 256, how many starts it rules out.
+        std::vector<std::vector<std::uint32_t>> offsets;
+        std::vector<std::uint32_t> failCost;
     };
 
     bool setContains(const CharSet& set, char32_t folded) const;
@@ -100,6 +105,10 @@ private:
     template <std::size_t Kinds, typename Text>
     std::size_t findByRuns(const Segment& s, const CoreScan& c, const Text& text, std::size_t from,
                            std::size_t last) const;
+    template <typename Text>
+    std::size_t findByFailures(const Segment& s, const CoreScan& c, const Text& text, std::size_t from,
+                               std::size_t last) const;
+    std::uint32_t kindsMatching(const CoreScan& c, char32_t folded) const;
     template <typename Text>
     std::size_t findBitParallel(const Segment& s, const CoreScan& c, const Text& text, std::size_t from,
                                 std::size_t last) const;

@@ -167,9 +167,17 @@ std::vector<Token> randomPattern(QRandomGenerator& rng)
         if (part > 0 || rng.bounded(2))
             p.push_back({Token::Star});
         if (rng.bounded(6) == 0) {
-            // A long core of many short runs (two elements taking turns).
-            const Token a = randomElement(rng), b = randomElement(rng);
-            const int n = 20 + int(rng.bounded(120));
+            // A long core of many short runs (two elements taking turns),
+            // often of elements that seldom fail: `?` and one character
+            // excluded.
+            Token b = randomElement(rng);
+            if (rng.bounded(2)) {
+                b = Token{Token::Set};
+                b.negated = true;
+                b.singles << randomChar(rng);
+            }
+            const Token a = rng.bounded(2) ? Token{Token::Any} : randomElement(rng);
+            const int n = 20 + int(rng.bounded(300));
             for (int i = 0; i < n; ++i)
                 p.push_back(i % 2 ? a : b);
             continue;
