@@ -447,11 +447,6 @@ namespace {
 // bit-parallel scan (which is the cheaper one anyway up to 64 characters).
 constexpr std::size_t kMaxRuns = 16;
 
-bool sameElement(char32_t kindA, char32_t chA, int setA, char32_t kindB, char32_t chB, int setB)
-{
-    return kindA == kindB && chA == chB && setA == setB;
-}
-
 } // namespace
 
 void JetLikePattern::buildScan(Segment& seg)
@@ -462,7 +457,7 @@ void JetLikePattern::buildScan(Segment& seg)
         const Element& el = elements_[e];
         if (!c.runs.empty()) {
             const Element& prev = elements_[c.runs.back().elementIndex];
-            if (sameElement(char32_t(prev.kind), prev.ch, prev.setIndex, char32_t(el.kind), el.ch, el.setIndex)) {
+            if (prev == el) {
                 ++c.runs.back().count;
                 c.runs.back().last = offset;
                 continue;
@@ -471,7 +466,7 @@ void JetLikePattern::buildScan(Segment& seg)
         std::size_t kind = c.kinds.size();
         for (std::size_t k = 0; k < c.kinds.size(); ++k) {
             const Element& other = elements_[c.kinds[k]];
-            if (sameElement(char32_t(other.kind), other.ch, other.setIndex, char32_t(el.kind), el.ch, el.setIndex))
+            if (other == el)
                 kind = k;
         }
         if (kind == c.kinds.size())
@@ -480,7 +475,9 @@ void JetLikePattern::buildScan(Segment& seg)
     }
 
     const std::size_t m = seg.coreSize();
-    if (c.kinds.size() <= 32) {
+    // The kinds each character matches, for the two scans that use them
+    // (run lengths; ruling out starts, for cores of four words or more).
+    if (m > 64 && c.kinds.size() <= 32 && (c.runs.size() <= kMaxRuns || m > 192)) {
         c.kindMask.assign(256, 0);
         for (char32_t ch = 0; ch < 256; ++ch)
             for (std::size_t k = 0; k < c.kinds.size(); ++k)

@@ -52,7 +52,8 @@ private:
     struct Element {
         Kind kind;
         char32_t ch = 0;         // Literal: the folded character
-        int setIndex = -1;       // Set: index into sets_
+        int setIndex = -1;       // Set: index into sets_ (the same list written twice shares one)
+        friend bool operator==(const Element&, const Element&) = default;
     };
     struct SetItem {
         char32_t lo, hi;         // folded single character when !range
