@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -96,14 +97,17 @@ std::size_t foldUtf8(std::string_view s, Put put)
     return o;
 }
 
-void foldUtf8Into(std::string_view s, std::u32string& out)
+// Room for n characters in a buffer the calling thread reuses, left as it
+// was: clearing it first would cost a good part of folding into it.
+char32_t* wideScratch(std::size_t n)
 {
-    out.resize(s.size());   // never more characters than bytes
-    char32_t* buf = out.data();
-    out.resize(foldUtf8(s, [buf](std::size_t o, char32_t c) {
-        buf[o] = c;
-        return o + 1;
-    }));
+    thread_local std::unique_ptr<char32_t[]> buffer;
+    thread_local std::size_t capacity = 0;
+    if (capacity < n) {
+        capacity = std::max(n, 2 * capacity);
+        buffer.reset(new char32_t[capacity]);
+    }
+    return buffer.get();
 }
 
 // Whether long s or the Kelvin sign (see likeHasAsciiFoldingChar) starts at byte i.
@@ -915,9 +919,12 @@ bool JetLikePattern::matchesUtf8(std::string_view value) const
     } else if (asciiOnly_ ? !likeHasAsciiFoldingChar(value) : likeIsAscii(value)) {
         return matchText(AsciiText{reinterpret_cast<const unsigned char*>(value.data()), value.size()});
     }
-    std::u32string& buf = foldedBuffer();
-    foldUtf8Into(value, buf);
-    return matchText(WideText{buf.data(), buf.size()});
+    char32_t* buf = wideScratch(value.size());   // never more characters than bytes
+    const std::size_t n = foldUtf8(value, [buf](std::size_t o, char32_t c) {
+        buf[o] = c;
+        return o + 1;
+    });
+    return matchText(WideText{buf, n});
 }
 
 } // namespace orvane::db
