@@ -687,15 +687,19 @@ std::size_t JetLikePattern::findByRuns(const Segment& s, const CoreScan& c, cons
     std::fill(ring + (m - 1) * kinds, ring + m * kinds, 0);   // before the first position
     const Run& lastRun = c.runs.back();
     std::size_t slot = 0;   // i % m
+    char32_t high = 0;      // the last character from U+0100 on, and its kinds
+    std::uint32_t highIn = 0;
     for (std::size_t i = 0; i < span; ++i) {
         const char32_t ch = text[from + i];
         std::uint32_t in;
         if (ch < 256) {
             in = c.kindMask[ch];
+        } else if (ch == high) {
+            in = highIn;
         } else {
-            in = 0;
-            for (std::size_t k = 0; k < kinds; ++k)
-                in |= std::uint32_t(elementMatches(elements_[c.kinds[k]], ch)) << k;
+            in = kindsMatching(c, ch);
+            high = ch;
+            highIn = in;
         }
         std::uint32_t* row = ring + slot * kinds;
         const std::uint32_t* prev = ring + (slot == 0 ? m - 1 : slot - 1) * kinds;
@@ -793,13 +797,17 @@ std::size_t JetLikePattern::findBitParallel(const Segment& s, const CoreScan& c,
     state.assign(words, 0);
     high.resize(words);
     std::size_t active = 0;   // words [0, active) may be non-zero
+    char32_t highChar = 0;    // whose mask `high` holds
     for (std::size_t i = from; i < last + m; ++i) {
         const char32_t ch = text[i];
         const std::uint64_t* mask;
         if (ch < 256) {
             mask = c.low.data() + ch * words;
         } else {
-            highMask(c, ch, high.data());
+            if (ch != highChar) {
+                highMask(c, ch, high.data());
+                highChar = ch;
+            }
             mask = high.data();
         }
         const std::size_t limit = std::min(words, active + 1);
