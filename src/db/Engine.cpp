@@ -2,18 +2,50 @@
 
 #include "db/JetCollation.h"
 #include "db/JetLike.h"
+#include "db/JetLikeList.h"
 #include "db/JetSql.h"
 
 #include <QHash>
+#include <QLoggingCategory>
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cstring>
 
 namespace orvane::db {
 
 namespace {
 
+Q_LOGGING_CATEGORY(lcDb, "orvane.db")
+
 constexpr const char* kCollation = "JETGENERAL";
+
+std::atomic<qint64> g_memoryCeiling{Database::kDefaultMemoryCeiling};
+std::atomic<bool> g_ceilingApplied{false};
+
+void applyMemoryCeiling()
+{
+    sqlite3_hard_heap_limit64(g_memoryCeiling.load());
+    g_ceilingApplied = true;
+}
+
+JetError resourceExceeded()
+{
+    return JetError(kSystemResourceExceeded, QStringLiteral("System resource exceeded."));
+}
+
+[[noreturn]] void failResources(const char* where)
+{
+    const JetError e = resourceExceeded();
+    qCWarning(lcDb) << "error" << e.number() << e.message() << where << "(memory ceiling"
+                    << g_memoryCeiling.load() << "bytes, in use" << sqlite3_memory_used() << ")";
+    throw e;
+}
+
+bool outOfMemory(int rc)
+{
+    return (rc & 0xFF) == SQLITE_NOMEM;
+}
 
 // Callers never see SQLite's own wording: every failure below the Jet layer
 // becomes one of these.
@@ -48,15 +80,12 @@ int collate(void*, int la, const void* a, int lb, const void* b)
                           std::string_view(static_cast<const char*>(b), std::size_t(lb)));
 }
 
-void deletePattern(void* p)
-{
-    delete static_cast<JetLikePattern*>(p);
-}
-
-// like(pattern, value): SQLite's "value LIKE pattern", replaced by Jet's
-// rules. The compiled pattern is kept as auxiliary data, so a constant
+// Calls of like(pattern, value) and of the run functions below: Null
+// when either argument is Null, else whether the compiled matcher accepts
+// the value. The matcher is kept as auxiliary data, so that a constant
 // pattern is compiled once per statement, not once per row.
-void jetLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+template <typename Matcher, typename Compile>
+void matchFunction(sqlite3_context* ctx, sqlite3_value** argv, Compile compile, const char* what)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
@@ -64,26 +93,48 @@ void jetLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     }
     const auto* v = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
     const std::string_view value(v ? v : "", std::size_t(sqlite3_value_bytes(argv[1])));
-    if (const auto* cached = static_cast<const JetLikePattern*>(sqlite3_get_auxdata(ctx, 0))) {
+    if (const auto* cached = static_cast<const Matcher*>(sqlite3_get_auxdata(ctx, 0))) {
         sqlite3_result_int(ctx, cached->matchesUtf8(value));
         return;
     }
     const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-    std::unique_ptr<JetLikePattern> pattern;
+    std::unique_ptr<Matcher> matcher;
     try {
-        pattern = std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8(
-            std::string_view(p ? p : "", std::size_t(sqlite3_value_bytes(argv[0])))));
-    } catch (const JetError&) {
+        matcher = compile(std::string_view(p ? p : "", std::size_t(sqlite3_value_bytes(argv[0]))));
+    } catch (const JetError& e) {
+        qCWarning(lcDb) << "error" << e.number() << e.message() << what;
         sqlite3_result_error(ctx, "invalid pattern", -1);
         return;
     } catch (const std::bad_alloc&) {
+        qCWarning(lcDb) << "error" << int(kSystemResourceExceeded) << "out of memory compiling" << what;
         sqlite3_result_error_nomem(ctx);
         return;
     }
-    sqlite3_result_int(ctx, pattern->matchesUtf8(value));
+    sqlite3_result_int(ctx, matcher->matchesUtf8(value));
     // SQLite keeps it for the next row when the pattern is a constant, and
     // frees it otherwise (possibly at once): it must not be used after this.
-    sqlite3_set_auxdata(ctx, 0, pattern.release(), deletePattern);
+    sqlite3_set_auxdata(ctx, 0, matcher.release(), [](void* m) { delete static_cast<Matcher*>(m); });
+}
+
+// like(pattern, value): SQLite's "value LIKE pattern", replaced by Jet's rules.
+void jetLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    matchFunction<JetLikePattern>(
+        ctx, argv,
+        [](std::string_view pattern) { return std::make_unique<JetLikePattern>(JetLikePattern::fromUtf8(pattern)); },
+        "a LIKE pattern");
+}
+
+// jet_like_all(patterns, value) and jet_like_any(patterns, value): a run of
+// "value LIKE p" joined by AND / OR, the patterns packed into one text (see
+// JetLikeList::pack).
+void jetLikeListFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const auto join = sqlite3_user_data(ctx) ? JetLikeList::Join::All : JetLikeList::Join::Any;
+    matchFunction<JetLikeList>(
+        ctx, argv,
+        [join](std::string_view packed) { return std::make_unique<JetLikeList>(JetLikeList::unpack(packed), join); },
+        "a run of LIKE patterns");
 }
 
 struct Statement {
@@ -99,6 +150,7 @@ struct Database::Impl {
     sqlite3* db = nullptr;
     QHash<QString, QString> loaded;   // case-folded name as written -> stored name
     bool loading = false;             // the authorizer lets table loading through
+    bool joinLikeRuns = true;
 
     ~Impl() { closeConnection(); }
 
@@ -114,6 +166,8 @@ struct Database::Impl {
         char* err = nullptr;
         const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &err);
         sqlite3_free(err);
+        if (outOfMemory(rc))
+            failResources("while loading a table");
         if (rc != SQLITE_OK)
             failSyntax();
     }
@@ -143,6 +197,8 @@ struct Database::Impl {
 
     void openConnection()
     {
+        if (!g_ceilingApplied)
+            applyMemoryCeiling();
         if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
             != SQLITE_OK) {
             closeConnection();
@@ -159,6 +215,14 @@ struct Database::Impl {
         sqlite3_create_collation_v2(db, kCollation, SQLITE_UTF8, nullptr, collate, nullptr);
         sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    jetLikeFunction, nullptr, nullptr, nullptr);
+        static int all = 1;
+        sqlite3_create_function_v2(db, "jet_like_all", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, &all,
+                                   jetLikeListFunction, nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(db, "jet_like_any", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   jetLikeListFunction, nullptr, nullptr, nullptr);
+        // Sorting and DISTINCT work in memory too, under the same ceiling,
+        // rather than in files the program would leave behind.
+        exec("PRAGMA temp_store=MEMORY");
         exec("PRAGMA query_only=1");
         sqlite3_set_authorizer(db, authorize, this);
     }
@@ -176,7 +240,8 @@ struct Database::Impl {
             data = source(written);
         } catch (const JetError&) {
             throw;
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            qCWarning(lcDb) << "reading table" << written << "failed:" << e.what();
             failTable(written);
         }
         const QString stored = data.name.isEmpty() ? written : data.name;
@@ -213,7 +278,10 @@ struct Database::Impl {
             const QByteArray sql = QStringLiteral("INSERT INTO %1 VALUES (%2)")
                                        .arg(quoteIdentifier(stored), marks.join(QLatin1String(", ")))
                                        .toUtf8();
-            if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &insert.s, nullptr) != SQLITE_OK)
+            const int prepared = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &insert.s, nullptr);
+            if (outOfMemory(prepared))
+                failResources("while loading a table");
+            if (prepared != SQLITE_OK)
                 failSyntax();
             const int width = int(data.columns.size());
             for (auto& row : data.rows) {
@@ -228,7 +296,10 @@ struct Database::Impl {
                                           SQLITE_TRANSIENT);
                     }
                 }
-                if (sqlite3_step(insert.s) != SQLITE_DONE)
+                const int stepped = sqlite3_step(insert.s);
+                if (outOfMemory(stepped))
+                    failResources("while loading a table");
+                if (stepped != SQLITE_DONE)
                     failSyntax();
                 sqlite3_reset(insert.s);
                 row.clear();
@@ -254,17 +325,30 @@ struct Database::Impl {
     }
 
     // Runs one statement and hands its column names, then each row, to the
-    // callers' collectors.
+    // callers' collectors. Memory running out while the rows are collected
+    // is the same failure as the engine reaching its ceiling.
     template <typename Header, typename Cell, typename RowEnd>
     void run(const QString& jetSql, Header header, Cell cell, RowEnd rowEnd)
     {
+        try {
+            runStatement(jetSql, header, cell, rowEnd);
+        } catch (const std::bad_alloc&) {
+            failResources("while collecting rows");
+        }
+    }
+
+    template <typename Header, typename Cell, typename RowEnd>
+    void runStatement(const QString& jetSql, Header& header, Cell& cell, RowEnd& rowEnd)
+    {
         const JetSqlTranslation t =
-            translateJetSql(jetSql, [this](const QString& name) { return ensureTable(name); });
+            translateJetSql(jetSql, [this](const QString& name) { return ensureTable(name); }, joinLikeRuns);
 
         const QByteArray sql = t.sql.toUtf8();
         Statement st;
         const char* tail = nullptr;
         const int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st.s, &tail);
+        if (outOfMemory(rc))
+            failResources("while preparing a statement");
         if (rc != SQLITE_OK) {
             const char* msg = sqlite3_errmsg(db);
             if (std::strncmp(msg, "no such table: ", 15) == 0)
@@ -286,6 +370,8 @@ struct Database::Impl {
             const int step = sqlite3_step(st.s);
             if (step == SQLITE_DONE)
                 break;
+            if (outOfMemory(step))
+                failResources("while running a statement");
             if (step != SQLITE_ROW)
                 failSyntax();
             for (int c = 0; c < width; ++c) {
@@ -319,6 +405,22 @@ std::unique_ptr<Database> Database::fromTableSource(const QString& path, TableSo
 const QString& Database::path() const { return d->path; }
 
 bool Database::isOpen() const { return d->db != nullptr; }
+
+void Database::setLikeRunsJoined(bool joined)
+{
+    d->joinLikeRuns = joined;
+}
+
+void Database::setMemoryCeiling(qint64 bytes)
+{
+    g_memoryCeiling = bytes;
+    applyMemoryCeiling();
+}
+
+qint64 Database::memoryCeiling()
+{
+    return g_memoryCeiling;
+}
 
 Snapshot Database::execute(const QString& sql)
 {

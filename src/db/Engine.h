@@ -56,12 +56,25 @@ public:
 
     // Runs one Jet SQL SELECT statement. Throws JetError: 3078 for a table that
     // does not exist, 3075 for a syntax error, an invalid LIKE pattern or any
-    // statement other than one SELECT.
+    // statement other than one SELECT, 3035 when it needs more memory than
+    // the ceiling allows.
     Snapshot execute(const QString& sql);
     CompactSnapshot executeCompact(const QString& sql);
 
     // Releases the file and everything loaded from it; further use throws.
     void close();
+
+    // Whether a run of LIKE tests of one column is answered by one call that
+    // tests every pattern (the default), or test by test as written: the
+    // plain form, kept to check the joined one against.
+    void setLikeRunsJoined(bool joined);
+
+    // The most memory the query engine may hold, for all open databases
+    // together (loaded tables included). A statement that needs more fails
+    // with JetError 3035 and leaves the database usable. 1 GiB unless set.
+    static void setMemoryCeiling(qint64 bytes);
+    static qint64 memoryCeiling();
+    static constexpr qint64 kDefaultMemoryCeiling = qint64(1) << 30;
 
     struct Impl;
 

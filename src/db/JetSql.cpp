@@ -2,9 +2,11 @@
 
 #include "db/JetError.h"
 #include "db/JetLike.h"
+#include "db/JetLikeList.h"
 
 #include <QHash>
 #include <QSet>
+#include <map>
 #include <vector>
 
 namespace orvane::db {
@@ -195,6 +197,80 @@ bool isSymbol(const Token& t, const char* sym)
     return t.kind == Tok::Symbol && t.text == QLatin1String(sym);
 }
 
+// "name LIKE "text"" at i, as a whole operand: what follows the text is
+// not an operator that would take the text as its own operand.
+bool isLikeTest(const std::vector<Token>& toks, std::size_t i)
+{
+    return i + 2 < toks.size() && isName(toks[i]) && isKeyword(toks[i + 1], "LIKE")
+        && toks[i + 2].kind == Tok::Text;
+}
+
+// Several LIKE tests of one column joined by the same operator, which the
+// engine answers with one call of a function that gets all the patterns.
+// A long keyword search would otherwise be a left-deep tree of thousands of
+// operators, beyond the engine's expression depth, and read every text once
+// per word.
+struct LikeRun {
+    std::size_t end = 0;    // one past its last token
+    bool all = true;        // joined by AND; by OR otherwise
+    QString column;         // as written
+    QStringList patterns;
+};
+
+// Only where grouping the run cannot change what binds to what: AND binds
+// tighter than OR, so an AND run may sit between ORs or ANDs, an OR run only
+// between parentheses, clause keywords and other ORs. NOT binds tighter than
+// AND, so a test after NOT stays where it is; BETWEEN ... AND is left alone.
+std::map<std::size_t, LikeRun> findLikeRuns(const std::vector<Token>& toks)
+{
+    std::map<std::size_t, LikeRun> runs;
+    for (const Token& t : toks)
+        if (isKeyword(t, "BETWEEN"))
+            return runs;
+    auto isClauseEnd = [&](std::size_t i) {
+        if (i >= toks.size())
+            return true;
+        const Token& t = toks[i];
+        return isSymbol(t, ")") || isKeyword(t, "ORDER") || isKeyword(t, "GROUP") || isKeyword(t, "HAVING")
+            || isKeyword(t, "UNION");
+    };
+    auto isClauseStart = [&](const Token& t) {
+        return isSymbol(t, "(") || isKeyword(t, "WHERE") || isKeyword(t, "HAVING") || isKeyword(t, "ON");
+    };
+    for (std::size_t i = 1; i < toks.size(); ++i) {
+        if (!isLikeTest(toks, i) || i + 3 >= toks.size())
+            continue;
+        const bool all = isKeyword(toks[i + 3], "AND");
+        if (!all && !isKeyword(toks[i + 3], "OR"))
+            continue;
+        const Token& before = toks[i - 1];
+        if (!isClauseStart(before) && !isKeyword(before, "OR") && !(all && isKeyword(before, "AND")))
+            continue;
+        const char* joiner = all ? "AND" : "OR";
+        const QString column = toks[i].text.toCaseFolded();
+        LikeRun run;
+        run.all = all;
+        run.column = toks[i].text;
+        std::size_t j = i;
+        for (;;) {
+            run.patterns << toks[j + 2].text;
+            j += 3;
+            if (j < toks.size() && isKeyword(toks[j], joiner) && isLikeTest(toks, j + 1)
+                && toks[j + 1].text.toCaseFolded() == column)
+                ++j;
+            else
+                break;
+        }
+        const bool ends = isClauseEnd(j) || isKeyword(toks[j], "OR") || (all && isKeyword(toks[j], "AND"));
+        if (run.patterns.size() < 2 || !ends)
+            continue;
+        run.end = j;
+        runs.emplace(i, std::move(run));
+        i = j - 1;
+    }
+    return runs;
+}
+
 // Where the rebuilder stands inside a FROM clause of one parenthesis level.
 enum class From { None, ExpectTable, AfterTable, AfterAs, JoinCondition };
 
@@ -204,14 +280,14 @@ const QStringList& jetSqlAllowedFunctions()
 {
     static const QStringList list = [] {
         QStringList l = functions().values();
-        l << QStringLiteral("like");
+        l << QStringLiteral("like") << QStringLiteral("jet_like_all") << QStringLiteral("jet_like_any");
         l.sort();
         return l;
     }();
     return list;
 }
 
-JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver& resolve)
+JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver& resolve, bool joinLikeRuns)
 {
     std::vector<Token> toks = tokenize(jetSql);
     if (!toks.empty() && toks.back().kind == Tok::Semicolon)
@@ -237,7 +313,21 @@ JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver&
         parts << quoteIdentifier(emitted);
     };
 
+    const std::map<std::size_t, LikeRun> likeRuns = joinLikeRuns ? findLikeRuns(toks) : std::map<std::size_t, LikeRun>();
+
     for (std::size_t k = 0; k < toks.size(); ++k) {
+        if (const auto run = likeRuns.find(k); run != likeRuns.end()) {
+            // Its AND / OR and LIKE keywords would leave the FROM state as
+            // it is: runs start after WHERE, ON, HAVING, "(" or a joiner.
+            for (const QString& p : run->second.patterns)
+                JetLikePattern check(p);   // throws 3075 when invalid
+            parts << QStringLiteral("%1(%2, %3)")
+                         .arg(run->second.all ? QLatin1String("jet_like_all") : QLatin1String("jet_like_any"),
+                              quoteText(JetLikeList::pack(run->second.patterns)),
+                              quoteIdentifier(run->second.column));
+            k = run->second.end - 1;
+            continue;
+        }
         const Token& t = toks[k];
         const Token* next = k + 1 < toks.size() ? &toks[k + 1] : nullptr;
         From& state = frames.back();

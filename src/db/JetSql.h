@@ -11,7 +11,8 @@
 //   - the names that FROM / JOIN lists refer to are reported as tables (and
 //     renamed through the resolver, which loads them and may throw 3078);
 //   - a literal LIKE pattern is checked here, so an invalid one fails before
-//     any row is read; LIKE itself is left to the registered like() function;
+//     any row is read; LIKE itself is left to the registered like() function
+//     (a run of them to jet_like_all / jet_like_any, see translateJetSql);
 //   - & becomes ||, ! between names becomes a dot.
 // Anything but exactly one SELECT (an optional trailing ";" allowed), a date
 // literal, a parameter, or an unknown function throws JetError 3075.
@@ -30,7 +31,12 @@ struct JetSqlTranslation {
 // Maps a table name as written to the name to emit; may throw JetError.
 using JetTableResolver = std::function<QString(const QString& written)>;
 
-JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver& resolve = {});
+// With joinLikeRuns, a run of LIKE tests of one column joined by AND (or by
+// OR) becomes one call of jet_like_all (jet_like_any) with every pattern:
+// the same rows for any number of tests. Without it each test stays a like()
+// call of its own, the plain form the joined one is checked against.
+JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver& resolve = {},
+                                  bool joinLikeRuns = true);
 
 // The functions a translated statement may call, for the connection's
 // authorizer (lower case).

@@ -3,6 +3,7 @@
 
 #include "support/Timing.h"
 #include "db/Engine.h"
+#include "db/JetLike.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -120,6 +121,9 @@ private slots:
     void recordsetWalk();
     void recordsetErrors();
     void recordsetIsASnapshot();
+
+    void thousandWordSearches();
+    void memoryCeiling();
 
     void timing();
 
@@ -424,6 +428,106 @@ void TestEngine::timing()
     QVERIFY(andMs < orvane::testing::timeLimit(40));
     QVERIFY(combinedMs < orvane::testing::timeLimit(40));
     QVERIFY(lookupMs < orvane::testing::timeLimit(2));
+}
+
+void TestEngine::thousandWordSearches()
+{
+    // 1,000 and 1,500 distinct words, as the program writes them: And
+    // finds the texts holding every word, Or the texts holding any, also
+    // under a paragraph; the answer is what testing each word gives.
+    QStringList vocabulary;
+    for (int i = 0; i < 1500; ++i)
+        vocabulary << QStringLiteral("w%1x").arg(i * 7919 % 100000);
+    QRandomGenerator rng(1000);
+    std::vector<Row> texts, index;
+    for (int i = 0; i < 60; ++i) {
+        const QString id = QStringLiteral("IX-%1").arg(i, 2, 10, QLatin1Char('0'));
+        // A few texts hold the whole vocabulary (in upper case), the rest
+        // some of it or nothing of it.
+        QStringList words;
+        if (i % 20 == 3)
+            words = vocabulary;
+        else if (i % 20 == 4)
+            words = vocabulary.mid(0, 999);
+        else
+            for (int k = int(rng.bounded(30)); k > 0; --k)
+                words << vocabulary[rng.bounded(int(vocabulary.size()))];
+        texts.push_back({id, i % 20 == 3 ? words.join(' ').toUpper() : words.join(' ')});
+        index.push_back({i % 2 ? "QW-406" : "QW-407", id});
+    }
+    MemorySource many;
+    many.add(table("INT09", {"INTER_STR", "INTER_TEXT"}, texts));
+    many.add(table("INX09", {"Reference", "INTER_STR"}, index));
+    auto words = Database::fromTableSource("memory", many.source());
+
+    for (const int count : {1000, 1500}) {
+        const QStringList typed = vocabulary.mid(0, count);
+        for (const bool isAnd : {true, false}) {
+            // The statement as the search builds it.
+            QString clause = QStringLiteral("FROM INT09 WHERE ") + (isAnd ? "" : "(");
+            for (int i = 0; i < typed.size(); ++i)
+                clause += (i ? (isAnd ? " AND " : " OR ") : "") + QStringLiteral(" [INTER_TEXT] LIKE \"*%1*\"").arg(typed[i]);
+            clause += isAnd ? "" : ")";
+            for (const bool paragraph : {false, true}) {
+                const QString sql = paragraph ? "SELECT DISTINCT [INTER_STR] FROM INX09 WHERE [Reference] = \"QW-406\" AND "
+                                                "[INTER_STR] IN (SELECT [INTER_STR] " + clause + ")"
+                                              : "SELECT DISTINCT [INTER_STR] " + clause;
+                QStringList expected;
+                for (std::size_t r = 0; r < texts.size(); ++r) {
+                    if (paragraph && index[r][0] != QStringLiteral("QW-406"))
+                        continue;
+                    bool match = isAnd;
+                    for (const QString& w : typed) {
+                        if (JetLikePattern("*" + w + "*").matches(*texts[r][1]) != isAnd) {
+                            match = !isAnd;
+                            break;
+                        }
+                    }
+                    if (match)
+                        expected << *texts[r][0];
+                }
+                QStringList got = column(words->execute(sql));
+                got.sort();
+                QCOMPARE(got, expected);
+                QVERIFY(!expected.isEmpty());
+            }
+        }
+    }
+}
+
+void TestEngine::memoryCeiling()
+{
+    // A cross join whose distinct rows need far more than the ceiling.
+    std::vector<Row> rows;
+    for (int i = 0; i < 200; ++i)
+        rows.push_back({QString::number(i), QString(400, QChar('a' + i % 26)) + QString::number(i)});
+    MemorySource big;
+    big.add(table("T", {"k", "v"}, rows));
+    auto crossDb = Database::fromTableSource("memory", big.source());
+    QCOMPARE(crossDb->execute("SELECT k FROM T WHERE k = \"7\"").rows.size(), std::size_t(1));
+
+    const qint64 before = Database::memoryCeiling();
+    QCOMPARE(before, Database::kDefaultMemoryCeiling);
+    Database::setMemoryCeiling(24 << 20);
+    const QString cross = "SELECT DISTINCT a.v & b.v & c.v FROM T AS a, T AS b, T AS c";
+    try {
+        crossDb->execute(cross);
+        Database::setMemoryCeiling(before);
+        QFAIL("the cross join ran under the ceiling");
+    } catch (const JetError& e) {
+        Database::setMemoryCeiling(before);
+        QCOMPARE(e.number(), int(kSystemResourceExceeded));
+        QCOMPARE(e.message(), QStringLiteral("System resource exceeded."));
+    }
+    // The same database answers the next statements, the record set too.
+    QCOMPARE(crossDb->execute("SELECT k FROM T WHERE v LIKE \"*b27*\" OR v LIKE \"*b53*\"").rows.size(), std::size_t(2));
+    Recordset rs;
+    Database::setMemoryCeiling(24 << 20);
+    QVERIFY_THROWS_EXCEPTION(JetError, rs.open(*crossDb, cross));
+    Database::setMemoryCeiling(before);
+    QVERIFY(!rs.isOpen());
+    rs.open(*crossDb, "SELECT COUNT(*) AS n FROM T AS a, T AS b");
+    QCOMPARE(rs.field("n"), QStringLiteral("40000"));
 }
 
 QTEST_APPLESS_MAIN(TestEngine)

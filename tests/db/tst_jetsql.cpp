@@ -17,6 +17,8 @@ private slots:
     void literalsStayLiterals();
     void resolverRenamesTablesOnly();
     void tablesInJoinsAndLists();
+    void likeRuns_data();
+    void likeRuns();
     void refused_data();
     void refused();
 };
@@ -44,11 +46,11 @@ void TestJetSql::programStatements_data()
         << "SELECT DISTINCT \"INTER_STR\" FROM \"INX09\" WHERE \"Reference\" = 'QW-406'" << QStringList{"INX09"};
     QTest::newRow("and search")
         << "SELECT DISTINCT [INTER_STR] FROM INT09 WHERE  [INTER_TEXT] LIKE \"*minimum*\" AND  [INTER_TEXT] LIKE \"*preheat*\""
-        << "SELECT DISTINCT \"INTER_STR\" FROM \"INT09\" WHERE \"INTER_TEXT\" LIKE '*minimum*' AND \"INTER_TEXT\" LIKE '*preheat*'"
+        << "SELECT DISTINCT \"INTER_STR\" FROM \"INT09\" WHERE jet_like_all('9:*minimum*9:*preheat*', \"INTER_TEXT\")"
         << QStringList{"INT09"};
     QTest::newRow("or search")
         << "SELECT DISTINCT [INTER_STR] FROM INT09 WHERE ( [INTER_TEXT] LIKE \"*minimum*\" OR  [INTER_TEXT] LIKE \"*preheat*\")"
-        << "SELECT DISTINCT \"INTER_STR\" FROM \"INT09\" WHERE ( \"INTER_TEXT\" LIKE '*minimum*' OR \"INTER_TEXT\" LIKE '*preheat*' )"
+        << "SELECT DISTINCT \"INTER_STR\" FROM \"INT09\" WHERE ( jet_like_any('9:*minimum*9:*preheat*', \"INTER_TEXT\") )"
         << QStringList{"INT09"};
     QTest::newRow("phrase search")
         << "SELECT DISTINCT [INTER_STR] FROM INT09 WHERE [INTER_TEXT] LIKE \"*minimum preheat*\""
@@ -135,6 +137,43 @@ void TestJetSql::tablesInJoinsAndLists()
              (QStringList{"a", "b"}));
 }
 
+void TestJetSql::likeRuns_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("sqlite");
+    QTest::newRow("paragraph and two keywords")
+        << "[Reference] = \"QW-406\" AND [INTER_STR] IN (SELECT [INTER_STR] FROM t WHERE  [x] LIKE \"*a*\" AND  [x] LIKE \"*b'*\")"
+        << "\"Reference\" = 'QW-406' AND \"INTER_STR\" IN ( SELECT \"INTER_STR\" FROM \"t\" WHERE jet_like_all('3:*a*4:*b''*', \"x\") )";
+    QTest::newRow("name spelled two ways") << "x LIKE \"a\" AND [X] LIKE \"\u00e9\""
+                                           << "jet_like_all('1:a2:\u00e9', \"x\")";
+    // AND binds tighter than OR: the AND run is one operand of the OR.
+    QTest::newRow("and run inside or") << "y = 1 OR x LIKE \"a\" AND x LIKE \"b\" OR y = 2"
+                                       << "\"y\" = 1 OR jet_like_all('1:a1:b', \"x\") OR \"y\" = 2";
+    QTest::newRow("or run next to and stays") << "x LIKE \"a\" OR x LIKE \"b\" AND y = 1"
+                                              << "\"x\" LIKE 'a' OR \"x\" LIKE 'b' AND \"y\" = 1";
+    QTest::newRow("or run after and stays") << "y = 1 AND x LIKE \"a\" OR x LIKE \"b\""
+                                            << "\"y\" = 1 AND \"x\" LIKE 'a' OR \"x\" LIKE 'b'";
+    QTest::newRow("or run then and run") << "x LIKE \"a\" OR x LIKE \"b\" AND x LIKE \"c\""
+                                         << "\"x\" LIKE 'a' OR jet_like_all('1:b1:c', \"x\")";
+    QTest::newRow("not keeps its test") << "NOT x LIKE \"a\" AND x LIKE \"b\" AND x LIKE \"c\""
+                                        << "NOT \"x\" LIKE 'a' AND jet_like_all('1:b1:c', \"x\")";
+    QTest::newRow("column changes") << "x LIKE \"a\" AND y LIKE \"b\" AND y LIKE \"c\""
+                                    << "\"x\" LIKE 'a' AND jet_like_all('1:b1:c', \"y\")";
+    QTest::newRow("pattern that is an operand") << "x LIKE \"a\" AND x LIKE \"b\" & \"c\""
+                                                << "\"x\" LIKE 'a' AND \"x\" LIKE 'b' || 'c'";
+    QTest::newRow("between keeps its and") << "y BETWEEN 1 AND 2 AND x LIKE \"a\" AND x LIKE \"b\""
+                                           << "\"y\" BETWEEN 1 AND 2 AND \"x\" LIKE 'a' AND \"x\" LIKE 'b'";
+}
+
+void TestJetSql::likeRuns()
+{
+    QFETCH(QString, where);
+    QFETCH(QString, sqlite);
+    const QString jet = QStringLiteral("SELECT k FROM t WHERE ") + where;
+    QCOMPARE(translateJetSql(jet).sql, QStringLiteral("SELECT \"k\" FROM \"t\" WHERE ") + sqlite);
+    QVERIFY(!translateJetSql(jet, {}, false).sql.contains(QLatin1String("jet_like")));
+}
+
 void TestJetSql::refused_data()
 {
     QTest::addColumn<QString>("jet");
@@ -162,6 +201,8 @@ void TestJetSql::refused_data()
     QTest::newRow("table function") << "SELECT * FROM pragma_table_info('t')";
     QTest::newRow("invalid like literal") << "SELECT * FROM t WHERE a LIKE \"*[abc*\"";
     QTest::newRow("descending like range") << "SELECT * FROM t WHERE a NOT LIKE \"[z-a]\"";
+    QTest::newRow("invalid pattern in a run") << "SELECT * FROM t WHERE a LIKE \"*x*\" AND a LIKE \"[b-\"";
+    QTest::newRow("run function by name") << "SELECT * FROM t WHERE jet_like_all('1:a', a)";
 }
 
 void TestJetSql::refused()

@@ -10,6 +10,7 @@
 #include <QLoggingCategory>
 #include <QStringList>
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -115,6 +116,11 @@ int main(int argc, char** argv)
     } catch (const orvane::db::JetError& e) {
         std::fprintf(stderr, "error %d: %s\n", e.number(), e.message().toUtf8().constData());
         qCDebug(orvane::db::lcDb, "orvane-int-sql: error %d: %s", e.number(), qUtf8Printable(e.message()));
+        return 1;
+    } catch (const std::bad_alloc&) {
+        // Memory ran out outside the engine's ceiling (the rows printed).
+        std::fprintf(stderr, "error %d: %s\n", int(orvane::db::kSystemResourceExceeded), "System resource exceeded.");
+        qCDebug(orvane::db::lcDb, "orvane-int-sql: out of memory");
         return 1;
     }
 }
