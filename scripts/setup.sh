@@ -10,6 +10,9 @@ packages=(
   mdbtools mdbtools-dev libglib2.0-dev
   libsqlite3-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils poppler-utils strace imagemagick
+  # A window manager, as every desktop has one, for the end-to-end cases about
+  # windows appearing and painting.
+  openbox
   # The Debian package and its checks: dpkg-shlibdeps, the desktop entry and
   # the AppStream metainfo validators.
   dpkg-dev desktop-file-utils appstream
