@@ -170,6 +170,8 @@ private:
     void rememberAllSections(bool all);
     void selectAllSections();
     void searchAllSections(library::SearchRequest request);
+    // The identifiers a search finds; none when the engine refuses it.
+    QStringList searchOrNothing(const library::SearchRequest& request);
     void setMergedRows(const QList<QStringList>& perSection);
     QString tableOfRow(int row) const;
     void loadInterpretationFrom(const QString& table, const QString& id, const QString& section);

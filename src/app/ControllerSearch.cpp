@@ -103,18 +103,10 @@ void Controller::performSearch()
     // A statement the engine refuses (an invalid LIKE pattern, a missing
     // table, no database at all) leaves no rows: the search then ends as one
     // that found nothing.
-    if (allSections_) {
+    if (allSections_)
         searchAllSections(request);
-    } else {
-        QStringList ids;
-        try {
-            if (repository_.isOpen())
-                ids = repository_.search(request);
-        } catch (const db::JetError& e) {
-                noteFailure("searching", request.table, e);
-        }
-        setRows(ids);
-    }
+    else
+        setRows(searchOrNothing(request));
     emit viewCleared();
     // The first row found is selected and shown, so that the buttons step
     // on from it and Print prints it.
@@ -136,20 +128,24 @@ void Controller::performSearch()
     emit labelsChanged();
 }
 
+QStringList Controller::searchOrNothing(const library::SearchRequest& request)
+{
+    try {
+        if (repository_.isOpen())
+            return repository_.search(request);
+    } catch (const db::JetError& e) {
+        noteFailure("searching", request.table, e);
+    }
+    return {};
+}
+
 void Controller::searchAllSections(library::SearchRequest request)
 {
     // The same statement per section; the union is listed in section order.
     QList<QStringList> perSection;
     for (int i = 1; i <= state_.sectionCount; ++i) {
         request.table = state_.sectionList[std::size_t(i)].dbTableName;
-        QStringList ids;
-        try {
-            if (repository_.isOpen())
-                ids = repository_.search(request);
-        } catch (const db::JetError& e) {
-            noteFailure("searching", request.table, e);
-        }
-        perSection << ids;
+        perSection << searchOrNothing(request);
     }
     lastSearchSql_ = library::InterpretationRepository::searchStatement(request);
     setMergedRows(perSection);

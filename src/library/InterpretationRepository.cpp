@@ -47,6 +47,17 @@ QString textOf(const std::optional<QByteArray>& cell)
     return cell ? QString::fromUtf8(*cell) : QString();
 }
 
+// One column of every row, by name.
+QStringList columnTexts(const db::CompactSnapshot& rows, const QString& name)
+{
+    const int c = requireColumn(rows, name);
+    QStringList out;
+    out.reserve(qsizetype(rows.rowCount()));
+    for (std::size_t r = 0; r < rows.rowCount(); ++r)
+        out << textOf(rows.cell(r, c));
+    return out;
+}
+
 // The statement that fetches one identifier's row from `table`.
 QString rowStatement(const QString& table, const QString& id)
 {
@@ -147,27 +158,16 @@ SectionListing InterpretationRepository::sections()
 QStringList InterpretationRepository::sectionRows(const QString& table)
 {
     requirePlain(table);
-    const db::CompactSnapshot rows =
-        run(QStringLiteral("SELECT * FROM [") + table + QStringLiteral("] ORDER BY INTER_STR"));
-    const int id = requireColumn(rows, kIdColumn);
-    QStringList out;
-    out.reserve(qsizetype(rows.rowCount()));
-    for (std::size_t r = 0; r < rows.rowCount(); ++r)
-        out << textOf(rows.cell(r, id));
-    return out;
+    return columnTexts(run(QStringLiteral("SELECT * FROM [") + table + QStringLiteral("] ORDER BY INTER_STR")),
+                       kIdColumn);
 }
 
 QStringList InterpretationRepository::paragraphs(const QString& table)
 {
     requirePlain(table);
-    const db::CompactSnapshot rows = run(QStringLiteral("SELECT DISTINCT reference FROM ")
-                                         + indexTableOf(table) + QStringLiteral(" ORDER BY reference"));
-    const int ref = requireColumn(rows, QStringLiteral("Reference"));
-    QStringList out;
-    out.reserve(qsizetype(rows.rowCount()));
-    for (std::size_t r = 0; r < rows.rowCount(); ++r)
-        out << textOf(rows.cell(r, ref));
-    return out;
+    return columnTexts(run(QStringLiteral("SELECT DISTINCT reference FROM ") + indexTableOf(table)
+                           + QStringLiteral(" ORDER BY reference")),
+                       QStringLiteral("Reference"));
 }
 
 QString InterpretationRepository::searchStatement(const SearchRequest& request)
@@ -178,12 +178,7 @@ QString InterpretationRepository::searchStatement(const SearchRequest& request)
 QStringList InterpretationRepository::search(const SearchRequest& request)
 {
     requirePlain(request.table);
-    const db::CompactSnapshot rows = run(searchStatement(request));
-    const int id = requireColumn(rows, kIdColumn);
-    QStringList ids;
-    ids.reserve(qsizetype(rows.rowCount()));
-    for (std::size_t r = 0; r < rows.rowCount(); ++r)
-        ids << textOf(rows.cell(r, id));
+    QStringList ids = columnTexts(run(searchStatement(request)), kIdColumn);
     // The engine returns the rows in no promised order; they are listed in
     // the order the database sorts its identifiers, which puts the notice
     // (its name starts with blanks) first. The statement itself stays as

@@ -105,11 +105,11 @@ void formatInterpretation(QTextDocument& doc, const QString& stored, const QStri
                           bool phrase)
 {
     const QString shown = documentText(stored);
-    doc.setPlainText(shown);
-    // One edit block over all the colouring: the document is laid out once,
-    // at its end, instead of after every span.
+    // One edit block over the filling and all the colouring: the document is
+    // laid out once, at its end, instead of after every step.
     QTextCursor block(&doc);
     block.beginEditBlock();
+    doc.setPlainText(shown);
     QTextCharFormat plain;
     plain.setForeground(kBodyColour);
     plain.setFontWeight(QFont::Normal);
