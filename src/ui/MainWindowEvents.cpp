@@ -96,16 +96,21 @@ void orvaneIntMain::connectButtonsAndLists()
     for (int i = 0; i < 4; ++i)
         connect(navigationButtons_[std::size_t(i)], &QPushButton::clicked, this,
                 [this, i] { controller_.navigate(i); });
-    // Whatever makes a row the current one (a click, a drag, the right
-    // button, the keyboard) shows that row: the highlighted row and the text
-    // on display never disagree. A click on the row on display still counts,
-    // and so does a click that leaves no row selected.
-    connect(resultsList_, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* item) { resultPicked(item); });
-    connect(resultsList_, &ListView::itemPicked, this, &orvaneIntMain::resultPicked);
+    // Whatever highlights a row (a click, a drag, the right button, the
+    // keyboard) shows that row: the highlighted row and the text on display
+    // never disagree, and a list left without a highlighted row says so. A
+    // click on the row on display still counts as a pick.
     connect(resultsList_, &QTreeWidget::itemSelectionChanged, this, [this] {
-        if (resultsList_->selectedItems().isEmpty())
+        const QList<QTreeWidgetItem*> selected = resultsList_->selectedItems();
+        if (selected.isEmpty())
             controller_.clickRow(0);
+        else
+            resultPicked(selected.first());
+    });
+    connect(resultsList_, &ListView::itemPicked, this, [this] {
+        const QList<QTreeWidgetItem*> selected = resultsList_->selectedItems();
+        if (!selected.isEmpty())
+            resultPicked(selected.first());
     });
     const std::pair<ListView*, EntryKind> dropDowns[] = {{paragraphList_, EntryKind::Paragraph},
                                                          {historyList_, EntryKind::Keyword}};
