@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -84,7 +85,12 @@ PrinterSetupDialog::PrinterSetupDialog(QPrinter& printer, QWidget* parent)
 
     auto* form = new QFormLayout;
     form->addRow(tr("P&rinter:"), printerBox_);
-    form->addRow(tr("&File:"), fileRow);
+    // The field sits in a row with its Browse button, so the form cannot pair
+    // the label with it: without a buddy the label would show its "&" and
+    // Alt+F would lead nowhere.
+    auto* fileLabel = new QLabel(tr("&File:"), this);
+    fileLabel->setBuddy(fileEdit_);
+    form->addRow(fileLabel, fileRow);
     form->addRow(tr("Paper &size:"), paperBox_);
     form->addRow(tr("Orientation:"), orientationRow);
     auto* top = new QVBoxLayout(this);

@@ -17,6 +17,7 @@
 #include "ui/PrinterSetupDialog.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QPrinter>
@@ -170,6 +171,7 @@ private slots:
     void failingPrinterIsSilent();
     void setupChoiceUsedOnlyWhenAccepted();
     void realSetupDialogStartsFromPrinterInUse();
+    void setupLabelsLeadToTheirFields();
     void fiftyPagesInUnderTwoSeconds();
 
 private:
@@ -373,6 +375,30 @@ void TestPrinting::realSetupDialogStartsFromPrinterInUse()
     const QSizeF size = pdfPageSizePt(chosen);
     QVERIFY2(qAbs(size.width() - 595.28) < 1 && qAbs(size.height() - 419.53) < 1,
              qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+}
+
+void TestPrinting::setupLabelsLeadToTheirFields()
+{
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf("labels.pdf"));
+    PrinterSetupDialog d(printer);
+    d.show();
+    d.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    // A label with an access key is drawn with it underlined, not with an
+    // "&", only when it has a field to lead to.
+    for (QLabel* label : d.findChildren<QLabel*>())
+        if (label->text().contains(u'&'))
+            QVERIFY2(label->buddy(), qPrintable(label->text()));
+    auto* file = d.findChild<QLineEdit*>(QStringLiteral("pdfFile"));
+    auto* paper = d.findChild<QComboBox*>(QStringLiteral("paper"));
+    paper->setFocus();
+    QTRY_VERIFY(paper->hasFocus());
+    QTest::keyClick(&d, Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(file->hasFocus());
+    QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY(paper->hasFocus());
 }
 
 void TestPrinting::fiftyPagesInUnderTwoSeconds()
