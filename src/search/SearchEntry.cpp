@@ -1,5 +1,7 @@
 #include "search/SearchEntry.h"
 
+#include <algorithm>
+
 namespace orvane::search {
 
 QString validateText(const QString& tempText)
@@ -9,14 +11,40 @@ QString validateText(const QString& tempText)
     return clean;
 }
 
+namespace {
+
+// Every character that ends a line or a paragraph: LF, VT, FF, CR, NEL and
+// the two Unicode separators.
+bool isLineBreak(QChar c)
+{
+    switch (c.unicode()) {
+    case 0x000A: case 0x000B: case 0x000C: case 0x000D:
+    case 0x0085: case 0x2028: case 0x2029:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 QString singleLine(const QString& text)
 {
-    if (!text.contains(u'\r') && !text.contains(u'\n'))
+    if (std::none_of(text.cbegin(), text.cend(), isLineBreak))
         return text;
-    QString out = text;
-    out.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    out.replace(u'\r', u' ');
-    out.replace(u'\n', u' ');
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!isLineBreak(c)) {
+            out += c;
+            continue;
+        }
+        out += u' ';
+        // CR LF is one line end, so one blank.
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+    }
     return out;
 }
 

@@ -31,8 +31,8 @@ enum class EntryKind { Paragraph = 0, Keyword = 1 };
 // included, in order.
 QString validateText(const QString& tempText);
 
-// An entry holds one line: each line break (CR LF, CR or LF) of a pasted
-// text becomes one blank.
+// An entry holds one line: each line or paragraph break of a pasted text
+// (CR LF, CR, LF, VT, FF, NEL, U+2028, U+2029) becomes one blank.
 QString singleLine(const QString& text);
 
 // Key-press filter: a double quote is never typed into an entry.

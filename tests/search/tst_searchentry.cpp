@@ -98,6 +98,17 @@ private slots:
         QCOMPARE(completingRow("Ä", {"äb"}), 0);
     }
 
+    void everyLineBreakBecomesOneBlank()
+    {
+        // Pasted from a word processor or a web page: line and paragraph
+        // breaks of every kind, a CR LF pair counting as one.
+        const QString pasted = QStringLiteral("a\r\nb\rc\nd\ve\ff\u0085g\u2028h\u2029i\n\nj");
+        QCOMPARE(singleLine(pasted), QStringLiteral("a b c d e f g h i  j"));
+        QCOMPARE(singleLine(QStringLiteral("minimum\u2028preheat")), QStringLiteral("minimum preheat"));
+        // A tab and a non-breaking space are no line breaks.
+        QCOMPARE(singleLine(QStringLiteral("a\tb\u00A0c")), QStringLiteral("a\tb\u00A0c"));
+    }
+
     void historyIgnoresCase()
     {
         QVERIFY(addsToHistory("preheat", {}));
