@@ -133,6 +133,9 @@ void orvaneIntMain::createControls()
     // Never seen: it lies behind the text-search frame and only takes Enter.
     defaultButton_ = addButton(new QPushButton(QStringLiteral("Command3"), client_), QStringLiteral("Command3"),
                                {2460, 570, 1215, 525}, 13);
+    // A control nobody sees takes no focus: Tab would stop on it with no
+    // visible focus, and Space would silently run the search again.
+    defaultButton_->setFocusPolicy(Qt::NoFocus);
     QPalette pal = defaultButton_->palette();
     pal.setColor(QPalette::Button, kLightGrey);
     defaultButton_->setPalette(pal);

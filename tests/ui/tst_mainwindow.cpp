@@ -45,6 +45,7 @@ private slots:
     void inventory();
     void tabOrderFollowsTabIndexes();
     void keywordEntryHasTheFocusWhenShown();
+    void tabStopsOnlyOnWhatTheUserSees();
     void stackingOrder();
     void startState();
     void menus();
@@ -166,7 +167,7 @@ void TestMainWindow::tabOrderFollowsTabIndexes()
     orvaneIntMain w(controller, platform);
     const QStringList expected = {"Text1(1)",     "Text1(0)",    "Command2(0)", "ListView1(2)",
                                   "RichTextBox1", "ListView1(0)", "Command1(0)", "Command1(1)",
-                                  "Command3",     "Option1(2)",  "Option1(1)",  "Option1(0)",
+                                  "Option1(2)",   "Option1(1)",  "Option1(0)",
                                   "Command4(2)",  "Command4(3)", "Command4(0)", "Command4(1)",
                                   "Command2(2)",  "ListView1(1)"};
     QStringList chain;
@@ -194,6 +195,36 @@ void TestMainWindow::keywordEntryHasTheFocusWhenShown()
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(controls(w).Text1[1]));
     for (QToolButton* b : w.findChildren<QToolButton*>())
         QVERIFY2(!(b->focusPolicy() & Qt::TabFocus), qPrintable(b->objectName()));
+}
+
+void TestMainWindow::tabStopsOnlyOnWhatTheUserSees()
+{
+    // Round the whole Tab chain: every stop is a control on view, not one
+    // that lies behind another.
+    ScriptedPlatform platform;
+    Controller controller{platform};
+    orvaneIntMain w(controller, platform);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QWidget* start = controls(w).Text1[1];
+    start->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(start->hasFocus());
+    QStringList stops;
+    for (int i = 0; i < 40; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* at = QApplication::focusWidget();
+        QVERIFY(at);
+        if (at == start)
+            break;
+        stops << at->objectName();
+        QVERIFY2(at->isVisible(), qPrintable(at->objectName()));
+        QWidget* seen = w.childAt(at->mapTo(&w, at->rect().center()));
+        QVERIFY2(seen == at || at->isAncestorOf(seen),
+                 qPrintable(at->objectName() + QStringLiteral(" lies under ")
+                            + (seen ? seen->objectName() : QStringLiteral("nothing"))));
+    }
+    QVERIFY2(stops.size() > 5 && !stops.contains(QStringLiteral("Command3")), qPrintable(stops.join(u' ')));
 }
 
 void TestMainWindow::stackingOrder()
