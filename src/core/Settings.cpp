@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -62,6 +63,13 @@ public:
         const QString ini = iniPath();
         if (ini.isEmpty()) {
             settings_ = std::make_unique<QSettings>(registryKey(), QSettings::NativeFormat);
+        } else if (const QFileInfo info(ini); info.exists() && !info.isFile()) {
+            // A FIFO would block the first read until someone writes into it,
+            // a device or a folder is no settings file either: such a path is
+            // refused like an unwritable file, without ever being opened.
+            refused_ = info.isDir() ? QStringLiteral("it is a folder, not a file")
+                                    : QStringLiteral("it is not a regular file");
+            return;
         } else {
             // QSettings creates missing parent folders itself only for its own
             // default locations; make sure an override's folder exists too.
@@ -80,6 +88,10 @@ public:
     {
         if (!written_)
             return;
+        if (!settings_) {
+            noteWriteFailure(settingsLocation(), refused_);
+            return;
+        }
         settings_->sync();
         if (settings_->status() == QSettings::AccessError)
             noteWriteFailure(settingsLocation(), reasonOf(settings_->fileName()));
@@ -87,6 +99,8 @@ public:
 
     QString read(const QString& key) const
     {
+        if (!settings_)
+            return refusedValues_.value(key);
         const QVariant v = settings_->value(key);
         if (!v.isValid())
             return {};
@@ -98,7 +112,10 @@ public:
     {
         // Kept in QSettings' cache even when the file turns out unwritable,
         // so a read in the same call sees it.
-        settings_->setValue(key, value);
+        if (settings_)
+            settings_->setValue(key, value);
+        else
+            refusedValues_.insert(key, value);
         written_ = true;
     }
 
@@ -119,7 +136,9 @@ private:
             pendingFailure() = SettingsWriteFailure{location, reason};
     }
 
-    std::unique_ptr<QSettings> settings_;
+    std::unique_ptr<QSettings> settings_;   // null when the path was refused
+    QString refused_;                       // why the path was refused
+    QHash<QString, QString> refusedValues_; // what this call wrote to a refused path
     bool written_ = false;
 };
 

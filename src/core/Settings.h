@@ -18,7 +18,9 @@
 // Failures never escape: an unreadable store reads as empty; a file that
 // cannot be parsed reads as empty and is replaced by a clean file at the next
 // write; a store that cannot be written keeps the written value only for the
-// call that wrote it (so readSetting still returns its default).
+// call that wrote it (so readSetting still returns its default). A path that
+// names something other than a regular file (a FIFO, a device, a folder) is
+// never opened: it reads as empty and refuses every write.
 
 #include <QString>
 #include <optional>

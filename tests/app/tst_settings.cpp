@@ -1,9 +1,20 @@
 #include "core/Settings.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace orvane;
 
@@ -126,6 +137,43 @@ private slots:
         // A folder in place of the file: unreadable and unwritable.
         setSettingsFile(dir_.path());
         QCOMPARE(readSetting("default section", "8"), QString("8"));
+    }
+
+    void fifoIsRefusedWithoutBeingOpened()
+    {
+#ifdef Q_OS_UNIX
+        const QString fifo = dir_.filePath(QStringLiteral("settings.fifo"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        setSettingsFile({});
+        qputenv("ORVANE_SETTINGS_FILE", QFile::encodeName(fifo));
+        takeSettingsWriteFailure();
+
+        QString got;
+        std::unique_ptr<QThread> reader(QThread::create([&got] { got = readSetting("data path", "dflt"); }));
+        reader->start();
+        if (!reader->wait(QDeadlineTimer(10000))) {
+            // Opening the FIFO blocked: a writer that comes and goes frees it,
+            // so the case fails instead of hanging.
+            for (int i = 0; i < 2 && !reader->wait(QDeadlineTimer(1000)); ++i) {
+                const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0)
+                    ::close(fd);
+            }
+            reader->wait();
+            qunsetenv("ORVANE_SETTINGS_FILE");
+            QFAIL("reading the settings waited on the FIFO");
+        }
+        qunsetenv("ORVANE_SETTINGS_FILE");
+        QCOMPARE(got, QString("dflt"));
+        const auto failure = takeSettingsWriteFailure();
+        QVERIFY(failure);
+        QCOMPARE(failure->location, fifo);
+        QVERIFY2(failure->reason.contains(QStringLiteral("not a regular file")), qPrintable(failure->reason));
+        QVERIFY(!takeSettingsWriteFailure());   // told once
+        QVERIFY(!QFileInfo(fifo).isFile());     // still the FIFO, not replaced
+#else
+        QSKIP("FIFOs are a Unix matter");
+#endif
     }
 };
 
