@@ -14,8 +14,8 @@ packages=(
   # windows appearing and painting.
   openbox
   # The Debian package and its checks: dpkg-shlibdeps, the desktop entry and
-  # the AppStream metainfo validators.
-  dpkg-dev desktop-file-utils appstream
+  # the AppStream metainfo validators, Debian's package checker.
+  dpkg-dev desktop-file-utils appstream lintian
   # Courier and Arial, which the windows and the printed page ask for, resolve to
   # the metric-compatible URW faces.
   fonts-dejavu-core fonts-urw-base35

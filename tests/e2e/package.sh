@@ -3,7 +3,7 @@
 # folder that is already built, unpacked into an empty root, and run from
 # there. The SQL tool reads the packaged sample database, and the program,
 # with no database path set, finds that database on its own and opens its
-# main window.
+# main window. Debian's lintian finds nothing to warn of.
 source "$(dirname "$0")/lib.sh"
 
 for tool in cpack dpkg-deb dpkg-shlibdeps; do
@@ -32,8 +32,8 @@ for f in usr/bin/orvane-int usr/bin/orvane-int-sql usr/bin/orvane-int-mkdb \
          usr/share/applications/orvane-int.desktop \
          usr/share/icons/hicolor/scalable/apps/orvane-int.svg \
          usr/share/metainfo/example.halvorn.OrvaneInt.metainfo.xml \
-         usr/share/man/man1/orvane-int.1 usr/share/man/man1/orvane-int-sql.1 \
-         usr/share/man/man1/orvane-int-mkdb.1; do
+         usr/share/man/man1/orvane-int.1.gz usr/share/man/man1/orvane-int-sql.1.gz \
+         usr/share/man/man1/orvane-int-mkdb.1.gz; do
     [ -e "$root/$f" ] || fail "the package lacks /$f"
 done
 [ ! -e "$root/usr/bin/intasme.mdb" ] || fail "the database is still installed into bin"
@@ -44,7 +44,19 @@ fi
 if command -v appstreamcli >/dev/null 2>&1; then
     appstreamcli validate --no-net "$root/usr/share/metainfo/example.halvorn.OrvaneInt.metainfo.xml" \
         >"$E2E_TMP/appstream.log" 2>&1 || fail "metainfo not valid: $(cat "$E2E_TMP/appstream.log")"
+    # A tag this AppStream does not know is only a remark to the validator,
+    # but software centres then drop what it holds.
+    ! grep -q 'unknown-tag' "$E2E_TMP/appstream.log" ||
+        fail "metainfo has tags this AppStream does not know: $(grep unknown-tag "$E2E_TMP/appstream.log")"
 fi
+
+# The package as Debian's own checker sees it: no error, no warning.
+command -v lintian >/dev/null 2>&1 || fail "lintian is not installed (scripts/setup.sh installs it)"
+lintian --tag-display-limit 0 "$deb" >"$E2E_TMP/lintian.log" 2>&1
+! grep -Eq '^[EW]: ' "$E2E_TMP/lintian.log" || fail "lintian: $(grep -E '^[EW]: ' "$E2E_TMP/lintian.log")"
+for f in usr/share/doc/orvane-int/copyright usr/share/doc/orvane-int/changelog.gz; do
+    [ -f "$root/$f" ] || fail "the package lacks /$f"
+done
 
 # The tool on the packaged database.
 sections=$("$root/usr/bin/orvane-int-sql" "$root/usr/share/orvane-int/intasme.mdb" \
