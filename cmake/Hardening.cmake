@@ -5,12 +5,14 @@
 # part is taken: optimisation and debug information stay with the build type,
 # and the source path is not rewritten.
 #
-# Off for Debug builds (fortified calls need optimisation, and the sanitizer
-# build brings its own checks) and where dpkg-buildflags is not installed.
+# Only for the optimised build types (fortified calls need optimisation; the
+# Debug and sanitizer builds bring their own checks), and only where
+# dpkg-buildflags is installed.
 option(ORVANE_HARDENING "Build with the hardening flags of dpkg-buildflags" ON)
 find_program(ORVANE_DPKG_BUILDFLAGS dpkg-buildflags)
 
-if(ORVANE_HARDENING AND ORVANE_DPKG_BUILDFLAGS AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+if(ORVANE_HARDENING AND ORVANE_DPKG_BUILDFLAGS
+   AND CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")
   function(orvane_buildflags kind out)
     execute_process(
       COMMAND ${CMAKE_COMMAND} -E env "DEB_BUILD_MAINT_OPTIONS=hardening=+all"

@@ -188,7 +188,7 @@ private slots:
     void tabEntersTheOptionGroupAtItsCheckedOption()
     {
         Window f;
-        QPushButton* before = controls(*f.w).Command3;   // the control ahead of the group
+        QPushButton* before = controls(*f.w).Command1[1];   // Search, the control ahead of the group
         for (int checked : {0, 1, 2}) {
             controls(*f.w).Option1[std::size_t(checked)]->setChecked(true);
             before->setFocus(Qt::TabFocusReason);
