@@ -64,6 +64,21 @@ sections=$("$root/usr/bin/orvane-int-sql" "$root/usr/share/orvane-int/intasme.md
     fail "orvane-int-sql failed on the packaged database"
 [ "$(tail -n +2 <<<"$sections" | wc -l)" -ge 1 ] || fail "no sections listed: $sections"
 
+# The manual pages tell of the newer choices, and where they pair a section
+# with its table, the packaged sample pairs them the same way.
+man_text=$(zcat "$root"/usr/share/man/man1/orvane-int*.1.gz)
+for phrase in 'SECT ALL' 'All sections' 'Print All Found' '"all sections"'; do
+    grep -qF "$phrase" <<<"$man_text" || fail "the manual pages do not tell of $phrase"
+done
+pairs=$( { grep -oE 'Section [^ ]+ \(table INT[0-9]{2}' <<<"$man_text" | sed -E 's/\(table //'
+           grep -oE 'INT[0-9]{2}, Section [^ ]+ in the sample' <<<"$man_text" |
+               sed -E 's/^(INT[0-9]{2}), (Section [^ ]+) .*/\2 \1/'; } | sort -u)
+[ -n "$pairs" ] || fail "the manual pages pair no section with its table"
+while read -r word name table; do
+    grep -qxF "$word $name"$'\t'"$table" <<<"$sections" ||
+        fail "the manual pages call $table \"$word $name\"; the sample: $(grep "$table" <<<"$sections")"
+done <<<"$pairs"
+
 # The program, with a home of its own and no database path set: it must find
 # ../share/orvane-int/intasme.mdb from its bin folder.
 export HOME="$E2E_TMP/home" XDG_DATA_HOME="$E2E_TMP/home/.local/share" \
