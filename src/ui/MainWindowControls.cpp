@@ -3,6 +3,8 @@
 
 #include "ui/MainWindow.h"
 
+#include "app/Controller.h"
+
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
 
@@ -194,6 +196,8 @@ void orvaneIntMain::createViewControls()
     textView_->setFont(courier);
     textView_->document()->setDefaultFont(courier);
     textView_->setCurrentFont(courier);
+    // Printed pages set the text in the font the view shows it in.
+    controller_.setTextFont(courier);
     // The view is read-only: there is nothing to undo, and keeping the
     // history of every load would only cost time and memory.
     textView_->document()->setUndoRedoEnabled(false);
