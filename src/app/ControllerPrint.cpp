@@ -66,15 +66,14 @@ void Controller::printAllFound(const QTextDocument& style)
     };
     QList<Item> items;
     int pages = 0;
-    for (int row = 1; row <= rows_.size(); ++row) {
-        const QString& id = rows_.at(row - 1);
-        if (id == view::kNoticeId || id == view::kSeparatorText)
+    for (const ResultRow& row : rows()) {
+        if (row.kind != RowKind::Interpretation)
             continue;
         std::optional<library::Interpretation> found;
         try {
-            found = repository_.lookUp(tableOfRow(row), id);
+            found = repository_.lookUp(tableOfSection(row.section), row.identifier);
         } catch (const db::JetError& e) {
-            noteFailure("loading", id, e);
+            noteFailure("loading", row.identifier, e);
         }
         items.append({found ? found->text : QString()});
         pages += estimatePages(items.last().text);
