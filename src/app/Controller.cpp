@@ -33,7 +33,10 @@ int monthBoundaries(const QDate& from, const QDate& to)
 
 } // namespace
 
-Controller::Controller(Platform& platform, QObject* parent) : QObject(parent), platform_(platform) {}
+Controller::Controller(Platform& platform, QObject* parent)
+    : QObject(parent), platform_(platform), results_([this](int entry) { return sectionName(entry); })
+{
+}
 
 Controller::~Controller() = default;
 
@@ -253,14 +256,7 @@ void Controller::selectSection(const QString& userTableName)
         paragraphs_.clear();
         emit paragraphsChanged();
         setRows(ids);
-        count_ = QString::number(view::interpretationCount(int(rows_.size()), noticeShown_));
-        emit labelsChanged();
-        if (!rows_.isEmpty()) {
-            selectRow(1);
-            loadInterpretation(rows_.first());
-        } else {
-            updateNavigation();
-        }
+        showFirstRow();
 
         try {
             paragraphs_ = repository_.paragraphs(state_.currentTable);
@@ -330,21 +326,30 @@ void Controller::selectAllSections()
                           });
     for (const auto& [table, e] : std::as_const(failures))
         noteFailure("listing section", table, e);
+    listedPerSection_ = perSection;
+    heldPerSection_.clear();
     setMergedRows(perSection);
-    count_ = QString::number(view::interpretationCount(int(rows_.size()), noticeShown_));
-    emit labelsChanged();
-    if (!rows_.isEmpty()) {
-        selectRow(1);
-        showPick(1);
-    } else {
-        updateNavigation();
-    }
+    showFirstRow();
     paragraphs_ = library::InterpretationRepository::distinctSorted(paragraphs);
     emit paragraphsChanged();
 
     setEntryText(EntryKind::Paragraph, QString());
     setEntryText(EntryKind::Keyword, QString());
     chooseMode(SearchMode::And);
+}
+
+void Controller::showFirstRow()
+{
+    // What the previous section showed goes, whether or not this one lists
+    // anything: its first row is shown, or nothing is.
+    count_ = QString::number(view::interpretationCount(int(rows().size()), noticeShown_));
+    if (!rows().isEmpty()) {
+        selectRow(1);
+        showPick(1);
+    } else {
+        clearShown();
+        updateNavigation();
+    }
 }
 
 void Controller::importDatabase()

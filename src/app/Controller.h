@@ -6,6 +6,7 @@
 // everything modal or machine-wide through the platform services.
 
 #include "app/ProgramState.h"
+#include "app/ResultsModel.h"
 #include "db/JetError.h"
 #include "library/InterpretationRepository.h"
 #include "search/SearchEntry.h"
@@ -15,6 +16,7 @@
 #include <QFont>
 #include <QObject>
 #include <QString>
+#include <QSet>
 #include <QStringList>
 
 class QPrinter;
@@ -33,6 +35,7 @@ struct ShownInterpretation {
     QString keywords;          // the keyword entry when it was loaded
     bool phrase = false;       // whether the words are one phrase
     QString section;           // with all sections listed: the row's section name
+    int sectionEntry = 0;      // and its entry (0: the section in use)
 };
 
 // How opening the database at start-up went.
@@ -98,6 +101,8 @@ public:
     // With all sections listed: the name of the section a row (1-based)
     // belongs to; empty otherwise.
     QString rowSection(int row) const;
+    // The name of section entry `entry` (1-based); empty for no entry.
+    QString sectionName(int entry) const;
     // A pick of section entry `entry` (1-based) from the File menu.
     void chooseSection(int entry);
     void importDatabase();
@@ -128,7 +133,11 @@ public:
     int searchRuns() const { return searchRuns_; }
 
     // --- results and the interpretation on display -------------------------------
-    const QStringList& rows() const { return rows_; }
+    const QList<ResultRow>& rows() const { return results_.rows(); }
+    // The rows' texts as the list shows them.
+    QStringList rowTexts() const;
+    // The results list for a view to show; the view does not change it.
+    ResultsModel* resultsModel() { return &results_; }
     // The selected row of the results list, 1-based; 0 for none.
     int currentRow() const { return currentRow_; }
     bool noticeShown() const { return noticeShown_; }
@@ -177,6 +186,7 @@ private:
     void setCaption(const QString& caption);
     void setCheckedSection(int entry);
     void setRows(const QStringList& ids);
+    void listRows(QList<ResultRow> rows);
     void selectRow(int row);
     void showPick(int row);
     void updateNavigation();
@@ -184,12 +194,20 @@ private:
     void warnWhenOutOfDate();
     void rememberAllSections(bool all);
     void selectAllSections();
+    // After a section's rows are listed: the count, and row 1 shown (or nothing).
+    void showFirstRow();
     void searchAllSections(library::SearchRequest request);
     // The identifiers a search finds; none when the engine refuses it.
     QStringList searchOrNothing(const library::SearchRequest& request);
     void setMergedRows(const QList<QStringList>& perSection);
     QString tableOfRow(int row) const;
-    void loadInterpretationFrom(const QString& table, const QString& id, const QString& section);
+    QString tableOfSection(int entry) const;
+    // Which section entry holds `id` as found by a search of entry `finder`:
+    // the finder itself when it does, else the first that does, else the finder.
+    int holderOf(const QString& id, int finder);
+    void loadInterpretationFrom(int sectionEntry, const QString& id);
+    // Nothing on display: the identifier, volume, text and position cleared.
+    void clearShown();
     // Logs a failure a routine skips; a damaged database is also told to the
     // user, once per run.
     void noteFailure(const char* step, const QString& subject, const db::JetError& e);
@@ -219,10 +237,12 @@ private:
     QString lastSearchSql_;
     int searchRuns_ = 0;
 
-    QStringList rows_;
-    // With all sections listed: the section entry (1-based) of each row.
-    QList<int> rowSections_;
+    ResultsModel results_;
     bool allSections_ = false;
+    // With all sections listed: each section's own identifiers as listed, and
+    // the same as sets once a search needs to know which section holds a row.
+    QList<QStringList> listedPerSection_;
+    QList<QSet<QString>> heldPerSection_;
     int currentRow_ = 0;
     bool noticeShown_ = false;
     QString position_ = QStringLiteral("n/a");

@@ -140,11 +140,10 @@ void Controller::printAllFound()
         QString id;
     };
     QList<Item> items;
-    for (int row = 1; row <= rows_.size(); ++row) {
-        const QString& id = rows_.at(row - 1);
-        if (id == view::kNoticeId || id == view::kSeparatorText)
+    for (const ResultRow& row : rows()) {
+        if (row.kind != RowKind::Interpretation)
             continue;
-        items.append({tableOfRow(row), id});
+        items.append({tableOfSection(row.section), row.identifier});
     }
     if (items.isEmpty()) {
         platform_.messageBox(kPrintAllTitle, QStringLiteral("There is nothing to print: no interpretation is listed."),

@@ -208,11 +208,15 @@ QString InterpretationRepository::searchStatement(const SearchRequest& request)
 QStringList InterpretationRepository::search(const SearchRequest& request)
 {
     requirePlain(request.table);
-    QStringList ids = columnTexts(run(searchStatement(request)), kIdColumn);
     // The engine returns the rows in no promised order; they are listed in
     // the order the database sorts its identifiers, which puts the notice
     // (its name starts with blanks) first. The statement itself stays as
     // built, so that the text sent is the documented one.
+    return sortedIdentifiers(columnTexts(run(searchStatement(request)), kIdColumn));
+}
+
+QStringList InterpretationRepository::sortedIdentifiers(QStringList ids)
+{
     std::sort(ids.begin(), ids.end(),
               [](const QString& a, const QString& b) { return db::jetCompare(a, b) < 0; });
     return ids;

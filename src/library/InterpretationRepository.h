@@ -106,6 +106,8 @@ public:
     // `texts` in the database's text order, each text once (texts the order
     // holds equal count as one): how several sections' lists become one.
     static QStringList distinctSorted(QStringList texts);
+    // Identifiers in the order the database sorts them, as a search lists them.
+    static QStringList sortedIdentifiers(QStringList ids);
 
     // The paragraph index of a section table: "INT" -> "INX", same suffix.
     static QString indexTableOf(const QString& table);

@@ -123,7 +123,9 @@ void orvaneIntMain::createControls()
 
     // Results.
     Frame* found = addFrame(3, client_, QStringLiteral("Interpretations found"), true, {6930, 1200, 2655, 4935}, 2);
-    resultsList_ = new ListView(QStringLiteral("Interpretations found"), found);
+    resultsList_ = new ListView(found);
+    controller_.resultsModel()->setLook(listLook(QStringLiteral("Interpretations found")));
+    resultsList_->setModel(controller_.resultsModel());
     place(resultsList_, arrayName("ListView1", 2), {120, 270, 2415, 3795}, 7);
 
     // Buttons.
@@ -169,10 +171,16 @@ void orvaneIntMain::createSearchControls()
     place(paragraphDropButton_, arrayName("Command2", 0), {2280, 300, 225, 225}, 6);
 
     // The two drop-down lists, hidden until their buttons show them.
-    historyList_ = new ListView(QStringLiteral("Paragraphs"), client_);
+    historyModel_ = new app::PickListModel(this);
+    historyModel_->setLook(listLook(QStringLiteral("Paragraphs")));
+    historyList_ = new ListView(client_);
+    historyList_->setModel(historyModel_);
     place(historyList_, arrayName("ListView1", 1), {180, 1020, 3915, 2355}, 36);
     historyList_->hide();
-    paragraphList_ = new ListView(QStringLiteral("Paragraphs"), client_);
+    paragraphModel_ = new app::PickListModel(this);
+    paragraphModel_->setLook(listLook(QStringLiteral("Paragraphs")));
+    paragraphList_ = new ListView(client_);
+    paragraphList_->setModel(paragraphModel_);
     place(paragraphList_, arrayName("ListView1", 0), {7050, 1020, 2175, 2355}, 10);
     paragraphList_->hide();
 }
