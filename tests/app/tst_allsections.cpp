@@ -22,7 +22,8 @@ namespace {
 
 const QString kSeparator = QStringLiteral("    ******************");
 
-// Three sections; IX-89-01 is filed under both INT09 and INT12.
+// Three sections; IX-89-01 is filed under both INT09 and INT12, and INX12
+// lists IX-89-05 of Section IX under TG-100.
 t::DbPlan threeSections()
 {
     t::DbPlan plan = t::standardPlan();
@@ -35,7 +36,8 @@ t::DbPlan threeSections()
                                                   QStringLiteral("Is preheat of a transport tank weld required?")),
                             QStringLiteral("60")});
     s12.index = {{QStringLiteral("TG-100"), QStringLiteral("XII-04-01"), QStringLiteral("12")},
-                 {QStringLiteral("QW-406"), QStringLiteral("XII-04-01"), QStringLiteral("12")}};
+                 {QStringLiteral("QW-406"), QStringLiteral("XII-04-01"), QStringLiteral("12")},
+                 {QStringLiteral("TG-100"), QStringLiteral("IX-89-05"), QStringLiteral("09")}};
     plan.sections.push_back(s12);
     return plan;
 }
@@ -60,7 +62,7 @@ struct Run {
         controller.chooseMode(mode);
         controller.editEntry(EntryKind::Keyword, words);
         controller.performSearch();
-        return controller.rows();
+        return controller.rowTexts();
     }
 };
 
@@ -87,7 +89,7 @@ private slots:
         const QStringList expected{t::kNoticeId,   kSeparator,     "VIII-1-89-01", "VIII-1-89-02",
                                    "VIII-1-89-03", "IX-89-01",     "IX-89-02",     "IX-89-03",
                                    "IX-89-04",     "IX-89-05",     "IX-89-01",     "XII-04-01"};
-        QCOMPARE(c.rows(), expected);
+        QCOMPARE(c.rowTexts(), expected);
         QCOMPARE(c.countLabel(), QStringLiteral("10"));
         QCOMPARE(c.rowSection(11), QStringLiteral("Section XII"));
         QCOMPARE(c.rowSection(6), QStringLiteral("Section IX"));
@@ -123,7 +125,7 @@ private slots:
         c.editEntry(EntryKind::Keyword, words);
         c.performSearch();
         QVERIFY(!expected.isEmpty());
-        QCOMPARE(c.rows(), expected);
+        QCOMPARE(c.rowTexts(), expected);
     }
 
     void rowsAcrossSectionsShowTheirOwnSection()
@@ -134,21 +136,94 @@ private slots:
         c.editEntry(EntryKind::Keyword, QStringLiteral("transport"));
         c.performSearch();
         // IX-89-01 of Section XII is its own row, with Section XII's text.
-        QCOMPARE(c.rows(), QStringList({"IX-89-01", "XII-04-01"}));
+        QCOMPARE(c.rowTexts(), QStringList({"IX-89-01", "XII-04-01"}));
         QCOMPARE(c.shown().section, QStringLiteral("Section XII"));
         QVERIFY(c.shown().text.contains(QStringLiteral("transport tank")));
         QCOMPARE(c.shown().volume, QStringLiteral("60"));
 
         c.editEntry(EntryKind::Keyword, QStringLiteral("preheat"));
         c.performSearch();
-        const int nine = int(c.rows().indexOf(QStringLiteral("IX-89-01"))) + 1;
+        const int nine = int(c.rowTexts().indexOf(QStringLiteral("IX-89-01"))) + 1;
         c.clickRow(nine);
         QCOMPARE(c.shown().section, QStringLiteral("Section IX"));
         QVERIFY(!c.shown().text.contains(QStringLiteral("transport")));
         c.navigate(3);
-        QCOMPARE(c.currentRow(), int(c.rows().size()));
+        QCOMPARE(c.currentRow(), int(c.rowTexts().size()));
         QCOMPARE(c.shown().identifierLabel, QStringLiteral("XII-04-01"));
         QCOMPARE(c.shown().section, QStringLiteral("Section XII"));
+    }
+
+    void everyPickShowsItsOwnSection()
+    {
+        Run r(path_);
+        Controller& c = r.controller;
+        c.chooseAllSections();
+        const QStringList rows = c.rowTexts();
+        const int nine = int(rows.indexOf(QStringLiteral("IX-89-01"))) + 1;
+        const int twelve = int(rows.lastIndexOf(QStringLiteral("IX-89-01"))) + 1;
+        QVERIFY(nine > 0 && twelve > nine);
+        c.clickRow(nine);
+        QCOMPARE(c.shown().section, QStringLiteral("Section IX"));
+        // The same identifier in another section is another interpretation.
+        c.clickRow(twelve);
+        QCOMPARE(c.shown().section, QStringLiteral("Section XII"));
+        QVERIFY(c.shown().text.contains(QStringLiteral("transport tank")));
+        QCOMPARE(c.positionLabel(), QString::number(twelve - 2));
+        // Clicking the row on display again changes nothing.
+        c.clickRow(twelve);
+        QCOMPARE(c.shown().section, QStringLiteral("Section XII"));
+    }
+
+    void crossListedRowsAppearOnceUnderTheirSection()
+    {
+        Run r(path_);
+        Controller& c = r.controller;
+        c.chooseAllSections();
+        // INX09 and INX08 both list VIII-1-89-02 under QW-406; INX12 lists
+        // IX-89-05 under TG-100, which INX09 does not.
+        for (const auto& [paragraph, id, section] :
+             {std::tuple{"QW-406", "VIII-1-89-02", "Section VIII-1"}, std::tuple{"TG-100", "IX-89-05", "Section IX"}}) {
+            c.editEntry(EntryKind::Paragraph, QString::fromLatin1(paragraph));
+            c.performSearch();
+            const QStringList rows = c.rowTexts();
+            QCOMPARE(rows.count(QString::fromLatin1(id)), 1);
+            QCOMPARE(c.rowSection(int(rows.indexOf(QString::fromLatin1(id))) + 1), QString::fromLatin1(section));
+            // Rows stay grouped by section in section order.
+            QStringList sections;
+            for (int row = 1; row <= rows.size(); ++row)
+                if (sections.isEmpty() || sections.last() != c.rowSection(row))
+                    sections << c.rowSection(row);
+            QCOMPARE(sections.removeDuplicates(), 0);
+        }
+    }
+
+    void sectionSwitchSetsOrClearsWhatIsShown()
+    {
+        t::DbPlan plan = threeSections();
+        t::Section missing;
+        missing.userName = QStringLiteral("Section III");
+        missing.table = QStringLiteral("INT03");
+        missing.withTable = missing.withIndex = false;
+        plan.sections.push_back(missing);
+        const QString path = t::writeInterpretationDb(dir_->filePath(QStringLiteral("missing.mdb")), plan);
+        Run r(path);
+        Controller& c = r.controller;
+        c.chooseSection(2);
+        c.clickRow(3);
+        QCOMPARE(c.positionLabel(), QStringLiteral("3"));
+        c.chooseSection(3);
+        QCOMPARE(c.positionLabel(), QStringLiteral("1"));
+        QCOMPARE(c.shown().identifierLabel, QStringLiteral("IX-89-01"));
+        // A section whose table cannot be read shows nothing of the last one.
+        QSignalSpy cleared(&c, &Controller::viewCleared);
+        c.chooseSection(4);
+        QVERIFY(c.rowTexts().isEmpty());
+        QCOMPARE(cleared.size(), 1);
+        QCOMPARE(c.shown().identifierLabel, QString());
+        QCOMPARE(c.shown().text, QString());
+        QCOMPARE(c.shown().volume, QString());
+        QCOMPARE(c.positionLabel(), QStringLiteral("n/a"));
+        QCOMPARE(c.countLabel(), QStringLiteral("0"));
     }
 
     void choiceIsRememberedApartFromTheDefaultSection()
@@ -167,7 +242,7 @@ private slots:
             c.state().dataPath = path_;
             QVERIFY(c.initiateProgram());
             QVERIFY(c.allSections());
-            QCOMPARE(c.rows().size(), 12);
+            QCOMPARE(c.rowTexts().size(), 12);
             // A single section chosen again is what the next start opens.
             c.chooseSection(3);
         }
@@ -181,8 +256,8 @@ private slots:
         r.platform.arguments = QStringLiteral("SECT ALL TEXT {preheat}");
         r.controller.processCommandLine();
         QVERIFY(r.controller.allSections());
-        QCOMPARE(r.controller.rows().last(), QStringLiteral("XII-04-01"));
-        QVERIFY(r.controller.rows().contains(QStringLiteral("VIII-1-89-02")));
+        QCOMPARE(r.controller.rowTexts().last(), QStringLiteral("XII-04-01"));
+        QVERIFY(r.controller.rowTexts().contains(QStringLiteral("VIII-1-89-02")));
     }
 
     void printAllFoundGivesOnePagePerInterpretation()
@@ -195,11 +270,11 @@ private slots:
         c.chooseSection(3);
         c.editEntry(EntryKind::Keyword, QStringLiteral("preheat"));
         c.performSearch();
-        QCOMPARE(c.rows().size(), 2);
+        QCOMPARE(c.rowTexts().size(), 2);
         c.chooseAllSections();
         c.editEntry(EntryKind::Keyword, QStringLiteral("hydrostatic transport"));
         c.chooseMode(SearchMode::Or);
-        QCOMPARE(c.rows(), QStringList({"VIII-1-89-03", "IX-89-01", "XII-04-01"}));
+        QCOMPARE(c.rowTexts(), QStringList({"VIII-1-89-03", "IX-89-01", "XII-04-01"}));
 
         r.platform.messageAnswers = {MessageAnswer::Ok};
         QTextDocument style;
@@ -207,7 +282,7 @@ private slots:
         QCOMPARE(r.platform.messageBoxes.back().text, QStringLiteral("Print 3 interpretations (about 3 pages)?"));
         const QStringList pages = pdfPages(r.platform.printerOutputFile);
         QCOMPARE(pages.size(), 3);
-        const QStringList ids = c.rows();
+        const QStringList ids = c.rowTexts();
         for (int i = 0; i < 3; ++i)
             QVERIFY2(pages.at(i).contains(QStringLiteral("Interpretation: ") + ids.at(i)), qPrintable(pages.at(i)));
     }
