@@ -96,7 +96,7 @@ void TestController::initiationSelectsTheDefaultSection()
     QCOMPARE(caption.at(0).at(0).toString(), QStringLiteral("Orvane-INT   [ ASME Section VIII-1 ]"));
 
     // The notice first with its separator, neither counted; the first row on display.
-    QCOMPARE(run.controller.rows(), (QStringList{t::kNoticeId, kSeparator, QStringLiteral("VIII-1-89-01"),
+    QCOMPARE(run.controller.rowTexts(), (QStringList{t::kNoticeId, kSeparator, QStringLiteral("VIII-1-89-01"),
                                                  QStringLiteral("VIII-1-89-02"), QStringLiteral("VIII-1-89-03")}));
     QVERIFY(results.count() >= 1 && run.controller.noticeShown());
     QCOMPARE(run.controller.countLabel(), QStringLiteral("3"));
@@ -145,7 +145,7 @@ void TestController::searchModes()
     run.controller.performSearch();
 
     QCOMPARE(run.controller.lastSearchSql(), sql);
-    QCOMPARE(run.controller.rows(), rows);
+    QCOMPARE(run.controller.rowTexts(), rows);
     QCOMPARE(run.controller.countLabel(), QString::number(rows.size()));
     QCOMPARE(run.controller.positionLabel(), rows.isEmpty() ? QStringLiteral("0") : QStringLiteral("1"));
     QVERIFY(labels.count() >= 1);
@@ -233,7 +233,7 @@ void TestController::unusableTableNamesSendNothing()
     for (const char* name : {"Bracket", "Blank"}) {
         run.controller.selectSection(QString::fromLatin1(name));
         QVERIFY(!InterpretationRepository::isPlainTableName(run.state.currentTable));
-        QVERIFY2(run.controller.rows().isEmpty(), name);
+        QVERIFY2(run.controller.rowTexts().isEmpty(), name);
         QCOMPARE(run.controller.countLabel(), QStringLiteral("0"));
         QVERIFY(run.controller.paragraphRows().isEmpty());
 
@@ -241,7 +241,7 @@ void TestController::unusableTableNamesSendNothing()
         const std::size_t messages = run.platform.messageBoxes.size();
         run.controller.editEntry(EntryKind::Keyword, QStringLiteral("preheat"));
         run.controller.performSearch();
-        QVERIFY(run.controller.rows().isEmpty());
+        QVERIFY(run.controller.rowTexts().isEmpty());
         QCOMPARE(run.platform.messageBoxes.size(), messages + 1);
         run.controller.loadInterpretation(QStringLiteral("IX-89-01"));
         QVERIFY(!run.controller.shown().found);
@@ -297,7 +297,7 @@ void TestController::commandLineSelectsAndSearches()
         if (r.text.contains(QLatin1String("weld"), Qt::CaseInsensitive))
             expected << r.id;
     QVERIFY(!expected.isEmpty() && expected.size() < int(plan.sections[1].rows.size()));
-    QCOMPARE(run.controller.rows(), expected);
+    QCOMPARE(run.controller.rowTexts(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestController)

@@ -84,8 +84,8 @@ struct Session {
     QStringList results() const
     {
         QStringList out;
-        for (int i = 0; i < controls(*w).ListView1[2]->topLevelItemCount(); ++i)
-            out << controls(*w).ListView1[2]->topLevelItem(i)->text(0);
+        for (int i = 0; i < controls(*w).ListView1[2]->rowCount(); ++i)
+            out << controls(*w).ListView1[2]->rowText(i);
         std::sort(out.begin(), out.end());
         return out;
     }

@@ -136,7 +136,7 @@ struct Window {
         w = std::make_unique<orvaneIntMain>(controller, platform);
         controls(*w).Text1[1]->setText(QStringLiteral("preheat"));
         controls(*w).Command1[1]->click();
-        QCOMPARE(controller.rows(), QStringList{QStringLiteral("IX-89-01")});
+        QCOMPARE(controller.rowTexts(), QStringList{QStringLiteral("IX-89-01")});
         // A search selects its first row; a click on the empty part of the
         // list leaves none.
         if (!select)
@@ -168,6 +168,7 @@ private slots:
     void shortTextOnOnePage();
     void longTextOverThreePages();
     void failingPrinterIsTold();
+    void printAllEstimateFollowsPaperAndOrientation();
     void setupChoiceUsedOnlyWhenAccepted();
     void realSetupDialogStartsFromPrinterInUse();
     void fiftyPagesInUnderTwoSeconds();
@@ -204,7 +205,7 @@ void TestPrinting::nothingPrintedWithoutSelectedRow()
         Window win(pdf("b.pdf"), 3, true);
         controls(*win.w).Text1[1]->setText(QStringLiteral("absent"));
         controls(*win.w).Command1[1]->click();
-        QVERIFY(win.controller.rows().isEmpty());
+        QVERIFY(win.controller.rowTexts().isEmpty());
         controls(*win.w).mnuPrint->trigger();
         QVERIFY(!QFile::exists(pdf("b.pdf")));
     }
@@ -263,6 +264,32 @@ void TestPrinting::failingPrinterIsTold()
     QCOMPARE(folder.platform.messageBoxes[0].text,
              QStringLiteral("The file %1 could not be written.").arg(QDir::toNativeSeparators(dir_->path())));
     QVERIFY(folder.platform.printer()->printerState() != QPrinter::Active);
+}
+
+// The pages announced are the pages printed, on the paper and in the
+// orientation the set-up chose.
+void TestPrinting::printAllEstimateFollowsPaperAndOrientation()
+{
+    Window win(pdf("all.pdf"), linesFor(2.5), true);
+    const auto announced = [&win] {
+        const QString q = win.platform.messageBoxes.back().text;
+        static const QRegularExpression about(QStringLiteral("about (\\d+) pages"));
+        return about.match(q).captured(1).toInt();
+    };
+    win.platform.messageAnswers = {MessageAnswer::Ok};
+    controls(*win.w).mnuPrintAll->trigger();
+    const int portrait = announced();
+    QCOMPARE(portrait, pdfPages(pdf("all.pdf")));
+
+    win.platform.printerSetupChoice = [](QPrinter& p) { p.setPageOrientation(QPageLayout::Landscape); };
+    win.platform.printerSetupAnswers = {true};
+    win.controller.printerSetup();
+    QFile::remove(pdf("all.pdf"));
+    win.platform.messageAnswers = {MessageAnswer::Ok};
+    controls(*win.w).mnuPrintAll->trigger();
+    const int landscape = announced();
+    QCOMPARE(landscape, pdfPages(pdf("all.pdf")));
+    QVERIFY(landscape > portrait);
 }
 
 void TestPrinting::setupChoiceUsedOnlyWhenAccepted()
