@@ -34,9 +34,11 @@ QString destinationOf(const QPrinter& printer)
 // when nothing is known to stand in the way.
 QString obstacleFor(const QPrinter* printer)
 {
-    if (!printer || !printer->isValid())
+    // Without a print system Qt falls back to a PDF printer with no file.
+    if (!printer || !printer->isValid()
+        || (printer->outputFormat() == QPrinter::PdfFormat && printer->outputFileName().isEmpty()))
         return QStringLiteral("No printer is installed. Choose one with Printer Setup on the File menu.");
-    if (printer->outputFormat() != QPrinter::PdfFormat || printer->outputFileName().isEmpty())
+    if (printer->outputFormat() != QPrinter::PdfFormat)
         return {};
     const QFileInfo file(printer->outputFileName());
     const QFileInfo folder(file.absolutePath());
@@ -146,8 +148,9 @@ void Controller::printAllFound()
         items.append({tableOfSection(row.section), row.identifier});
     }
     if (items.isEmpty()) {
-        platform_.messageBox(kPrintAllTitle, QStringLiteral("There is nothing to print: no interpretation is listed."),
-                             MessageIcon::Information, MessageButtons::Ok);
+        const QString nothing = QStringLiteral("There is nothing to print: no interpretation is listed.");
+        qCInfo(lcApp).noquote() << kPrintAllTitle << "not started:" << nothing;
+        platform_.messageBox(kPrintAllTitle, nothing, MessageIcon::Information, MessageButtons::Ok);
         return;
     }
     QPrinter* printer = platform_.printer();

@@ -126,7 +126,6 @@ PrintOutcome PrintJob::setUpPrinter(int setting, const QString& title)
 
     if (!m_painter.begin(&m_printer))
         return PrintOutcome::BeginFailed;
-    m_pages = 1;
 
     m_dpiX = m_printer.logicalDpiX();
     m_dpiY = m_printer.logicalDpiY();
@@ -267,7 +266,7 @@ PrintOutcome PrintJob::printRichText(const QTextDocument& doc, const TwipMargins
         return PrintOutcome::BadPage;
     }
 
-    // A copy of the view's document keeps its fonts and colours; laid out
+    // A copy of the document keeps its fonts and colours; laid out
     // against the printer so that text is measured at the printer's
     // resolution, wrapped to the body width and broken into pages of the
     // body height, lines never straddling a page break.
@@ -288,7 +287,6 @@ PrintOutcome PrintJob::printRichText(const QTextDocument& doc, const TwipMargins
         if (page > 0) {
             if (!m_printer.newPage())
                 return PrintOutcome::DeviceFailed;
-            ++m_pages;
         }
         frameThisPage(page == 0);
 
@@ -308,7 +306,6 @@ bool PrintJob::newPage()
 {
     if (!m_painter.isActive() || !m_printer.newPage())
         return false;
-    ++m_pages;
     return true;
 }
 
@@ -404,12 +401,6 @@ PrintOutcome printDocuments(int count, const DocumentSource& documentAt, QPrinte
                       return current.get();
                   },
                   proceed);
-}
-
-PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const QDate& today,
-                           const QString& title, int setting)
-{
-    return printDocument(doc, printer, [today] { return today; }, title, setting);
 }
 
 } // namespace orvane::print

@@ -337,10 +337,8 @@ private slots:
         QVERIFY2(lastText().contains(QDir::toNativeSeparators(missing)), qPrintable(lastText()));
         QVERIFY(lastText().contains(QStringLiteral("does not exist")));
 
-        r.platform.printerSetupChoice = [](QPrinter& p) {
-            p.setOutputFormat(QPrinter::NativeFormat);
-            p.setPrinterName(QStringLiteral("no printer of that name"));
-        };
+        // A machine without a print system: a PDF printer with no file.
+        r.platform.printerSetupChoice = [](QPrinter& p) { p.setOutputFileName(QString()); };
         r.platform.printerSetupAnswers = {true};
         c.printerSetup();
         c.printAllFound();

@@ -406,7 +406,7 @@ void TestPrinting::realSetupDialogStartsFromPrinterInUse()
     QCOMPARE(platform.printer()->pageLayout().pageSize().id(), QPageSize::A5);
     QCOMPARE(platform.printer()->pageLayout().orientation(), QPageLayout::Landscape);
     QTextDocument doc(QStringLiteral("One line."));
-    QCOMPARE(orvane::print::printDocument(doc, *platform.printer(), QDate(2031, 1, 1)),
+    QCOMPARE(orvane::print::printDocument(doc, *platform.printer(), [] { return QDate(2031, 1, 1); }),
              orvane::print::PrintOutcome::Printed);
     const QSizeF size = pdfPageSizePt(chosen);
     QVERIFY2(qAbs(size.width() - 595.28) < 1 && qAbs(size.height() - 419.53) < 1,
