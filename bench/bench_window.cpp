@@ -159,7 +159,7 @@ struct Setup {
     QTemporaryDir temp;
     app::ScriptedPlatform platform;
     app::Controller controller{platform};
-    app::ProgramState& state = controller.state();
+    const app::ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntMain> w;
     // The same file opened apart from the program, for the expectations and
     // the statements measured alone.
@@ -538,7 +538,7 @@ void benchPrintAllFound(benchmark::State& state)
         QFile::remove(pdf);
         g->platform.messageAnswers = {app::MessageAnswer::Ok};
         state.ResumeTiming();
-        c.printAllFound(*controls(*g->w).RichTextBox1->document());
+        c.printAllFound();
         settle();
     }
     g->printedAllFound = int(c.rows().size()) - (c.noticeShown() ? 2 : 0);
@@ -589,8 +589,8 @@ bool openWindow(Setup& s, int sections)
     orvane::setSettingsFile(s.temp.filePath(QStringLiteral("settings.ini")));
     s.platform.printerOutputFile = s.temp.filePath(QStringLiteral("print.pdf"));
     try {
-        s.state.dataPath = s.path;
-        s.controller.repository().open(s.path);
+        s.controller.setDataPath(s.path);
+        s.controller.openDatabase(s.path);
         s.database = s.workspace.openDatabase(s.path, false, true,
                                               QString::fromLatin1(library::InterpretationRepository::kConnect));
     } catch (const std::exception& e) {

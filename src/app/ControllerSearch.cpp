@@ -120,7 +120,7 @@ void Controller::performSearch()
     if (found) {
         position_ = QStringLiteral("1");
     } else {
-        platform_.messageBox(dialogParent_, QStringLiteral("Record not found"),
+        platform_.messageBox(QStringLiteral("Record not found"),
                              QStringLiteral("No matching interpretations were found."),
                              MessageIcon::Information, MessageButtons::Ok);
         position_ = QStringLiteral("0");
@@ -305,9 +305,9 @@ void Controller::clickRow(int row)
     showPick(row);
 }
 
-void Controller::navigate(int button)
+void Controller::navigate(view::NavigationStep step)
 {
-    const int target = view::navigationTarget(button, currentRow_, int(rows().size()));
+    const int target = view::navigationTarget(step, currentRow_, int(rows().size()));
     if (target > 0)
         selectRow(target);
     if (currentRow_ == 0)

@@ -170,6 +170,36 @@ QStringList InterpretationRepository::paragraphs(const QString& table)
                        QStringLiteral("Reference"));
 }
 
+QHash<QString, QList<int>> InterpretationRepository::lineLengths(const QString& table)
+{
+    requirePlain(table);
+    const db::CompactSnapshot rows =
+        run(QStringLiteral("SELECT INTER_STR, inter_text FROM [") + table + QStringLiteral("]"));
+    const int idColumn = requireColumn(rows, kIdColumn);
+    const int textColumn = requireColumn(rows, QStringLiteral("inter_text"));
+    QHash<QString, QList<int>> out;
+    out.reserve(qsizetype(rows.rowCount()));
+    for (std::size_t r = 0; r < rows.rowCount(); ++r) {
+        const QString text = textOf(rows.cell(r, textColumn));
+        QList<int>& lengths = out[textOf(rows.cell(r, idColumn))];
+        // CR LF, a lone CR and LF each end a line, as the view breaks them.
+        int length = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            if (c == u'\r' || c == u'\n' || c == QChar(0x2029)) {
+                if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+                    ++i;
+                lengths << length;
+                length = 0;
+            } else {
+                ++length;
+            }
+        }
+        lengths << length;
+    }
+    return out;
+}
+
 QString InterpretationRepository::searchStatement(const SearchRequest& request)
 {
     return search::buildSearchSql(request.paragraph, request.keywords, request.mode, request.table);

@@ -12,6 +12,7 @@
 #include "db/Engine.h"
 #include "search/SearchStatement.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -85,6 +86,11 @@ public:
     QStringList sectionRows(const QString& table);
     // The paragraphs of a section's paragraph index, distinct, ascending.
     QStringList paragraphs(const QString& table);
+
+    // The length of every line of every interpretation of a section (line
+    // ends not counted), by identifier: what a page estimate needs, read with
+    // one statement rather than one per interpretation.
+    QHash<QString, QList<int>> lineLengths(const QString& table);
 
     // The statement a search sends, exactly as the search entries make it.
     static QString searchStatement(const SearchRequest& request);

@@ -12,7 +12,9 @@
 #include <QTextLayout>
 #include <QTextOption>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include <memory>
 
@@ -360,6 +362,35 @@ PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const Pr
                            const QString& title, int setting)
 {
     return runJob(printer, today, title, setting, 1, [&doc](int) { return &doc; }, {});
+}
+
+BodyCapacity bodyCapacity(QPrinter& printer, const QFont& font)
+{
+    // The body as printDocument lays it: an eighth of the width off each
+    // side, a ninth of the height off top and bottom.
+    const QRectF page = printer.pageLayout().fullRectPoints();
+    const double dpi = printer.resolution();
+    const double bodyWidth = page.width() * 6.0 / 8.0 * dpi / 72.0;
+    const double bodyHeight = page.height() * 7.0 / 9.0 * dpi / 72.0;
+    const QFontMetricsF metrics(font, &printer);
+    const double charWidth = metrics.horizontalAdvance(QLatin1Char('x'));
+    const double lineHeight = metrics.lineSpacing();
+    BodyCapacity capacity;
+    if (charWidth > 0 && lineHeight > 0) {
+        capacity.columns = std::max(1, int(bodyWidth / charWidth));
+        capacity.lines = std::max(1, int(bodyHeight / lineHeight));
+    }
+    return capacity;
+}
+
+int estimatePages(const QList<int>& lineLengths, const BodyCapacity& capacity)
+{
+    const qint64 columns = std::max(1, capacity.columns);
+    qint64 lines = 0;
+    for (const int length : lineLengths)
+        lines += std::max<qint64>(1, (length + columns - 1) / columns);
+    const qint64 perPage = std::max(1, capacity.lines);
+    return int(std::clamp<qint64>((lines + perPage - 1) / perPage, 1, std::numeric_limits<int>::max()));
 }
 
 PrintOutcome printDocuments(int count, const DocumentSource& documentAt, QPrinter& printer,

@@ -155,6 +155,17 @@ PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const QD
 // i (0-based) when its turn comes; `proceed(i)` is asked first and ends the job
 // there when it answers false: the pages already printed stay a complete,
 // valid document.
+// How much text the body of a page holds in `font` on `printer` as it is set
+// up (paper size and orientation): characters of a line, lines of a page.
+struct BodyCapacity {
+    int columns = 78;
+    int lines = 52;
+};
+BodyCapacity bodyCapacity(QPrinter& printer, const QFont& font);
+// About how many pages a text with lines of these lengths takes: each line
+// wrapped at the capacity's columns; at least one page.
+int estimatePages(const QList<int>& lineLengths, const BodyCapacity& capacity);
+
 using DocumentSource = std::function<std::unique_ptr<QTextDocument>(int index)>;
 PrintOutcome printDocuments(int count, const DocumentSource& documentAt, QPrinter& printer,
                             const PrintJob::Clock& today, const std::function<bool(int index)>& proceed,

@@ -20,8 +20,6 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPixmap>
-#include <QPointer>
-#include <QProgressDialog>
 #include <QTextEdit>
 #include <QToolBar>
 #include <array>
@@ -103,7 +101,6 @@ private:
     void connectControls();
     void connectButtonsAndLists();
     void connectController();
-    void entryKeyDown(QKeyEvent* e);
     void entryKeyUp(search::EntryKind entry, int qtKey);
     void entryLostFocus(search::EntryKind entry);
     void toggleDropDown(ListView* list);
@@ -114,7 +111,6 @@ private:
     void importTriggered();
     void printTriggered();
     void printAllTriggered();
-    void showPrintAllProgress(int done, int total);
     void printerSetupTriggered();
     void exitTriggered();
     void helpTriggered();
@@ -189,20 +185,16 @@ private:
     QAction* allSectionsEntry_ = nullptr;    // after the sections: all of them at once
 
     // --- state of the window ---------------------------------------------------
-    // Whether an Enter press in the keyword entry is waiting for its release,
-    // and how many searches had run at that press.
-    bool enterPressed_ = false;
+    // An Enter press in the keyword entry waiting for its release.
+    search::EnterPress enterPress_;
     // While the window itself selects a row of the results list: the
     // selection change is the controller's own, not a pick.
     bool showingRow_ = false;
-    int searchesAtEnter_ = 0;
     bool activationPending_ = true;
     // Where the load centred the window with an estimated frame; while the
     // window still stands there, it is centred again once its frame is known.
     std::optional<QPoint> centredWithEstimate_;
     bool unloaded_ = false;
-    // While a print-all job runs longer than a moment: its progress and Cancel.
-    QPointer<QProgressDialog> printAllProgress_;
 };
 
 using MainWindow = orvaneIntMain;

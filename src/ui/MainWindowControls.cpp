@@ -204,6 +204,8 @@ void orvaneIntMain::createViewControls()
     textView_->setFont(courier);
     textView_->document()->setDefaultFont(courier);
     textView_->setCurrentFont(courier);
+    // Printed pages set the text in the font the view shows it in.
+    controller_.setTextFont(courier);
     // The view is read-only: there is nothing to undo, and keeping the
     // history of every load would only cost time and memory.
     textView_->document()->setUndoRedoEnabled(false);

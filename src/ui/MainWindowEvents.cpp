@@ -38,17 +38,6 @@ void useWindowBackground(QWidget* w)
     }
 }
 
-bool isTab(const QKeyEvent* k)
-{
-    return (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab)
-        && !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-}
-
-bool isEnter(const QKeyEvent* k)
-{
-    return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
-}
-
 } // namespace
 
 // --- wiring ----------------------------------------------------------------------
@@ -92,7 +81,7 @@ void orvaneIntMain::connectButtonsAndLists()
     connect(historyDropButton_, &PictureButton::clicked, this, [this] { toggleDropDown(historyList_); });
     for (int i = 0; i < 4; ++i)
         connect(navigationButtons_[std::size_t(i)], &QPushButton::clicked, this,
-                [this, i] { controller_.navigate(i); });
+                [this, i] { controller_.navigate(view::NavigationStep(i)); });
     // Whatever highlights a row (a click, a drag, the right button, the
     // keyboard) shows that row: the highlighted row and the text on display
     // never disagree, and a list left without a highlighted row says so. A
@@ -147,44 +136,27 @@ void orvaneIntMain::connectController()
     connect(c, &app::Controller::entryChanged, this, &orvaneIntMain::showEntry);
     connect(c, &app::Controller::modeChanged, this, &orvaneIntMain::showMode);
     connect(c, &app::Controller::dropDownsClosed, this, &orvaneIntMain::hideDropDowns);
-    connect(c, &app::Controller::printAllProgress, this, &orvaneIntMain::showPrintAllProgress);
 }
 
 bool orvaneIntMain::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == keywordEntry_ && (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease)) {
-        // Tab moves the focus on its press, so its release lands in the next
-        // control: the press runs the key-up rule itself, and a Tab release
-        // in the entry (its press moved the focus into it) is dropped.
-        // Enter presses the default button, which searches already; its
-        // release searches only when no search ran since the press, and a
-        // release whose press went elsewhere (Enter that chose a menu entry
-        // or closed a dialog) is not a keystroke in the entry at all.
-        auto* k = static_cast<QKeyEvent*>(e);
-        if (e->type() == QEvent::KeyPress) {
-            if (isTab(k) && !k->isAutoRepeat())
-                entryKeyUp(EntryKind::Keyword, Qt::Key_Tab);
-            if (isEnter(k)) {
-                enterPressed_ = true;
-                searchesAtEnter_ = controller_.searchRuns();
-            }
-            return false;
-        }
-        if (isTab(k))
-            return true;
-        if (isEnter(k) && !k->isAutoRepeat()) {
-            if (!enterPressed_)
-                return true;
-            enterPressed_ = false;
-            return controller_.searchRuns() != searchesAtEnter_;
-        }
-        return false;
+        const auto* k = static_cast<QKeyEvent*>(e);
+        const search::EntryKey key{e->type() == QEvent::KeyPress ? search::KeyPhase::Press : search::KeyPhase::Release,
+                                   k->key(), bool(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)),
+                                   k->isAutoRepeat()};
+        const search::EntryKeyAction action = search::keywordEntryKey(key, enterPress_, controller_.searchRuns());
+        if (action.runKeyUpRule)
+            entryKeyUp(EntryKind::Keyword, Qt::Key_Tab);
+        return action.swallow;
     }
     if (watched == keywordEntry_ && e->type() == QEvent::FocusOut)
-        enterPressed_ = false;
-    if ((watched == paragraphList_ || watched == historyList_) && e->type() == QEvent::KeyPress
-        && isEnter(static_cast<QKeyEvent*>(e)))
-        return true;
+        enterPress_.pending = false;
+    if ((watched == paragraphList_ || watched == historyList_) && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
+    }
     if (e->type() == QEvent::FocusIn
         && (watched == textView_ || std::find(modeOptions_.begin(), modeOptions_.end(), watched) != modeOptions_.end()))
         hideDropDowns();
@@ -270,36 +242,12 @@ void orvaneIntMain::importTriggered()
 
 void orvaneIntMain::printTriggered()
 {
-    controller_.print(*textView_->document());
+    controller_.print();
 }
 
 void orvaneIntMain::printAllTriggered()
 {
-    controller_.printAllFound(*textView_->document());
-}
-
-void orvaneIntMain::showPrintAllProgress(int done, int total)
-{
-    if (done == 0 && !printAllProgress_) {
-        // Shown only when the job takes longer than two seconds.
-        printAllProgress_ = new QProgressDialog(QStringLiteral("Printing interpretations..."),
-                                                QStringLiteral("Cancel"), 0, total, this);
-        printAllProgress_->setWindowTitle(QStringLiteral("Print All Found"));
-        printAllProgress_->setWindowModality(Qt::WindowModal);
-        printAllProgress_->setMinimumDuration(2000);
-        printAllProgress_->setAutoClose(false);
-        printAllProgress_->setAutoReset(false);
-    }
-    if (!printAllProgress_)
-        return;
-    if (done >= total) {
-        printAllProgress_->deleteLater();
-        printAllProgress_ = nullptr;
-        return;
-    }
-    printAllProgress_->setValue(done);   // lets Cancel be clicked
-    if (printAllProgress_->wasCanceled())
-        controller_.cancelPrintAll();
+    controller_.printAllFound();
 }
 
 void orvaneIntMain::printerSetupTriggered()
@@ -314,7 +262,7 @@ void orvaneIntMain::exitTriggered()
 
 void orvaneIntMain::helpTriggered()
 {
-    platform_.messageBox(this, QStringLiteral("Help"),
+    platform_.messageBox(QStringLiteral("Help"),
                          QStringLiteral("Brief context sensitive help descriptions are provided for "
                                         "all entry items contained in this program.")
                              + QStringLiteral("To get help, simply point and hold the mouse cursor "

@@ -35,15 +35,14 @@ QString positionLabel(int row, int rowOffset)
     return position > 0 ? QString::number(position) : QStringLiteral("n/a");
 }
 
-int navigationTarget(int button, int selectedRow, int rowCount)
+int navigationTarget(NavigationStep step, int selectedRow, int rowCount)
 {
     int target = 0;
-    switch (button) {
-    case 0: target = 1; break;
-    case 1: target = selectedRow > 0 ? selectedRow - 1 : 0; break;
-    case 2: target = selectedRow > 0 ? selectedRow + 1 : 0; break;
-    case 3: target = rowCount; break;
-    default: break;
+    switch (step) {
+    case NavigationStep::First: target = 1; break;
+    case NavigationStep::Previous: target = selectedRow > 0 ? selectedRow - 1 : 0; break;
+    case NavigationStep::Next: target = selectedRow > 0 ? selectedRow + 1 : 0; break;
+    case NavigationStep::Last: target = rowCount; break;
     }
     return target >= 1 && target <= rowCount ? target : 0;
 }

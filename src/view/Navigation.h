@@ -57,10 +57,13 @@ int rowOffset(int rowCount, RowKind row2);
 // "n/a" for the notice and separator rows.
 QString positionLabel(int row, int rowOffset);
 
-// The row a navigation button selects: 0 -> 1, 1 -> selected - 1,
-// 2 -> selected + 1, 3 -> rowCount. 0 when there is no such row (empty list,
-// no selection for previous / next, beyond either end, unknown button).
-int navigationTarget(int button, int selectedRow, int rowCount);
+// The navigation buttons, in their order on the window.
+enum class NavigationStep { First, Previous, Next, Last };
+
+// The row a navigation button selects: first -> 1, previous -> selected - 1,
+// next -> selected + 1, last -> rowCount. 0 when there is no such row (empty
+// list, no selection for previous / next, beyond either end).
+int navigationTarget(NavigationStep step, int selectedRow, int rowCount);
 
 // A row picked in the results list (by a click or a button).
 struct RowPick {

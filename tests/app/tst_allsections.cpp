@@ -48,9 +48,9 @@ struct Run {
 
     explicit Run(const QString& path)
     {
-        controller.state().dataPath = path;
-        controller.state().defaultSection = 2;
-        controller.repository().open(path);
+        controller.setDataPath(path);
+        controller.setDefaultSection(2);
+        controller.openDatabase(path);
         QVERIFY(controller.initiateProgram());
     }
 
@@ -147,8 +147,8 @@ private slots:
         c.clickRow(nine);
         QCOMPARE(c.shown().section, QStringLiteral("Section IX"));
         QVERIFY(!c.shown().text.contains(QStringLiteral("transport")));
-        c.navigate(3);
-        QCOMPARE(c.currentRow(), int(c.rowTexts().size()));
+        c.navigate(orvane::view::NavigationStep::Last);
+        QCOMPARE(c.currentRow(), int(c.rows().size()));
         QCOMPARE(c.shown().identifierLabel, QStringLiteral("XII-04-01"));
         QCOMPARE(c.shown().section, QStringLiteral("Section XII"));
     }
@@ -238,8 +238,8 @@ private slots:
             ScriptedPlatform platform;
             Controller c(platform);
             c.readStartupSettings();
-            c.repository().open(path_);
-            c.state().dataPath = path_;
+            c.openDatabase(path_);
+            c.setDataPath(path_);
             QVERIFY(c.initiateProgram());
             QVERIFY(c.allSections());
             QCOMPARE(c.rowTexts().size(), 12);
@@ -277,8 +277,7 @@ private slots:
         QCOMPARE(c.rowTexts(), QStringList({"VIII-1-89-03", "IX-89-01", "XII-04-01"}));
 
         r.platform.messageAnswers = {MessageAnswer::Ok};
-        QTextDocument style;
-        c.printAllFound(style);
+        c.printAllFound();
         QCOMPARE(r.platform.messageBoxes.back().text, QStringLiteral("Print 3 interpretations (about 3 pages)?"));
         const QStringList pages = pdfPages(r.platform.printerOutputFile);
         QCOMPARE(pages.size(), 3);
@@ -296,18 +295,17 @@ private slots:
         Controller& c = r.controller;
         c.chooseAllSections();
         // Cancelled while the second interpretation is due.
-        connect(&c, &Controller::printAllProgress, &c, [&c](int done, int) {
-            if (done == 2)
-                c.cancelPrintAll();
-        });
+        r.platform.cancelWhen = [](const LongWork& what, int done, int) {
+            return what.label.contains(QStringLiteral("interpretations")) && done == 2;
+        };
         r.platform.messageAnswers = {MessageAnswer::Ok};
-        c.printAllFound(QTextDocument());
+        c.printAllFound();
         QCOMPARE(pdfPages(r.platform.printerOutputFile).size(), 2);
 
         // Cancel in the question prints nothing.
         QFile::remove(r.platform.printerOutputFile);
         r.platform.messageAnswers = {MessageAnswer::Cancel};
-        c.printAllFound(QTextDocument());
+        c.printAllFound();
         QVERIFY(!QFile::exists(r.platform.printerOutputFile));
     }
 

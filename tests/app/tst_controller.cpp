@@ -33,13 +33,13 @@ QStringList ix(std::initializer_list<int> numbers)
 struct Run {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
 
     explicit Run(const QString& path, qint16 defaultSection = 1)
     {
-        state.dataPath = path;
-        state.defaultSection = defaultSection;
-        controller.repository().open(path);
+        controller.setDataPath(path);
+        controller.setDefaultSection(defaultSection);
+        controller.openDatabase(path);
     }
 };
 
@@ -194,18 +194,18 @@ void TestController::rowsAndNavigation()
     run.controller.clickRow(2);
 
     QSignalSpy selected(&run.controller, &Controller::currentRowChanged);
-    run.controller.navigate(3);   // last
+    run.controller.navigate(orvane::view::NavigationStep::Last);   // last
     QCOMPARE(run.controller.currentRow(), 5);
     QCOMPARE(run.controller.positionLabel(), QStringLiteral("3"));
     QCOMPARE(run.controller.shown().identifierLabel, QStringLiteral("VIII-1-89-03"));
     QCOMPARE(nav.last().at(0).value<orvane::view::NavigationButtons>(),
              (orvane::view::NavigationButtons{true, true, false, false}));
-    run.controller.navigate(1);   // previous
+    run.controller.navigate(orvane::view::NavigationStep::Previous);   // previous
     QCOMPARE(run.controller.currentRow(), 4);
-    run.controller.navigate(0);   // first: the notice row itself
+    run.controller.navigate(orvane::view::NavigationStep::First);   // first: the notice row itself
     QCOMPARE(run.controller.currentRow(), 1);
     QCOMPARE(run.controller.positionLabel(), QStringLiteral("n/a"));
-    run.controller.navigate(2);   // next
+    run.controller.navigate(orvane::view::NavigationStep::Next);   // next
     QCOMPARE(run.controller.currentRow(), 2);
     QVERIFY(selected.count() >= 4);
     QCOMPARE(selected.last().at(0).toInt(), 2);
@@ -215,8 +215,8 @@ void TestController::rowsAndNavigation()
     QSignalSpy shown(&run.controller, &Controller::interpretationShown);
     run.controller.clickRow(4);
     QCOMPARE(shown.count(), 0);
-    run.controller.navigate(1);
-    run.controller.navigate(2);
+    run.controller.navigate(orvane::view::NavigationStep::Previous);
+    run.controller.navigate(orvane::view::NavigationStep::Next);
     QCOMPARE(shown.count(), 2);
 }
 
@@ -252,8 +252,8 @@ void TestController::importCancelledAtStartEndsTheProgram()
 {
     ScriptedPlatform platform;
     Controller controller{platform};
-    controller.state().startingUp = true;
-    controller.state().dataPath = dir_->filePath(QStringLiteral("missing.mdb"));
+    controller.setStartingUp(true);
+    controller.setDataPath(dir_->filePath(QStringLiteral("missing.mdb")));
     QVERIFY(!controller.initiateProgram());
 
     controller.importDatabase();   // the dialog is cancelled

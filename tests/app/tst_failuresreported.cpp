@@ -36,9 +36,9 @@ private slots:
         const QString path = t::writeDamagedDb(dir_->filePath(QStringLiteral("intasme.mdb")), damage);
         ScriptedPlatform platform;
         Controller c(platform);
-        c.state().dataPath = path;
-        c.state().defaultSection = 2;   // Section IX, the damaged one
-        c.repository().open(path);
+        c.setDataPath(path);
+        c.setDefaultSection(2);   // Section IX, the damaged one
+        c.openDatabase(path);
         QVERIFY(c.initiateProgram());
         const auto damaged = [&] {
             return std::count_if(platform.messageBoxes.begin(), platform.messageBoxes.end(),
@@ -68,8 +68,8 @@ private slots:
         Controller c(platform);
         c.readStartupSettings();   // writes "program path"; told only after start-up
         QVERIFY(platform.messageBoxes.empty());
-        c.state().dataPath = path;
-        c.repository().open(path);
+        c.setDataPath(path);
+        c.openDatabase(path);
         QVERIFY(c.initiateProgram());
         c.activate();
         QCOMPARE(platform.messageBoxes.size(), std::size_t(1));

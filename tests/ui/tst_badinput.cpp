@@ -115,7 +115,7 @@ QByteArray jet4HeaderImage()
 struct Run {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntTitle> title;
     qint64 startMs = 0;
 
@@ -583,7 +583,7 @@ void TestBadInput::brokenSettingsStore()
     // (more than there are, so the first).
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     platform.folder = path(QStringLiteral("good"));
     orvaneIntTitle title(controller, platform);
     // Gone before the controller it shows, however the test ends.

@@ -51,9 +51,9 @@ struct Window {
     {
         orvane::setSettingsFile(dir.filePath(QStringLiteral("s.ini")));
         platform.printerOutputFile = dir.filePath(QStringLiteral("out.pdf"));
-        controller.state().dataPath = t::writeInterpretationDb(dir.filePath(QStringLiteral("int.mdb")), plan());
-        controller.repository().open(controller.state().dataPath);
-        controller.state().defaultSection = 1;
+        controller.setDataPath(t::writeInterpretationDb(dir.filePath(QStringLiteral("int.mdb")), plan()));
+        controller.openDatabase(controller.state().dataPath);
+        controller.setDefaultSection(1);
         w = std::make_unique<orvaneIntMain>(controller, platform);
         controller.initiateProgram();
         w->show();

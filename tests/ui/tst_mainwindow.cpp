@@ -370,7 +370,7 @@ void TestMainWindow::closingClosesWhatIsOpen()
     // With a workspace open, the unload closes it.
     ScriptedPlatform platform;
     Controller controller{platform};
-    controller.repository().ensureWorkspace();
+    controller.ensureWorkspace();
     {
         orvaneIntMain w(controller, platform);
         w.show();
@@ -460,7 +460,7 @@ void TestMainWindow::aboutIsLoadedAfreshAndReactivatesMain()
 {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     orvaneIntMain w(controller, platform);
     w.show();
     w.activateWindow();
@@ -479,7 +479,7 @@ void TestMainWindow::aboutIsLoadedAfreshAndReactivatesMain()
         QTest::keyClick(about, Qt::Key_Escape);
     };
 
-    state.startingUp = true;   // cleared only by an activation
+    controller.setStartingUp(true);   // cleared only by an activation
     QTimer::singleShot(50, this, closeAbout);
     controls(w).mnuHelpAbout->trigger();
     QVERIFY(w.findChildren<orvaneIntAbout*>().isEmpty());   // unloaded
@@ -494,8 +494,8 @@ void TestMainWindow::onlyOwnWindowsCountAsActivation()
 {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
-    state.startingUp = true;
+    const ProgramState& state = controller.state();
+    controller.setStartingUp(true);
     orvaneIntMain w(controller, platform);
     w.show();
     w.activateWindow();
@@ -504,7 +504,7 @@ void TestMainWindow::onlyOwnWindowsCountAsActivation()
     QTRY_VERIFY(!state.startingUp);
 
     // Coming back from another application does not.
-    state.startingUp = true;
+    controller.setStartingUp(true);
     QEvent deactivate(QEvent::WindowDeactivate);
     QApplication::sendEvent(&w, &deactivate);
     QEvent activate(QEvent::WindowActivate);
@@ -516,7 +516,7 @@ void TestMainWindow::onlyOwnWindowsCountAsActivation()
     w.ownWindowClosed();
     QApplication::sendEvent(&w, &activate);
     QVERIFY(!state.startingUp);
-    state.startingUp = true;
+    controller.setStartingUp(true);
     QTest::qWait(20);
     QApplication::sendEvent(&w, &activate);
     QVERIFY(state.startingUp);

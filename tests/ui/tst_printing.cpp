@@ -131,8 +131,8 @@ struct Window {
         s9.index.push_back({QStringLiteral("QW-406"), QStringLiteral("IX-89-01"), QStringLiteral("09")});
         t::DbPlan plan;
         plan.sections = {s9};
-        controller.repository().open(t::writeInterpretationDb(dir.filePath(QStringLiteral("int.mdb")), plan));
-        controller.state().currentTable = s9.table;
+        controller.openDatabase(t::writeInterpretationDb(dir.filePath(QStringLiteral("int.mdb")), plan));
+        controller.setCurrentTable(s9.table);
         w = std::make_unique<orvaneIntMain>(controller, platform);
         controls(*w).Text1[1]->setText(QStringLiteral("preheat"));
         controls(*w).Command1[1]->click();
@@ -167,7 +167,7 @@ private slots:
     void nothingPrintedWithoutSelectedRow();
     void shortTextOnOnePage();
     void longTextOverThreePages();
-    void failingPrinterIsSilent();
+    void failingPrinterIsTold();
     void setupChoiceUsedOnlyWhenAccepted();
     void realSetupDialogStartsFromPrinterInUse();
     void fiftyPagesInUnderTwoSeconds();
@@ -242,16 +242,27 @@ void TestPrinting::longTextOverThreePages()
     QCOMPARE(bodyLines(pages), controls(*win.w).RichTextBox1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts));
 }
 
-void TestPrinting::failingPrinterIsSilent()
+void TestPrinting::failingPrinterIsTold()
 {
-    // A file that cannot be written: the job fails, nothing is shown, the
-    // window goes on.
-    Window win(dir_->filePath(QStringLiteral("no/such/folder/x.pdf")), 3, true);
+    // A folder that does not exist: told with the path before anything is
+    // sent, and the window goes on.
+    const QString missing = dir_->filePath(QStringLiteral("no/such/folder/x.pdf"));
+    Window win(missing, 3, true);
     controls(*win.w).mnuPrint->trigger();
-    QVERIFY(win.platform.messageBoxes.empty());
-    QVERIFY(!QFile::exists(dir_->filePath(QStringLiteral("no/such/folder/x.pdf"))));
-    // The printer is not left in the middle of a job.
-    QVERIFY(win.platform.printer()->printerState() != QPrinter::Active);
+    QCOMPARE(win.platform.messageBoxes.size(), std::size_t(1));
+    QCOMPARE(win.platform.messageBoxes[0].title, QStringLiteral("Print"));
+    QVERIFY(win.platform.messageBoxes[0].text.contains(QDir::toNativeSeparators(missing)));
+    QVERIFY(win.platform.messageBoxes[0].text.contains(QStringLiteral("does not exist")));
+    QVERIFY(!QFile::exists(missing));
+
+    // A path the printer cannot open (a folder): the failed job is told
+    // with its path, and the printer is not left in the middle of a job.
+    Window folder(dir_->path(), 3, true);
+    controls(*folder.w).mnuPrint->trigger();
+    QCOMPARE(folder.platform.messageBoxes.size(), std::size_t(1));
+    QCOMPARE(folder.platform.messageBoxes[0].text,
+             QStringLiteral("The file %1 could not be written.").arg(QDir::toNativeSeparators(dir_->path())));
+    QVERIFY(folder.platform.printer()->printerState() != QPrinter::Active);
 }
 
 void TestPrinting::setupChoiceUsedOnlyWhenAccepted()
@@ -314,7 +325,7 @@ void TestPrinting::realSetupDialogStartsFromPrinterInUse()
         if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             d->done(QDialog::Rejected);
     });
-    QVERIFY(!platform.printerSetupDialog(nullptr));
+    QVERIFY(!platform.printerSetupDialog());
     QVERIFY(sawDialog);
     QCOMPARE(platform.printer(), before);
     QCOMPARE(platform.printer()->outputFileName(), target);
@@ -330,7 +341,7 @@ void TestPrinting::realSetupDialogStartsFromPrinterInUse()
         if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             d->done(QDialog::Rejected);
     });
-    QVERIFY(platform.printerSetupDialog(nullptr));
+    QVERIFY(platform.printerSetupDialog());
     QCOMPARE(platform.printer()->outputFormat(), QPrinter::PdfFormat);
     QCOMPARE(platform.printer()->outputFileName(), target);
     QCOMPARE(platform.printer()->pageLayout().pageSize().id(), layout.pageSize().id());
@@ -362,7 +373,7 @@ void TestPrinting::realSetupDialogStartsFromPrinterInUse()
         if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             d->done(QDialog::Rejected);
     });
-    QVERIFY(platform.printerSetupDialog(nullptr));
+    QVERIFY(platform.printerSetupDialog());
     QVERIFY(!extraDialog);
     QCOMPARE(platform.printer()->outputFileName(), chosen);
     QCOMPARE(platform.printer()->pageLayout().pageSize().id(), QPageSize::A5);

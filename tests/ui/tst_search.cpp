@@ -62,18 +62,20 @@ t::DbPlan searchDatabase()
 struct Window {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     orvaneIntMain w{controller, platform};
 
     Window(const QString& path, const QStringList& paragraphs, const QString& table = QStringLiteral("INT09"))
     {
-        controller.repository().open(path);
-        state.currentTable = table;
+        controller.openDatabase(path);
+        controller.setCurrentTable(table);
         if (!paragraphs.isEmpty()) {
             // The section change is what fills the paragraph list.
-            state.sectionCount = 1;
-            state.sectionList[1] = {QStringLiteral("Section"), table};
-            controller.selectSection(QStringLiteral("Section"));
+            if (!controller.initiateProgram())
+                qWarning("the section list cannot be read");
+            for (int entry = 1; entry <= state.sectionCount; ++entry)
+                if (state.sectionList[std::size_t(entry)].dbTableName == table)
+                    controller.chooseSection(entry);
             QCOMPARE(controller.paragraphRows(), paragraphs);
             QCOMPARE(controls(w).ListView1[0]->rowCount(), paragraphs.size());
         }
@@ -279,10 +281,10 @@ void TestSearch::noMatchAndRefusedStatements()
     }
 
     // A section whose tables are missing, or no database at all, ends the same way.
-    f.state.currentTable = QStringLiteral("INT77");
+    f.controller.setCurrentTable(QStringLiteral("INT77"));
     QTest::mouseClick(controls(f.w).Command1[1], Qt::LeftButton);
     QCOMPARE(f.count(), QStringLiteral("0"));
-    f.controller.repository().close();
+    f.controller.closeDatabase();
     controls(f.w).Text1[1]->setText(QStringLiteral("preheat"));
     QTest::mouseClick(controls(f.w).Command1[1], Qt::LeftButton);
     QCOMPARE(f.noMatchMessages(), 5);

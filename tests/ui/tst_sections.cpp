@@ -97,15 +97,15 @@ QList<int> checkedEntries(const orvaneIntMain& w)
 struct Session {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntMain> w;
 
     explicit Session(const QString& path, qint16 defaultSection = 1)
     {
-        state.dataPath = path;
-        state.defaultSection = defaultSection;
+        controller.setDataPath(path);
+        controller.setDefaultSection(defaultSection);
         try {
-            controller.repository().open(path);
+            controller.openDatabase(path);
         } catch (const std::exception&) {
         }
         w = std::make_unique<orvaneIntMain>(controller, platform);
@@ -205,7 +205,7 @@ void TestSections::dataAgeWarning()
 void TestSections::emptySectionList()
 {
     Session s(write(QStringLiteral("intasme.mdb"), DbPlan{}));
-    s.state.currentTable.clear();
+    s.controller.setCurrentTable(QString());
     QVERIFY(s.w->controller().initiateProgram());
     QCOMPARE(s.state.sectionCount, 0);
     QCOMPARE(controls(*s.w).mnuFileOpenSection.size(), std::size_t(1));
@@ -328,10 +328,10 @@ void TestSections::unusableDatabases()
     QVERIFY(s.platform.messageBoxes.empty());
 
     // No database at all, and a closed one.
-    s.controller.repository().close();
+    s.controller.closeDatabase();
     QVERIFY(!s.w->controller().initiateProgram());
     Session closed(write(QStringLiteral("closed.mdb"), standardPlan()));
-    closed.controller.repository().close();
+    closed.controller.closeDatabase();
     QVERIFY(!closed.w->controller().initiateProgram());
     QCOMPARE(controls(*closed.w).mnuFileOpenSection.size(), std::size_t(1));
 }
@@ -433,7 +433,7 @@ void TestSections::unknownNameRelistsTheSectionInUse()
     // Before any section is in use an unknown name only clears the entries.
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& fresh = controller.state();
+    const ProgramState& fresh = controller.state();
     orvaneIntMain other(controller, platform);
     controls(other).Text1[1]->setText(QStringLiteral("x"));
     controller.selectSection(QStringLiteral("Section IX"));
@@ -496,12 +496,12 @@ void TestSections::importAtStart()
     const QString good = write(QStringLiteral("intasme.mdb"), standardPlan());
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
-    state.startingUp = true;
-    state.defaultSection = 8;   // the first start's default, more than this database has
-    state.dataPath = dir_->filePath(QStringLiteral("missing/intasme.mdb"));
+    const ProgramState& state = controller.state();
+    controller.setStartingUp(true);
+    controller.setDefaultSection(8);   // the first start's default, more than this database has
+    controller.setDataPath(dir_->filePath(QStringLiteral("missing/intasme.mdb")));
     try {
-        controller.repository().open(state.dataPath);
+        controller.openDatabase(state.dataPath);
     } catch (const std::exception&) {
     }
     QVERIFY(!controller.repository().isOpen());
@@ -530,9 +530,8 @@ void TestSections::importCancelledAtStartEndsTheProgram()
     orvane::writeSetting(QStringLiteral("data path"), missing);
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
-    state.startingUp = true;
-    state.dataPath = missing;
+    controller.setStartingUp(true);
+    controller.setDataPath(missing);
 
     orvaneIntMain w(controller, platform);
     w.loadAndShow();

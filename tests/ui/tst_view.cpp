@@ -94,7 +94,7 @@ struct Fixture {
     QTemporaryDir dir;
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntMain> w;
     t::DbPlan plan;
     int fills = 0;
@@ -103,8 +103,8 @@ struct Fixture {
         : plan(plan_)
     {
         const QString path = t::writeInterpretationDb(dir.filePath(QStringLiteral("int.mdb")), plan);
-        controller.repository().open(path);
-        state.currentTable = table;
+        controller.openDatabase(path);
+        controller.setCurrentTable(table);
         w = std::make_unique<orvaneIntMain>(controller, platform);
     }
 
@@ -131,13 +131,13 @@ struct Fixture {
                 scratch.index.push_back({QStringLiteral("R"), id, QStringLiteral("98")});
         withRows.sections.push_back(scratch);
         const QString path = dir.filePath(QStringLiteral("rows%1.mdb").arg(++fills));
-        controller.repository().open(t::writeInterpretationDb(path, withRows));
+        controller.openDatabase(t::writeInterpretationDb(path, withRows));
         const QString table = state.currentTable;
-        state.currentTable = scratch.table;
+        controller.setCurrentTable(scratch.table);
         controller.editEntry(orvane::search::EntryKind::Paragraph, QString());
         controller.editEntry(orvane::search::EntryKind::Keyword, QString());
         controller.performSearch();
-        state.currentTable = table;
+        controller.setCurrentTable(table);
         controller.loadInterpretation(QString());
         // As a click on the empty part of the list leaves it: no row selected.
         controller.clickRow(0);
@@ -430,11 +430,11 @@ void TestView::unreadableIdentifiersShowNothing()
     }
 
     // A section table missing from the file, or no database at all.
-    f.state.currentTable = QStringLiteral("INT42");
+    f.controller.setCurrentTable(QStringLiteral("INT42"));
     f.w->controller().loadInterpretation(QStringLiteral("IX-89-01"));
     QCOMPARE(f.text(), QString());
-    f.controller.repository().close();
-    f.state.currentTable = QStringLiteral("INT09");
+    f.controller.closeDatabase();
+    f.controller.setCurrentTable(QStringLiteral("INT09"));
     f.w->controller().loadInterpretation(QStringLiteral("IX-89-01"));
     QCOMPARE(f.text(), QString());
     QCOMPARE(controls(*f.w).Label1[0]->text(), QStringLiteral("IX-89-01"));
@@ -611,14 +611,14 @@ void TestView::buttonsWalkRawRows()
 
     // A button reloads even the row on display.
     const int revision = f.doc()->revision();
-    f.w->controller().navigate(0);
+    f.w->controller().navigate(orvane::view::NavigationStep::First);
     QVERIFY(f.doc()->revision() != revision);
 
     // The selected row is scrolled into view.
     QStringList many;
     for (int i = 0; i < 300; ++i)
         many << QStringLiteral("IX-R%1").arg(i + 1, 3, 10, QLatin1Char('0'));
-    f.state.currentTable = QStringLiteral("INT09");
+    f.controller.setCurrentTable(QStringLiteral("INT09"));
     f.fillResults(many);
     QTest::mouseClick(controls(*f.w).Command4[3], Qt::LeftButton);
     QCOMPARE(row(), 300);
@@ -764,9 +764,9 @@ void TestView::searchShowsTheFirstMatchHighlighted()
     QCOMPARE(runs(f.doc(), kRed).filter(QStringLiteral("minimum"), Qt::CaseInsensitive).isEmpty(), false);
     // The search selects the first row: next and last lead on from it.
     QCOMPARE(f.buttons(), QStringLiteral("0011"));
-    f.w->controller().navigate(0);
+    f.w->controller().navigate(orvane::view::NavigationStep::First);
     QCOMPARE(f.buttons(), QStringLiteral("0011"));
-    f.w->controller().navigate(2);
+    f.w->controller().navigate(orvane::view::NavigationStep::Next);
     QCOMPARE(controls(*f.w).Label1[0]->text(), f.results()->rowText(1));
     QCOMPARE(controls(*f.w).Label1[4]->text(), QStringLiteral("2"));
     QVERIFY(runs(f.doc(), kRed).contains(QStringLiteral("preheat")));

@@ -80,7 +80,6 @@ private slots:
         QTest::newRow("next of last") << 2 << 5 << 5 << 0;
         QTest::newRow("next, nothing selected") << 2 << 0 << 5 << 0;
         QTest::newRow("empty list") << 0 << 0 << 0 << 0;
-        QTest::newRow("unknown button") << 4 << 1 << 5 << 0;
     }
     void targets()
     {
@@ -88,7 +87,7 @@ private slots:
         QFETCH(int, selected);
         QFETCH(int, rows);
         QFETCH(int, target);
-        QCOMPARE(navigationTarget(button, selected, rows), target);
+        QCOMPARE(navigationTarget(NavigationStep(button), selected, rows), target);
     }
 
     void picks_data()
