@@ -159,7 +159,7 @@ struct Setup {
     QTemporaryDir temp;
     app::ScriptedPlatform platform;
     app::Controller controller{platform};
-    app::ProgramState& state = controller.state();
+    const app::ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntMain> w;
     // The same file opened apart from the program, for the expectations and
     // the statements measured alone.
@@ -215,25 +215,25 @@ QString shownId()
 // separator on top, the count without them, the first row on display.
 std::optional<std::string> checkSectionListed()
 {
-    const int rows = results()->topLevelItemCount();
+    const int rows = results()->rowCount();
     const int expected = g->interpretations + (g->hasNotice ? 2 : 0);
     if (rows != expected)
         return "listed " + std::to_string(rows) + " rows, expected " + std::to_string(expected);
     if (controls(*g->w).Label1[6]->text() != QString::number(g->interpretations))
         return "count shows " + str(controls(*g->w).Label1[6]->text());
-    if (shownId() != results()->topLevelItem(0)->text(0).trimmed() || controls(*g->w).RichTextBox1->document()->isEmpty())
+    if (shownId() != results()->rowText(0).trimmed() || controls(*g->w).RichTextBox1->document()->isEmpty())
         return "first row not on display (shows '" + str(shownId()) + "')";
     return std::nullopt;
 }
 
 std::optional<std::string> checkSearchListed(int expected)
 {
-    const int rows = results()->topLevelItemCount() - (g->w->controller().noticeShown() ? 2 : 0);
+    const int rows = results()->rowCount() - (g->w->controller().noticeShown() ? 2 : 0);
     if (rows != expected)
         return "listed " + std::to_string(rows) + " interpretations, expected " + std::to_string(expected);
     if (controls(*g->w).Label1[6]->text() != QString::number(expected))
         return "count shows " + str(controls(*g->w).Label1[6]->text());
-    if (expected > 0 && shownId() != results()->topLevelItem(0)->text(0).trimmed())
+    if (expected > 0 && shownId() != results()->rowText(0).trimmed())
         return "first match not on display (shows '" + str(shownId()) + "')";
     return std::nullopt;
 }
@@ -262,9 +262,9 @@ void benchParagraphKeystroke(benchmark::State& state)
     selectMeasuredSection();
     ui::TextBox* entry = controls(*g->w).Text1[0];
     entry->setFocus(Qt::OtherFocusReason);
-    if (controls(*g->w).ListView1[0]->topLevelItemCount() == 0)
+    if (controls(*g->w).ListView1[0]->rowCount() == 0)
         return fail(state, "the paragraph list is empty");
-    const QString completion = controls(*g->w).ListView1[0]->topLevelItem(0)->text(0);
+    const QString completion = controls(*g->w).ListView1[0]->rowText(0);
     for (auto _ : state) {
         state.PauseTiming();
         entry->clear();   // an empty entry neither completes nor searches
@@ -273,7 +273,7 @@ void benchParagraphKeystroke(benchmark::State& state)
         QTest::keyClick(entry, Qt::Key_Q);
         settle();
     }
-    state.counters["rows"] = results()->topLevelItemCount();
+    state.counters["rows"] = results()->rowCount();
     if (entry->text() != completion)
         return fail(state, "q completed to '" + str(entry->text()) + "', not '" + str(completion) + "'");
     if (auto why = checkSearchListed(g->filed[completion]))
@@ -294,7 +294,7 @@ void benchKeywordEnter(benchmark::State& state)
         settle();
         ++presses;
     }
-    state.counters["rows"] = results()->topLevelItemCount();
+    state.counters["rows"] = results()->rowCount();
     if (g->w->controller().searchRuns() - before != presses)
         return fail(state, std::to_string(presses) + " Enter presses ran " + std::to_string(g->w->controller().searchRuns() - before)
                                + " searches");
@@ -353,11 +353,12 @@ void benchPrint(benchmark::State& state)
 {
     selectLongSection();   // which also empties the keyword entry
     ui::ListView* list = results();
-    const auto rows = list->findItems(kPagesId, Qt::MatchExactly);
+    const QModelIndexList rows =
+        list->model()->match(list->rowIndex(0), Qt::DisplayRole, kPagesId, 1, Qt::MatchExactly);
     if (rows.isEmpty())
         return fail(state, "the 50-page interpretation is not listed");
-    list->setCurrentItem(rows.front());
-    g->controller.clickRow(list->indexOfTopLevelItem(rows.front()) + 1);
+    list->setCurrentRow(rows.front().row());
+    g->controller.clickRow(rows.front().row() + 1);
     settle();
     const QString pdf = g->platform.printerOutputFile;
     for (auto _ : state) {
@@ -378,23 +379,23 @@ void benchPrint(benchmark::State& state)
 }
 
 // A row in the middle of the results list, selected and on display.
-QTreeWidgetItem* selectMiddleRow()
+int selectMiddleRow()
 {
     selectMeasuredSection();
-    QTreeWidgetItem* row = results()->topLevelItem(results()->topLevelItemCount() / 2);
-    results()->setCurrentItem(row);
-    g->controller.clickRow(results()->indexOfTopLevelItem(row) + 1);
+    const int row = results()->rowCount() / 2;
+    results()->setCurrentRow(row);
+    g->controller.clickRow(row + 1);
     settle();
     return row;
 }
 
 std::optional<std::string> checkRowOnDisplay()
 {
-    const QTreeWidgetItem* current = results()->currentItem();
-    if (!current || !current->isSelected())
+    const int current = results()->currentRow();
+    if (current < 0 || results()->selectedRow() != current)
         return "no row selected";
-    const int row = results()->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(current)) + 1;
-    if (shownId() != current->text(0).trimmed())
+    const int row = current + 1;
+    if (shownId() != results()->rowText(current).trimmed())
         return "row " + std::to_string(row) + " selected, '" + str(shownId()) + "' shown";
     return std::nullopt;
 }
@@ -421,23 +422,23 @@ void benchNavigation(benchmark::State& state, int a, int b)
 // Clicks two neighbouring rows in turn with the mouse.
 void benchItemClick(benchmark::State& state)
 {
-    QTreeWidgetItem* rows[2] = {selectMiddleRow(), nullptr};
+    int rows[2] = {selectMiddleRow(), 0};
     ui::ListView* list = results();
-    rows[1] = list->itemBelow(rows[0]);
-    if (!rows[1])
+    rows[1] = rows[0] + 1;
+    if (rows[1] >= list->rowCount())
         return fail(state, "no row below the middle one");
-    list->scrollToItem(rows[0]);
+    list->scrollTo(list->rowIndex(rows[0]));
     settle();
     bool flip = true;
     for (auto _ : state) {
-        QTreeWidgetItem* row = rows[flip];
+        const int row = rows[flip];
         flip = !flip;
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->rowRect(row).center());
         settle();
     }
     if (auto why = checkRowOnDisplay())
         return fail(state, *why);
-    if (shownId() != rows[!flip]->text(0))
+    if (shownId() != list->rowText(rows[!flip]))
         fail(state, "the clicked row is not on display");
 }
 
@@ -477,8 +478,8 @@ void benchThousandWords(benchmark::State& state)
         QTest::keyClick(entry, Qt::Key_Return);
         settle();
     }
-    state.counters["rows"] = results()->topLevelItemCount();
-    if (results()->topLevelItemCount() < g->andMatches)
+    state.counters["rows"] = results()->rowCount();
+    if (results()->rowCount() < g->andMatches)
         fail(state, "1,000 words (Or) listed fewer rows than minimum preheat (And)");
     c.chooseMode(search::SearchMode::And);
     selectMeasuredSection();
@@ -494,9 +495,9 @@ void benchAllSectionsListing(benchmark::State& state)
         g->w->controller().chooseAllSections();
         settle();
     }
-    state.counters["rows"] = results()->topLevelItemCount();
-    if (results()->topLevelItemCount() != g->allSectionRows || g->allSectionRows < g->interpretations)
-        fail(state, "All sections listed " + std::to_string(results()->topLevelItemCount()) + " rows");
+    state.counters["rows"] = results()->rowCount();
+    if (results()->rowCount() != g->allSectionRows || g->allSectionRows < g->interpretations)
+        fail(state, "All sections listed " + std::to_string(results()->rowCount()) + " rows");
     selectMeasuredSection();
 }
 
@@ -537,7 +538,7 @@ void benchPrintAllFound(benchmark::State& state)
         QFile::remove(pdf);
         g->platform.messageAnswers = {app::MessageAnswer::Ok};
         state.ResumeTiming();
-        c.printAllFound(*controls(*g->w).RichTextBox1->document());
+        c.printAllFound();
         settle();
     }
     g->printedAllFound = int(c.rows().size()) - (c.noticeShown() ? 2 : 0);
@@ -588,8 +589,8 @@ bool openWindow(Setup& s, int sections)
     orvane::setSettingsFile(s.temp.filePath(QStringLiteral("settings.ini")));
     s.platform.printerOutputFile = s.temp.filePath(QStringLiteral("print.pdf"));
     try {
-        s.state.dataPath = s.path;
-        s.controller.repository().open(s.path);
+        s.controller.setDataPath(s.path);
+        s.controller.openDatabase(s.path);
         s.database = s.workspace.openDatabase(s.path, false, true,
                                               QString::fromLatin1(library::InterpretationRepository::kConnect));
     } catch (const std::exception& e) {
@@ -785,7 +786,7 @@ int main(int argc, char** argv)
         return 1;
 
     const QString paragraph =
-        controls(*setup.w).ListView1[0]->topLevelItemCount() ? controls(*setup.w).ListView1[0]->topLevelItem(0)->text(0) : QString();
+        controls(*setup.w).ListView1[0]->rowCount() ? controls(*setup.w).ListView1[0]->rowText(0) : QString();
     auto guarded = [](auto body) {
         return [body](benchmark::State& state) {
             try {

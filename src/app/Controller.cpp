@@ -33,7 +33,10 @@ int monthBoundaries(const QDate& from, const QDate& to)
 
 } // namespace
 
-Controller::Controller(Platform& platform, QObject* parent) : QObject(parent), platform_(platform) {}
+Controller::Controller(Platform& platform, QObject* parent)
+    : QObject(parent), platform_(platform), results_([this](int entry) { return sectionName(entry); })
+{
+}
 
 Controller::~Controller() = default;
 
@@ -48,7 +51,7 @@ void Controller::readStartupSettings()
     state_.allSections = peekSetting(QStringLiteral("all sections")) == QLatin1String("1");
 }
 
-int Controller::openStartupDatabase()
+StartupOutcome Controller::openStartupDatabase()
 {
     // A file on a slow share can take seconds to open: the title window
     // stays drawn meanwhile.
@@ -64,10 +67,11 @@ int Controller::openStartupDatabase()
         }
     });
     if (!failure)
-        return 0;
+        return StartupOutcome::Opened;
     // Any failure but a wrong password surfaces when the main window initiates.
     noteFailure("opening", state_.dataPath, *failure);
-    return failure->number();
+    return failure->number() == db::kInvalidPassword ? StartupOutcome::WrongPassword
+                                                     : StartupOutcome::Failed;
 }
 
 void Controller::warnWhenOutOfDate()
@@ -76,7 +80,7 @@ void Controller::warnWhenOutOfDate()
     // warning rather than an unusable database.
     const QDateTime modified = QFileInfo(state_.dataPath).lastModified();
     if (modified.isValid() && monthBoundaries(modified.date(), platform_.now().date()) > 11) {
-        platform_.messageBox(dialogParent_, QStringLiteral("Data out of date"),
+        platform_.messageBox(QStringLiteral("Data out of date"),
                              QStringLiteral("This database was last published over a year ago. ")
                                  + QStringLiteral("Please contact the vendor for the latest "
                                                   "database update information."),
@@ -90,6 +94,9 @@ bool Controller::initiateProgram()
     const library::SectionListing listing = repository_.sections();
     if (!listing.opened) {
         emit sectionMenuChanged();
+        // A damaged list is told before another file is asked for.
+        if (listing.failure && listing.failure->number() == db::kDatabaseDamaged)
+            tellDamaged(QStringLiteral("its list of sections cannot be read"), listing.failure->message());
         return false;
     }
     warnWhenOutOfDate();
@@ -157,15 +164,21 @@ void Controller::activate()
 void Controller::noteFailure(const char* step, const QString& subject, const db::JetError& e)
 {
     qCInfo(lcApp).noquote() << step << subject << "failed:" << e.number() << e.message();
-    if (e.number() != db::kDatabaseDamaged || damageTold_)
-        return;
     // Damaged rows are skipped like any other failure, but the user should
-    // know why something is missing, and once is enough.
+    // know why something is missing.
+    if (e.number() == db::kDatabaseDamaged)
+        tellDamaged(QStringLiteral("some interpretations cannot be read and are left out"), e.message());
+}
+
+void Controller::tellDamaged(const QString& consequence, const QString& detail)
+{
+    // Once a run is enough.
+    if (damageTold_)
+        return;
     damageTold_ = true;
-    platform_.messageBox(dialogParent_, QStringLiteral("Damaged database"),
-                         QStringLiteral("The database %1 is damaged: some interpretations cannot be "
-                                        "read and are left out.\n\n%2")
-                             .arg(QDir::toNativeSeparators(state_.dataPath), e.message()),
+    platform_.messageBox(QStringLiteral("Damaged database"),
+                         QStringLiteral("The database %1 is damaged: %2.\n\n%3")
+                             .arg(QDir::toNativeSeparators(state_.dataPath), consequence, detail),
                          MessageIcon::Warning, MessageButtons::Ok);
 }
 
@@ -178,7 +191,7 @@ void Controller::checkSettingsSaved()
     if (!failure)
         return;
     settingsFailureTold_ = true;
-    platform_.messageBox(dialogParent_, QStringLiteral("Settings not saved"),
+    platform_.messageBox(QStringLiteral("Settings not saved"),
                          QStringLiteral("The settings could not be saved to %1 (%2). The program "
                                         "goes on, but will not remember this run's choices.")
                              .arg(QDir::toNativeSeparators(failure->location), failure->reason),
@@ -242,14 +255,7 @@ void Controller::selectSection(const QString& userTableName)
         paragraphs_.clear();
         emit paragraphsChanged();
         setRows(ids);
-        count_ = QString::number(view::interpretationCount(int(rows_.size()), noticeShown_));
-        emit labelsChanged();
-        if (!rows_.isEmpty()) {
-            selectRow(1);
-            loadInterpretation(rows_.first());
-        } else {
-            updateNavigation();
-        }
+        showFirstRow();
 
         try {
             paragraphs_ = repository_.paragraphs(state_.currentTable);
@@ -296,28 +302,33 @@ void Controller::selectAllSections()
     allSections_ = true;
     // Statements that name one table (a lookup without a row) use the first.
     state_.currentTable = state_.sectionList[1].dbTableName;
+    // The first time, every table is read from the file: seconds on a big
+    // database, done off the window's thread. Cancel lists what was read.
     QList<QStringList> perSection;
     QStringList paragraphs;
-    for (int i = 1; i <= state_.sectionCount; ++i) {
-        const QString table = state_.sectionList[std::size_t(i)].dbTableName;
-        QStringList ids;
-        try {
-            ids = repository_.sectionRows(table);
-            paragraphs += repository_.paragraphs(table);
-        } catch (const db::JetError& e) {
-            noteFailure("listing section", table, e);
-        }
-        perSection << ids;
-    }
+    QList<std::pair<QString, db::JetError>> failures;
+    const int count = state_.sectionCount;
+    platform_.runLongWork({kAllSectionsName, QStringLiteral("Reading sections: %1 of %2")},
+                          [&](WorkProgress& progress) {
+                              for (int i = 1; i <= count && !progress.cancelled(); ++i) {
+                                  const QString table = state_.sectionList[std::size_t(i)].dbTableName;
+                                  QStringList ids;
+                                  try {
+                                      ids = repository_.sectionRows(table);
+                                      paragraphs += repository_.paragraphs(table);
+                                  } catch (const db::JetError& e) {
+                                      failures.append({table, e});
+                                  }
+                                  perSection << ids;
+                                  progress.report(i, count);
+                              }
+                          });
+    for (const auto& [table, e] : std::as_const(failures))
+        noteFailure("listing section", table, e);
+    listedPerSection_ = perSection;
+    heldPerSection_.clear();
     setMergedRows(perSection);
-    count_ = QString::number(view::interpretationCount(int(rows_.size()), noticeShown_));
-    emit labelsChanged();
-    if (!rows_.isEmpty()) {
-        selectRow(1);
-        showPick(1);
-    } else {
-        updateNavigation();
-    }
+    showFirstRow();
     paragraphs_ = library::InterpretationRepository::distinctSorted(paragraphs);
     emit paragraphsChanged();
 
@@ -326,17 +337,31 @@ void Controller::selectAllSections()
     chooseMode(SearchMode::And);
 }
 
+void Controller::showFirstRow()
+{
+    // What the previous section showed goes, whether or not this one lists
+    // anything: its first row is shown, or nothing is.
+    count_ = QString::number(view::interpretationCount(int(rows().size()), noticeShown_));
+    if (!rows().isEmpty()) {
+        selectRow(1);
+        showPick(1);
+    } else {
+        clearShown();
+        updateNavigation();
+    }
+}
+
 void Controller::importDatabase()
 {
     // Until a file initiates or the user gives up.
     for (;;) {
         emit dropDownsClosed();
         const std::optional<QString> chosen =
-            platform_.openFileDialog(dialogParent_, QStringLiteral("Open"), kImportFilter, QString());
+            platform_.openFileDialog(QStringLiteral("Open"), kImportFilter, QString());
         if (!chosen || chosen->isEmpty()) {
             // Without a usable database there is nothing to start into.
             if (state_.startingUp) {
-                platform_.messageBox(dialogParent_, QStringLiteral("No database"),
+                platform_.messageBox(QStringLiteral("No database"),
                                      QStringLiteral("No valid Orvane-INT database present."),
                                      MessageIcon::Critical, MessageButtons::Ok);
                 platform_.endProgram();
@@ -354,10 +379,25 @@ void Controller::importDatabase()
         state_.dataPath = *chosen;
         writeSetting(QStringLiteral("data path"), state_.dataPath);
         checkSettingsSaved();
-        try {
-            repository_.open(state_.dataPath);
-        } catch (const db::JetError& e) {
-            noteFailure("importing", state_.dataPath, e);
+        // A file on a slow share: the window stays drawn, and a Cancel
+        // brings the file dialog back.
+        std::optional<db::JetError> failure;
+        const bool opened = platform_.runLongWork(
+            {QStringLiteral("Open"), QStringLiteral("Opening %1").arg(QDir::toNativeSeparators(*chosen))},
+            [this, &failure](WorkProgress&) {
+                try {
+                    repository_.open(state_.dataPath);
+                } catch (const db::JetError& e) {
+                    failure = e;
+                } catch (const std::exception& e) {
+                    failure = db::JetError(db::kSystemResourceExceeded, QString::fromLocal8Bit(e.what()));
+                }
+            });
+        if (failure)
+            noteFailure("importing", state_.dataPath, *failure);
+        if (!opened) {
+            repository_.close();
+            continue;
         }
         if (initiateProgram())
             return;

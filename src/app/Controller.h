@@ -6,18 +6,20 @@
 // everything modal or machine-wide through the platform services.
 
 #include "app/ProgramState.h"
+#include "app/ResultsModel.h"
 #include "db/JetError.h"
 #include "library/InterpretationRepository.h"
 #include "search/SearchEntry.h"
 #include "search/SearchStatement.h"
 #include "view/Navigation.h"
 
+#include <QFont>
 #include <QObject>
 #include <QString>
+#include <QSet>
 #include <QStringList>
 
-class QTextDocument;
-class QWidget;
+class QPrinter;
 
 namespace orvane::app {
 
@@ -33,6 +35,14 @@ struct ShownInterpretation {
     QString keywords;          // the keyword entry when it was loaded
     bool phrase = false;       // whether the words are one phrase
     QString section;           // with all sections listed: the row's section name
+    int sectionEntry = 0;      // and its entry (0: the section in use)
+};
+
+// How opening the database at start-up went.
+enum class StartupOutcome {
+    Opened,
+    WrongPassword,   // the program ends after saying so
+    Failed,          // anything else: initiation tells and offers the import
 };
 
 class Controller : public QObject {
@@ -44,18 +54,29 @@ public:
     explicit Controller(Platform& platform, QObject* parent = nullptr);
     ~Controller() override;
 
-    ProgramState& state() { return state_; }
-    library::InterpretationRepository& repository() { return repository_; }
-    Platform& platform() { return platform_; }
-    // The window that dialogs and message boxes belong to.
-    void setDialogParent(QWidget* parent) { dialogParent_ = parent; }
+    const ProgramState& state() const { return state_; }
+    const library::InterpretationRepository& repository() const { return repository_; }
 
     // --- start-up and shut-down ------------------------------------------------
     // Reads the settings every start reads; the program is starting up.
     void readStartupSettings();
-    // Opens the database the settings name. Returns 0 when it opened, else the
-    // engine's error number (3031: the password is wrong).
-    int openStartupDatabase();
+    // What a front end without the settings store (or a test) supplies instead.
+    void setDataPath(const QString& path) { state_.dataPath = path; }
+    void setDefaultSection(int entry) { state_.defaultSection = qint16(entry); }
+    void setStartingUp(bool startingUp) { state_.startingUp = startingUp; }
+    // The table searches and look-ups use while no section has been chosen.
+    void setCurrentTable(const QString& table) { state_.currentTable = table; }
+    // How the database file is opened (tests simulate slow or refusing files).
+    void setDatabaseOpener(library::InterpretationRepository::Opener opener)
+    {
+        repository_.setOpener(std::move(opener));
+    }
+    // Opens the database the settings name, the title window standing meanwhile.
+    StartupOutcome openStartupDatabase();
+    // Opens `path` as the database in use; throws db::JetError when it fails.
+    void openDatabase(const QString& path) { repository_.open(path); }
+    void closeDatabase() { repository_.close(); }
+    void ensureWorkspace() { repository_.ensureWorkspace(); }
     // Lists the sections and selects the default one. False when the list
     // cannot be read or holds more sections than the menu has room for.
     bool initiateProgram();
@@ -80,6 +101,8 @@ public:
     // With all sections listed: the name of the section a row (1-based)
     // belongs to; empty otherwise.
     QString rowSection(int row) const;
+    // The name of section entry `entry` (1-based); empty for no entry.
+    QString sectionName(int entry) const;
     // A pick of section entry `entry` (1-based) from the File menu.
     void chooseSection(int entry);
     void importDatabase();
@@ -110,7 +133,11 @@ public:
     int searchRuns() const { return searchRuns_; }
 
     // --- results and the interpretation on display -------------------------------
-    const QStringList& rows() const { return rows_; }
+    const QList<ResultRow>& rows() const { return results_.rows(); }
+    // The rows' texts as the list shows them.
+    QStringList rowTexts() const;
+    // The results list for a view to show; the view does not change it.
+    ResultsModel* resultsModel() { return &results_; }
     // The selected row of the results list, 1-based; 0 for none.
     int currentRow() const { return currentRow_; }
     bool noticeShown() const { return noticeShown_; }
@@ -121,21 +148,22 @@ public:
     // A row of the results list clicked or reached with the keyboard; 0 when
     // the list is left without a selected row.
     void clickRow(int row);
-    // Command4(button): 0 first, 1 previous, 2 next, 3 last.
-    void navigate(int button);
+    // One of the navigation buttons.
+    void navigate(view::NavigationStep step);
     void loadInterpretation(const QString& id);
 
     // --- printing -----------------------------------------------------------------
-    // Prints `document` (the view's rendering of what is shown) when a row is
+    // The font printed pages set the interpretation in (the view's font).
+    void setTextFont(const QFont& font) { textFont_ = font; }
+    QFont textFont() const { return textFont_; }
+    // Prints the interpretation on display, coloured as shown, when a row is
     // selected.
-    void print(const QTextDocument& document);
+    void print();
     void printerSetup();
     // Prints every interpretation of the results list (not the notice and
     // its separator) as one job, each from a new page, after the user agreed
-    // to the count. `style` is the view's document, whose font the pages use.
-    void printAllFound(const QTextDocument& style);
-    // Ends a running print-all job after the interpretation being printed.
-    void cancelPrintAll() { printAllCancelled_ = true; }
+    // to the count and the estimated pages.
+    void printAllFound();
 
 signals:
     void sectionMenuChanged();             // entries, check mark, placeholder
@@ -153,15 +181,12 @@ signals:
     void modeChanged(search::SearchMode mode);
     // The drop-down lists close (a dialog or menu is about to take over).
     void dropDownsClosed();
-    // A print-all job: `done` of `total` interpretations sent (0 at the start,
-    // total at the end). A listener may cancel it with cancelPrintAll().
-    void printAllProgress(int done, int total);
 
 private:
     void setCaption(const QString& caption);
     void setCheckedSection(int entry);
-    void setLabels(const QString& position, const QString& count);
     void setRows(const QStringList& ids);
+    void listRows(QList<ResultRow> rows);
     void selectRow(int row);
     void showPick(int row);
     void updateNavigation();
@@ -169,20 +194,34 @@ private:
     void warnWhenOutOfDate();
     void rememberAllSections(bool all);
     void selectAllSections();
+    // After a section's rows are listed: the count, and row 1 shown (or nothing).
+    void showFirstRow();
     void searchAllSections(library::SearchRequest request);
     // The identifiers a search finds; none when the engine refuses it.
     QStringList searchOrNothing(const library::SearchRequest& request);
     void setMergedRows(const QList<QStringList>& perSection);
     QString tableOfRow(int row) const;
-    void loadInterpretationFrom(const QString& table, const QString& id, const QString& section);
+    QString tableOfSection(int entry) const;
+    // Which section entry holds `id` as found by a search of entry `finder`:
+    // the finder itself when it does, else the first that does, else the finder.
+    int holderOf(const QString& id, int finder);
+    void loadInterpretationFrom(int sectionEntry, const QString& id);
+    // Nothing on display: the identifier, volume, text and position cleared.
+    void clearShown();
     // Logs a failure a routine skips; a damaged database is also told to the
     // user, once per run.
     void noteFailure(const char* step, const QString& subject, const db::JetError& e);
+    // Tells the user, once per run, that the database is damaged and what
+    // that means (`consequence`, a clause), with the engine's `detail`.
+    void tellDamaged(const QString& consequence, const QString& detail);
+    // Whether a job can start on `printer`; when not, the user is told why.
+    bool printingPossible(const QString& title, QPrinter* printer);
+    void tellPrintFailure(const QString& title, const QString& reason);
     // Tells the user, once per run, when the settings store refused a value.
     void checkSettingsSaved();
 
     Platform& platform_;
-    QWidget* dialogParent_ = nullptr;
+    QFont textFont_;
     ProgramState state_;
     library::InterpretationRepository repository_;
 
@@ -198,16 +237,17 @@ private:
     QString lastSearchSql_;
     int searchRuns_ = 0;
 
-    QStringList rows_;
-    // With all sections listed: the section entry (1-based) of each row.
-    QList<int> rowSections_;
+    ResultsModel results_;
     bool allSections_ = false;
+    // With all sections listed: each section's own identifiers as listed, and
+    // the same as sets once a search needs to know which section holds a row.
+    QList<QStringList> listedPerSection_;
+    QList<QSet<QString>> heldPerSection_;
     int currentRow_ = 0;
     bool noticeShown_ = false;
     QString position_ = QStringLiteral("n/a");
     QString count_ = QStringLiteral("12345");
     ShownInterpretation shown_;
-    bool printAllCancelled_ = false;
     bool damageTold_ = false;
     bool settingsFailureTold_ = false;
 };

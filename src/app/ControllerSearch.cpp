@@ -110,21 +110,22 @@ void Controller::performSearch()
     emit viewCleared();
     // The first row found is selected and shown, so that the buttons step
     // on from it and Print prints it.
-    if (!rows_.isEmpty()) {
+    const bool found = !rows().isEmpty();
+    if (found) {
         selectRow(1);
-        loadInterpretationFrom(tableOfRow(1), rows_.first(), rowSection(1));
+        loadInterpretationFrom(rows().first().section, rows().first().identifier);
     } else {
         updateNavigation();
     }
-    if (!rows_.isEmpty()) {
+    if (found) {
         position_ = QStringLiteral("1");
     } else {
-        platform_.messageBox(dialogParent_, QStringLiteral("Record not found"),
+        platform_.messageBox(QStringLiteral("Record not found"),
                              QStringLiteral("No matching interpretations were found."),
                              MessageIcon::Information, MessageButtons::Ok);
         position_ = QStringLiteral("0");
     }
-    count_ = QString::number(view::interpretationCount(int(rows_.size()), noticeShown_));
+    count_ = QString::number(view::interpretationCount(int(rows().size()), noticeShown_));
     emit labelsChanged();
 }
 
@@ -153,62 +154,115 @@ void Controller::searchAllSections(library::SearchRequest request)
 
 // --- results list -----------------------------------------------------------------
 
+void Controller::listRows(QList<ResultRow> rows)
+{
+    noticeShown_ = !rows.isEmpty() && rows.first().kind == RowKind::Notice;
+    currentRow_ = 0;
+    results_.setRows(std::move(rows));
+    emit resultsChanged();
+}
+
 void Controller::setRows(const QStringList& ids)
 {
-    rows_.clear();
-    rows_.reserve(ids.size() + 1);
-    noticeShown_ = false;
+    QList<ResultRow> rows;
+    rows.reserve(ids.size() + 1);
     for (const QString& id : ids) {
-        rows_ << id;
+        rows << view::resultRow(id);
         // The notice is followed by its separator row; neither is counted.
-        if (id == view::kNoticeId) {
-            rows_ << view::kSeparatorText;
-            noticeShown_ = true;
-        }
+        if (rows.last().kind == RowKind::Notice)
+            rows << ResultRow{RowKind::Separator, QString(), 0};
     }
-    rowSections_.clear();
-    currentRow_ = 0;
-    emit resultsChanged();
+    listRows(std::move(rows));
+}
+
+int Controller::holderOf(const QString& id, int finder)
+{
+    if (heldPerSection_.isEmpty()) {
+        for (const QStringList& ids : std::as_const(listedPerSection_))
+            heldPerSection_ << QSet<QString>(ids.begin(), ids.end());
+    }
+    const auto holds = [this](int entry, const QString& id) {
+        return entry >= 1 && entry <= heldPerSection_.size() && heldPerSection_.at(entry - 1).contains(id);
+    };
+    if (holds(finder, id))
+        return finder;
+    for (int entry = 1; entry <= heldPerSection_.size(); ++entry)
+        if (holds(entry, id))
+            return entry;
+    return finder;
 }
 
 void Controller::setMergedRows(const QList<QStringList>& perSection)
 {
-    rows_.clear();
-    rowSections_.clear();
-    noticeShown_ = false;
+    QList<ResultRow> rows;
     // The notice heads the list once, with its separator: the first section's
     // that has one; the other sections' notices are the same notice.
-    for (int s = 0; s < perSection.size() && !noticeShown_; ++s) {
+    for (int s = 0; s < perSection.size(); ++s) {
         if (perSection.at(s).contains(view::kNoticeId)) {
-            rows_ << view::kNoticeId << view::kSeparatorText;
-            rowSections_ << s + 1 << s + 1;
-            noticeShown_ = true;
+            rows << ResultRow{RowKind::Notice, view::kNoticeId, s + 1}
+                 << ResultRow{RowKind::Separator, QString(), s + 1};
+            break;
         }
     }
+    // A section's paragraph index may list another section's interpretation:
+    // each is listed once, under the section whose table holds it.
+    QList<QStringList> bySection(perSection.size());
+    QList<bool> moved(perSection.size(), false);
+    QSet<std::pair<QString, int>> listed;
     for (int s = 0; s < perSection.size(); ++s) {
         for (const QString& id : perSection.at(s)) {
             if (id == view::kNoticeId)
                 continue;
-            rows_ << id;
-            rowSections_ << s + 1;
+            const int holder = holderOf(id, s + 1);
+            if (listed.contains({id, holder}))
+                continue;
+            listed.insert({id, holder});
+            bySection[holder - 1] << id;
+            if (holder != s + 1)
+                moved[holder - 1] = true;
         }
     }
-    currentRow_ = 0;
-    emit resultsChanged();
+    for (int s = 0; s < bySection.size(); ++s) {
+        // Rows moved in from another section's index join in identifier order.
+        if (moved.at(s))
+            bySection[s] = library::InterpretationRepository::sortedIdentifiers(bySection.at(s));
+        for (const QString& id : std::as_const(bySection.at(s)))
+            rows << ResultRow{RowKind::Interpretation, id, s + 1};
+    }
+    listRows(std::move(rows));
+}
+
+QStringList Controller::rowTexts() const
+{
+    QStringList texts;
+    texts.reserve(rows().size());
+    for (const ResultRow& r : rows())
+        texts << r.text();
+    return texts;
+}
+
+QString Controller::sectionName(int entry) const
+{
+    if (entry < 1 || entry > state_.sectionCount)
+        return {};
+    return state_.sectionList[std::size_t(entry)].UserTableName;
 }
 
 QString Controller::rowSection(int row) const
 {
-    if (row < 1 || row > rowSections_.size())
-        return {};
-    return state_.sectionList[std::size_t(rowSections_.at(row - 1))].UserTableName;
+    return sectionName(results_.row(row).section);
+}
+
+QString Controller::tableOfSection(int entry) const
+{
+    if (entry < 1 || entry > state_.sectionCount)
+        return state_.currentTable;
+    return state_.sectionList[std::size_t(entry)].dbTableName;
 }
 
 QString Controller::tableOfRow(int row) const
 {
-    if (row < 1 || row > rowSections_.size())
-        return state_.currentTable;
-    return state_.sectionList[std::size_t(rowSections_.at(row - 1))].dbTableName;
+    return tableOfSection(results_.row(row).section);
 }
 
 void Controller::selectRow(int row)
@@ -219,16 +273,16 @@ void Controller::selectRow(int row)
 
 void Controller::updateNavigation()
 {
-    if (const auto buttons = view::navigationButtons(int(rows_.size()), currentRow_))
+    if (const auto buttons = view::navigationButtons(int(rows().size()), currentRow_))
         emit navigationChanged(*buttons);
 }
 
 void Controller::showPick(int row)
 {
-    const view::RowPick pick = view::pickRow(rows_, row);
+    const view::RowPick pick = view::pickRow(rows(), row);
     position_ = pick.positionLabel;
     emit labelsChanged();
-    loadInterpretationFrom(tableOfRow(row), pick.identifier, rowSection(row));
+    loadInterpretationFrom(pick.section, pick.identifier);
 }
 
 void Controller::clickRow(int row)
@@ -240,19 +294,20 @@ void Controller::clickRow(int row)
         updateNavigation();
         return;
     }
-    if (row < 1 || row > rows_.size())
+    if (row < 1 || row > rows().size())
         return;
     currentRow_ = row;
     // The row on display clicked again: nothing changes, neither the
-    // colouring nor where the view is scrolled to.
-    if (!view::clickReloads(rows_.at(row - 1), shown_.identifierLabel))
+    // colouring nor where the view is scrolled to. The same identifier in
+    // another section is another interpretation.
+    if (!view::clickReloads(results_.row(row), shown_.identifierLabel, shown_.sectionEntry))
         return;
     showPick(row);
 }
 
-void Controller::navigate(int button)
+void Controller::navigate(view::NavigationStep step)
 {
-    const int target = view::navigationTarget(button, currentRow_, int(rows_.size()));
+    const int target = view::navigationTarget(step, currentRow_, int(rows().size()));
     if (target > 0)
         selectRow(target);
     if (currentRow_ == 0)
@@ -268,20 +323,21 @@ void Controller::loadInterpretation(const QString& id)
 {
     // With all sections listed, the row on display says which section's
     // tables hold the identifier.
-    const int row = currentRow_ > 0 && rows_.value(currentRow_ - 1) == id ? currentRow_ : 0;
-    loadInterpretationFrom(tableOfRow(row), id, rowSection(row));
+    const ResultRow selected = results_.row(currentRow_);
+    loadInterpretationFrom(selected.identifier == id ? selected.section : 0, id);
 }
 
-void Controller::loadInterpretationFrom(const QString& table, const QString& id, const QString& section)
+void Controller::loadInterpretationFrom(int sectionEntry, const QString& id)
 {
     std::optional<library::Interpretation> found;
     try {
-        found = repository_.lookUp(table, id);
+        found = repository_.lookUp(tableOfSection(sectionEntry), id);
     } catch (const db::JetError& e) {
         noteFailure("loading", id, e);
     }
     shown_ = ShownInterpretation{};
-    shown_.section = section;
+    shown_.section = sectionName(sectionEntry);
+    shown_.sectionEntry = sectionEntry;
     shown_.identifierLabel = trimBlanks(id);
     shown_.keywords = entries_[int(EntryKind::Keyword)];
     shown_.phrase = mode_ == SearchMode::Phrase;
@@ -292,6 +348,15 @@ void Controller::loadInterpretationFrom(const QString& table, const QString& id,
     }
     emit interpretationShown();
     updateNavigation();
+}
+
+void Controller::clearShown()
+{
+    shown_ = ShownInterpretation{};
+    position_ = QStringLiteral("n/a");
+    emit labelsChanged();
+    emit viewCleared();
+    emit interpretationShown();
 }
 
 } // namespace orvane::app

@@ -138,6 +138,7 @@ SectionListing InterpretationRepository::sections()
         rows = run(QStringLiteral("SELECT * FROM AuthorizedTablesTab"));
     } catch (const db::JetError& e) {
         qCInfo(lcLibrary) << "the section list cannot be read:" << e.number() << e.message();
+        listing.failure = e;
         return listing;
     }
     listing.opened = true;
@@ -170,6 +171,36 @@ QStringList InterpretationRepository::paragraphs(const QString& table)
                        QStringLiteral("Reference"));
 }
 
+QHash<QString, QList<int>> InterpretationRepository::lineLengths(const QString& table)
+{
+    requirePlain(table);
+    const db::CompactSnapshot rows =
+        run(QStringLiteral("SELECT INTER_STR, inter_text FROM [") + table + QStringLiteral("]"));
+    const int idColumn = requireColumn(rows, kIdColumn);
+    const int textColumn = requireColumn(rows, QStringLiteral("inter_text"));
+    QHash<QString, QList<int>> out;
+    out.reserve(qsizetype(rows.rowCount()));
+    for (std::size_t r = 0; r < rows.rowCount(); ++r) {
+        const QString text = textOf(rows.cell(r, textColumn));
+        QList<int>& lengths = out[textOf(rows.cell(r, idColumn))];
+        // CR LF, a lone CR and LF each end a line, as the view breaks them.
+        int length = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            if (c == u'\r' || c == u'\n' || c == QChar(0x2029)) {
+                if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+                    ++i;
+                lengths << length;
+                length = 0;
+            } else {
+                ++length;
+            }
+        }
+        lengths << length;
+    }
+    return out;
+}
+
 QString InterpretationRepository::searchStatement(const SearchRequest& request)
 {
     return search::buildSearchSql(request.paragraph, request.keywords, request.mode, request.table);
@@ -178,11 +209,15 @@ QString InterpretationRepository::searchStatement(const SearchRequest& request)
 QStringList InterpretationRepository::search(const SearchRequest& request)
 {
     requirePlain(request.table);
-    QStringList ids = columnTexts(run(searchStatement(request)), kIdColumn);
     // The engine returns the rows in no promised order; they are listed in
     // the order the database sorts its identifiers, which puts the notice
     // (its name starts with blanks) first. The statement itself stays as
     // built, so that the text sent is the documented one.
+    return sortedIdentifiers(columnTexts(run(searchStatement(request)), kIdColumn));
+}
+
+QStringList InterpretationRepository::sortedIdentifiers(QStringList ids)
+{
     std::sort(ids.begin(), ids.end(),
               [](const QString& a, const QString& b) { return db::jetCompare(a, b) < 0; });
     return ids;

@@ -10,8 +10,10 @@
 // caller decides whether to skip the step or give up.
 
 #include "db/Engine.h"
+#include "db/JetError.h"
 #include "search/SearchStatement.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -28,12 +30,13 @@ struct Section {
 };
 
 // What reading the section list gave. `opened` is false when the list could
-// not be read at all; `complete` is false when a row could not be read (the
-// rows before it are in `sections`).
+// not be read at all (`failure` says why when the engine did); `complete` is
+// false when a row has no usable name (the rows before it are in `sections`).
 struct SectionListing {
     bool opened = false;
     bool complete = false;
     QList<Section> sections;
+    std::optional<db::JetError> failure;
 };
 
 struct Interpretation {
@@ -86,6 +89,11 @@ public:
     // The paragraphs of a section's paragraph index, distinct, ascending.
     QStringList paragraphs(const QString& table);
 
+    // The length of every line of every interpretation of a section (line
+    // ends not counted), by identifier: what a page estimate needs, read with
+    // one statement rather than one per interpretation.
+    QHash<QString, QList<int>> lineLengths(const QString& table);
+
     // The statement a search sends, exactly as the search entries make it.
     static QString searchStatement(const SearchRequest& request);
     // The identifiers a search finds, in the database's order of identifiers.
@@ -100,6 +108,8 @@ public:
     // `texts` in the database's text order, each text once (texts the order
     // holds equal count as one): how several sections' lists become one.
     static QStringList distinctSorted(QStringList texts);
+    // Identifiers in the order the database sorts them, as a search lists them.
+    static QStringList sortedIdentifiers(QStringList ids);
 
     // The paragraph index of a section table: "INT" -> "INX", same suffix.
     static QString indexTableOf(const QString& table);

@@ -12,7 +12,9 @@
 #include <QTextLayout>
 #include <QTextOption>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include <memory>
 
@@ -124,7 +126,6 @@ PrintOutcome PrintJob::setUpPrinter(int setting, const QString& title)
 
     if (!m_painter.begin(&m_printer))
         return PrintOutcome::BeginFailed;
-    m_pages = 1;
 
     m_dpiX = m_printer.logicalDpiX();
     m_dpiY = m_printer.logicalDpiY();
@@ -265,7 +266,7 @@ PrintOutcome PrintJob::printRichText(const QTextDocument& doc, const TwipMargins
         return PrintOutcome::BadPage;
     }
 
-    // A copy of the view's document keeps its fonts and colours; laid out
+    // A copy of the document keeps its fonts and colours; laid out
     // against the printer so that text is measured at the printer's
     // resolution, wrapped to the body width and broken into pages of the
     // body height, lines never straddling a page break.
@@ -286,7 +287,6 @@ PrintOutcome PrintJob::printRichText(const QTextDocument& doc, const TwipMargins
         if (page > 0) {
             if (!m_printer.newPage())
                 return PrintOutcome::DeviceFailed;
-            ++m_pages;
         }
         frameThisPage(page == 0);
 
@@ -306,7 +306,6 @@ bool PrintJob::newPage()
 {
     if (!m_painter.isActive() || !m_printer.newPage())
         return false;
-    ++m_pages;
     return true;
 }
 
@@ -362,6 +361,35 @@ PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const Pr
     return runJob(printer, today, title, setting, 1, [&doc](int) { return &doc; }, {});
 }
 
+BodyCapacity bodyCapacity(QPrinter& printer, const QFont& font)
+{
+    // The body as printDocument lays it: an eighth of the width off each
+    // side, a ninth of the height off top and bottom.
+    const QRectF page = printer.pageLayout().fullRectPoints();
+    const double dpi = printer.resolution();
+    const double bodyWidth = page.width() * 6.0 / 8.0 * dpi / 72.0;
+    const double bodyHeight = page.height() * 7.0 / 9.0 * dpi / 72.0;
+    const QFontMetricsF metrics(font, &printer);
+    const double charWidth = metrics.horizontalAdvance(QLatin1Char('x'));
+    const double lineHeight = metrics.lineSpacing();
+    BodyCapacity capacity;
+    if (charWidth > 0 && lineHeight > 0) {
+        capacity.columns = std::max(1, int(bodyWidth / charWidth));
+        capacity.lines = std::max(1, int(bodyHeight / lineHeight));
+    }
+    return capacity;
+}
+
+int estimatePages(const QList<int>& lineLengths, const BodyCapacity& capacity)
+{
+    const qint64 columns = std::max(1, capacity.columns);
+    qint64 lines = 0;
+    for (const int length : lineLengths)
+        lines += std::max<qint64>(1, (length + columns - 1) / columns);
+    const qint64 perPage = std::max(1, capacity.lines);
+    return int(std::clamp<qint64>((lines + perPage - 1) / perPage, 1, std::numeric_limits<int>::max()));
+}
+
 PrintOutcome printDocuments(int count, const DocumentSource& documentAt, QPrinter& printer,
                             const PrintJob::Clock& today, const std::function<bool(int index)>& proceed,
                             const QString& title, int setting)
@@ -373,12 +401,6 @@ PrintOutcome printDocuments(int count, const DocumentSource& documentAt, QPrinte
                       return current.get();
                   },
                   proceed);
-}
-
-PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const QDate& today,
-                           const QString& title, int setting)
-{
-    return printDocument(doc, printer, [today] { return today; }, title, setting);
 }
 
 } // namespace orvane::print

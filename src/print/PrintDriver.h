@@ -12,19 +12,16 @@
 // moves a line that would cross the bottom of the rectangle to the next
 // page: each page starts exactly where the previous one stopped.
 //
-// Failures never reach the user: no printer, an invalid printer, a printer
-// that cannot be opened or a page that cannot be started end the job
-// quietly. The outcome is returned so that callers and tests can tell.
+// No printer, an invalid printer, a printer that cannot be opened or a page
+// that cannot be started end the job early; the driver shows nothing and
+// returns the outcome, which the caller turns into a message for the user.
 //
-// Use from the main window's print command, once a row of the results list
-// is selected (the printer and the clock come from the platform services):
+// Use from the print command, once a row of the results list is selected
+// (the printer and the clock come from the platform services):
 //
-//   if (QPrinter* printer = platform.printer())
-//       orvane::print::printDocument(*RichTextBox1->document(), *printer,
-//                                    [&] { return platform.now().date(); },
+//   const PrintOutcome outcome =
+//       orvane::print::printDocument(document, *printer, [&] { return platform.now().date(); },
 //                                    orvane::print::printJobTitle(identifier));
-//
-// The outcome needs no handling there: a failed job shows nothing.
 
 #include "print/PageGrid.h"
 
@@ -115,7 +112,6 @@ public:
     int offsetYTwips() const { return m_offsetY; }
     int pageWidthTwips() const { return m_pageWidth; }
     int pageHeightTwips() const { return m_pageHeight; }
-    int pagesStarted() const { return m_pages; }
 
 private:
     QPointF toDevice(QPointF twips) const;
@@ -137,7 +133,6 @@ private:
     QPointF m_origin;   // printable area's corner in the painter's device pixels
     double m_dpiX = 0;
     double m_dpiY = 0;
-    int m_pages = 0;
 };
 
 // The print command: sets the printer up with `setting` and the job title,
@@ -147,14 +142,23 @@ private:
 PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer,
                            const PrintJob::Clock& today, const QString& title = QString(),
                            int setting = kOneCopy);
-PrintOutcome printDocument(const QTextDocument& doc, QPrinter& printer, const QDate& today,
-                           const QString& title = QString(), int setting = kOneCopy);
 
 // Several documents as one job, each starting on a new page with the same
 // margins, header and footer as printDocument. `documentAt(i)` makes document
 // i (0-based) when its turn comes; `proceed(i)` is asked first and ends the job
 // there when it answers false: the pages already printed stay a complete,
 // valid document.
+// How much text the body of a page holds in `font` on `printer` as it is set
+// up (paper size and orientation): characters of a line, lines of a page.
+struct BodyCapacity {
+    int columns = 78;
+    int lines = 52;
+};
+BodyCapacity bodyCapacity(QPrinter& printer, const QFont& font);
+// About how many pages a text with lines of these lengths takes: each line
+// wrapped at the capacity's columns; at least one page.
+int estimatePages(const QList<int>& lineLengths, const BodyCapacity& capacity);
+
 using DocumentSource = std::function<std::unique_ptr<QTextDocument>(int index)>;
 PrintOutcome printDocuments(int count, const DocumentSource& documentAt, QPrinter& printer,
                             const PrintJob::Clock& today, const std::function<bool(int index)>& proceed,

@@ -176,4 +176,26 @@ bool optionClickSearches(const QString& keywordText)
     return !keywordText.isEmpty();
 }
 
+EntryKeyAction keywordEntryKey(const EntryKey& key, EnterPress& enter, int searchesSoFar)
+{
+    const bool tab = (key.qtKey == Qt::Key_Tab || key.qtKey == Qt::Key_Backtab) && !key.controlOrAlt;
+    const bool enterKey = key.qtKey == Qt::Key_Return || key.qtKey == Qt::Key_Enter;
+    EntryKeyAction action;
+    if (key.phase == KeyPhase::Press) {
+        action.runKeyUpRule = tab && !key.autoRepeat;
+        if (enterKey) {
+            enter.pending = true;
+            enter.searchesAtPress = searchesSoFar;
+        }
+        return action;
+    }
+    if (tab) {
+        action.swallow = true;
+    } else if (enterKey && !key.autoRepeat) {
+        action.swallow = !enter.pending || searchesSoFar != enter.searchesAtPress;
+        enter.pending = false;
+    }
+    return action;
+}
+
 } // namespace orvane::search

@@ -85,6 +85,33 @@ ChangeOutcome settleChange(EntryKind entry, const QString& newText, bool editKey
 // search; nothing else does.
 bool searchesOnKeyUp(EntryKind entry, int qtKey);
 
+// Tab and Enter in the keyword entry, seen before the entry and the window
+// act on them. Tab moves the focus on its press, so its release lands in the
+// next control: the press runs the key-up rule itself, and a Tab release in
+// the entry (its press moved the focus into it) is dropped. Enter presses the
+// default button, which searches already; its release runs the key-up rule
+// only when no search ran since the press, and a release whose press went
+// elsewhere (Enter that chose a menu entry or closed a dialog) is not a
+// keystroke in the entry at all.
+enum class KeyPhase { Press, Release };
+struct EntryKey {
+    KeyPhase phase = KeyPhase::Press;
+    int qtKey = 0;
+    bool controlOrAlt = false;   // Ctrl+Tab and Alt+Tab are not Tab
+    bool autoRepeat = false;
+};
+// What is remembered from an Enter press until its release.
+struct EnterPress {
+    bool pending = false;
+    int searchesAtPress = 0;
+};
+struct EntryKeyAction {
+    bool runKeyUpRule = false;   // run the key-up rule for Tab now
+    bool swallow = false;        // neither the entry nor the window sees the key
+};
+// `searchesSoFar` counts the searches run until now.
+EntryKeyAction keywordEntryKey(const EntryKey& key, EnterPress& enter, int searchesSoFar);
+
 // Leaving the keyword entry: its text is added to the history list when it is
 // not empty and no row equals it, ignoring letter case.
 bool addsToHistory(const QString& keywordText, const QStringList& historyRows);

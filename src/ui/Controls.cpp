@@ -291,10 +291,8 @@ void TextBox::focusOutEvent(QFocusEvent* e)
 
 // --- ListView -------------------------------------------------------------
 
-ListView::ListView(const QString& columnHeader, QWidget* parent) : QTreeWidget(parent)
+ListView::ListView(QWidget* parent) : QTreeView(parent)
 {
-    setColumnCount(1);
-    setHeaderLabels({columnHeader});
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -302,40 +300,88 @@ ListView::ListView(const QString& columnHeader, QWidget* parent) : QTreeWidget(p
     setSelectionMode(QAbstractItemView::SingleSelection);
     setAllColumnsShowFocus(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) { emit itemPicked(item); });
+    connect(this, &QTreeView::clicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            emit rowPicked(index.row());
+    });
+}
+
+int ListView::rowCount() const
+{
+    return model() ? model()->rowCount() : 0;
+}
+
+QString ListView::rowText(int row) const
+{
+    return rowIndex(row).data(Qt::DisplayRole).toString();
+}
+
+QModelIndex ListView::rowIndex(int row) const
+{
+    return model() && row >= 0 ? model()->index(row, 0) : QModelIndex();
+}
+
+int ListView::currentRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+int ListView::selectedRow() const
+{
+    const QModelIndexList selected = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void ListView::setCurrentRow(int row)
+{
+    if (!selectionModel())
+        return;
+    const QModelIndex index = rowIndex(row);
+    if (!index.isValid()) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+QRect ListView::rowRect(int row) const
+{
+    return visualRect(rowIndex(row));
 }
 
 void ListView::keyPressEvent(QKeyEvent* e)
 {
-    QTreeWidgetItem* before = currentItem();
-    QTreeWidget::keyPressEvent(e);
-    QTreeWidgetItem* after = currentItem();
-    if (after && after != before)
-        emit itemPicked(after);
+    const QPersistentModelIndex before = currentIndex();
+    QTreeView::keyPressEvent(e);
+    const QModelIndex after = currentIndex();
+    if (after.isValid() && after != before)
+        emit rowPicked(after.row());
 }
 
 void ListView::keyReleaseEvent(QKeyEvent* e)
 {
-    QTreeWidget::keyReleaseEvent(e);
+    QTreeView::keyReleaseEvent(e);
     if (!e->isAutoRepeat())
         emit keyUp(e->key(), e->modifiers());
 }
 
 void ListView::mouseReleaseEvent(QMouseEvent* e)
 {
-    QTreeWidget::mouseReleaseEvent(e);
+    QTreeView::mouseReleaseEvent(e);
     emit mouseUp(e->button());
 }
 
 void ListView::focusInEvent(QFocusEvent* e)
 {
-    QTreeWidget::focusInEvent(e);
+    QTreeView::focusInEvent(e);
     emit gotFocus();
 }
 
 void ListView::focusOutEvent(QFocusEvent* e)
 {
-    QTreeWidget::focusOutEvent(e);
+    QTreeView::focusOutEvent(e);
     if (e->reason() != Qt::PopupFocusReason)
         emit lostFocus();
 }

@@ -10,7 +10,7 @@
 #include <QColor>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QTreeWidget>
+#include <QTreeView>
 
 class QLabel;
 class QMenu;
@@ -125,16 +125,29 @@ private:
     CharacterFilter filter_ = nullptr;
 };
 
-// A one-column report-style list. `itemPicked` is reported for a mouse click
-// on a row and for a keyboard move to another row, not for selection changes
-// made by the program.
-class ListView : public QTreeWidget {
+// A one-column report-style list over a list model, rows of one height.
+// Rows are numbered from 0 here, as the model numbers them. `rowPicked` is
+// reported for a mouse click on a row and for a keyboard move to another
+// row, not for selection changes made by the program.
+class ListView : public QTreeView {
     Q_OBJECT
 public:
-    ListView(const QString& columnHeader, QWidget* parent = nullptr);
+    explicit ListView(QWidget* parent = nullptr);
+
+    int rowCount() const;
+    QString rowText(int row) const;
+    QModelIndex rowIndex(int row) const;
+    // The current row, or -1.
+    int currentRow() const;
+    // The first selected row, or -1.
+    int selectedRow() const;
+    // Makes `row` the current and only selected row and scrolls to it; -1
+    // clears the selection.
+    void setCurrentRow(int row);
+    QRect rowRect(int row) const;
 
 signals:
-    void itemPicked(QTreeWidgetItem* item);
+    void rowPicked(int row);
     void keyUp(int qtKey, Qt::KeyboardModifiers modifiers);
     void mouseUp(Qt::MouseButton button);
     void gotFocus();

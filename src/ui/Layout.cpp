@@ -97,6 +97,21 @@ bool mayElide(std::size_t item)
     return item % 2 == 0;
 }
 
+const char* const kOwnToolTip = "orvaneOwnToolTip";
+
+bool isElided(const QLabel* l)
+{
+    return l->sizeHint().width() > l->width();
+}
+
+QString composedToolTip(const QLabel* l)
+{
+    const QString own = l->property(kOwnToolTip).toString();
+    if (!isElided(l))
+        return own;
+    return own.isEmpty() ? l->text() : l->text() + QLatin1Char('\n') + own;
+}
+
 class StatusLine : public QObject {
 public:
     StatusLine(QWidget* frame, QWidget* group, const std::array<QLabel*, 7>& labels)
@@ -145,7 +160,7 @@ private:
     // What the label asks for to show its whole text.
     static int textWidth(const QLabel* l) { return l->sizeHint().width(); }
 
-    bool elided(const QLabel* l) const { return textWidth(l) > l->width(); }
+    static bool elided(const QLabel* l) { return isElided(l); }
 
     bool paintElided(QLabel* l) const
     {
@@ -188,7 +203,7 @@ private:
             if (!mayElide(i))
                 continue;
             QLabel* l = labels_[i];
-            const QString tip = elided(l) ? l->text() : QString();
+            const QString tip = composedToolTip(l);
             if (l->toolTip() != tip)
                 l->setToolTip(tip);
             l->update();
@@ -204,6 +219,12 @@ private:
 };
 
 } // namespace
+
+void setOwnToolTip(QLabel* label, const QString& tip)
+{
+    label->setProperty(kOwnToolTip, tip);
+    label->setToolTip(composedToolTip(label));
+}
 
 void keepStatusLineLaidOut(QWidget* frame, QWidget* group, const std::array<QLabel*, 7>& labels)
 {

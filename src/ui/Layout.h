@@ -90,4 +90,8 @@ StatusPlacement layoutStatusLine(int frameWidth, const StatusDesign& design,
 // text shows it elided, with the whole text as its tooltip.
 void keepStatusLineLaidOut(QWidget* frame, QWidget* group, const std::array<QLabel*, 7>& labels);
 
+// A status-line label's own tooltip (the identifier's section): shown
+// alone, or after the whole text while the label shows it elided.
+void setOwnToolTip(QLabel* label, const QString& tip);
+
 } // namespace orvane::ui

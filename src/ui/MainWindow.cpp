@@ -49,7 +49,6 @@ orvaneIntMain::orvaneIntMain(app::Controller& controller, app::Platform& platfor
                                                    positionLabel_, labels_[5], countLabel_});
     connectControls();
     connectController();
-    controller_.setDialogParent(this);
     syncSectionMenu();
 
     resize(toPixels(kDesignWidth), toPixels(kDesignHeight) + menuBar()->sizeHint().height());
@@ -67,7 +66,6 @@ orvaneIntMain::~orvaneIntMain()
         QObject::disconnect(o, nullptr, this, nullptr);
     }
     QObject::disconnect(&controller_, nullptr, this, nullptr);
-    controller_.setDialogParent(nullptr);
 }
 
 // --- construction -----------------------------------------------------------

@@ -20,8 +20,6 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPixmap>
-#include <QPointer>
-#include <QProgressDialog>
 #include <QTextEdit>
 #include <QToolBar>
 #include <array>
@@ -34,11 +32,12 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
-class QTreeWidgetItem;
 
 namespace orvane::app {
 class Controller;
+class PickListModel;
 class Platform;
+struct ListLook;
 } // namespace orvane::app
 
 namespace orvane::ui {
@@ -50,9 +49,6 @@ public:
     // Design client area (below the menu bar, toolbar included).
     static constexpr int kDesignWidth = 9660;
     static constexpr int kDesignHeight = 6930;
-    // Rows of the list views carry the number of their small icon (an image
-    // of the window's image list; 0 for none) under this role.
-    static constexpr int kSmallIconRole = Qt::UserRole + 1;
 
     orvaneIntMain(app::Controller& controller, app::Platform& platform, QWidget* parent = nullptr);
     ~orvaneIntMain() override;
@@ -105,18 +101,16 @@ private:
     void connectControls();
     void connectButtonsAndLists();
     void connectController();
-    void entryKeyDown(QKeyEvent* e);
     void entryKeyUp(search::EntryKind entry, int qtKey);
     void entryLostFocus(search::EntryKind entry);
     void toggleDropDown(ListView* list);
     void pickFromDropDown(search::EntryKind entry);
     void hideDropDowns();
-    void resultPicked(QTreeWidgetItem* item);
+    void resultPicked(int row);
 
     void importTriggered();
     void printTriggered();
     void printAllTriggered();
-    void showPrintAllProgress(int done, int total);
     void printerSetupTriggered();
     void exitTriggered();
     void helpTriggered();
@@ -131,7 +125,8 @@ private:
     void showInterpretation();
     void clearView();
     void showNavigation(const view::NavigationButtons& buttons);
-    void fillDropDown(ListView* list, const QStringList& rows);
+    // A list's look: its column caption and the image list's icons.
+    app::ListLook listLook(const QString& header) const;
     void showEntry(search::EntryKind entry, const QString& text, bool selectionSet, int start, int length);
     void showMode(search::SearchMode mode);
 
@@ -171,6 +166,8 @@ private:
     ListView* paragraphList_ = nullptr;
     ListView* historyList_ = nullptr;
     ListView* resultsList_ = nullptr;
+    app::PickListModel* paragraphModel_ = nullptr;
+    app::PickListModel* historyModel_ = nullptr;
     QLabel* identifierLabel_ = nullptr;
     QLabel* volumeLabel_ = nullptr;
     QLabel* positionLabel_ = nullptr;
@@ -188,17 +185,16 @@ private:
     QAction* allSectionsEntry_ = nullptr;    // after the sections: all of them at once
 
     // --- state of the window ---------------------------------------------------
-    // Whether an Enter press in the keyword entry is waiting for its release,
-    // and how many searches had run at that press.
-    bool enterPressed_ = false;
-    int searchesAtEnter_ = 0;
+    // An Enter press in the keyword entry waiting for its release.
+    search::EnterPress enterPress_;
+    // While the window itself selects a row of the results list: the
+    // selection change is the controller's own, not a pick.
+    bool showingRow_ = false;
     bool activationPending_ = true;
     // Where the load centred the window with an estimated frame; while the
     // window still stands there, it is centred again once its frame is known.
     std::optional<QPoint> centredWithEstimate_;
     bool unloaded_ = false;
-    // While a print-all job runs longer than a moment: its progress and Cancel.
-    QPointer<QProgressDialog> printAllProgress_;
 };
 
 using MainWindow = orvaneIntMain;

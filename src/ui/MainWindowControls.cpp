@@ -3,6 +3,8 @@
 
 #include "ui/MainWindow.h"
 
+#include "app/Controller.h"
+
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
 
@@ -121,7 +123,9 @@ void orvaneIntMain::createControls()
 
     // Results.
     Frame* found = addFrame(3, client_, QStringLiteral("Interpretations found"), true, {6930, 1200, 2655, 4935}, 2);
-    resultsList_ = new ListView(QStringLiteral("Interpretations found"), found);
+    resultsList_ = new ListView(found);
+    controller_.resultsModel()->setLook(listLook(QStringLiteral("Interpretations found")));
+    resultsList_->setModel(controller_.resultsModel());
     place(resultsList_, arrayName("ListView1", 2), {120, 270, 2415, 3795}, 7);
 
     // Buttons.
@@ -170,10 +174,16 @@ void orvaneIntMain::createSearchControls()
     place(paragraphDropButton_, arrayName("Command2", 0), {2280, 300, 225, 225}, 6);
 
     // The two drop-down lists, hidden until their buttons show them.
-    historyList_ = new ListView(QStringLiteral("Paragraphs"), client_);
+    historyModel_ = new app::PickListModel(this);
+    historyModel_->setLook(listLook(QStringLiteral("Paragraphs")));
+    historyList_ = new ListView(client_);
+    historyList_->setModel(historyModel_);
     place(historyList_, arrayName("ListView1", 1), {180, 1020, 3915, 2355}, 36);
     historyList_->hide();
-    paragraphList_ = new ListView(QStringLiteral("Paragraphs"), client_);
+    paragraphModel_ = new app::PickListModel(this);
+    paragraphModel_->setLook(listLook(QStringLiteral("Paragraphs")));
+    paragraphList_ = new ListView(client_);
+    paragraphList_->setModel(paragraphModel_);
     place(paragraphList_, arrayName("ListView1", 0), {7050, 1020, 2175, 2355}, 10);
     paragraphList_->hide();
 }
@@ -197,6 +207,8 @@ void orvaneIntMain::createViewControls()
     textView_->setFont(courier);
     textView_->document()->setDefaultFont(courier);
     textView_->setCurrentFont(courier);
+    // Printed pages set the text in the font the view shows it in.
+    controller_.setTextFont(courier);
     // The view is read-only: there is nothing to undo, and keeping the
     // history of every load would only cost time and memory.
     textView_->document()->setUndoRedoEnabled(false);

@@ -26,9 +26,6 @@ using search::EntryKind;
 
 namespace {
 
-constexpr int kOrdinaryIcon = 1;
-constexpr int kNoticeIcon = 2;
-
 // Entries and lists show on the system's window colour whether they have the
 // focus or not.
 void useWindowBackground(QWidget* w)
@@ -39,17 +36,6 @@ void useWindowBackground(QWidget* w)
         pal.setColor(QPalette::Base, window);
         w->setPalette(pal);
     }
-}
-
-bool isTab(const QKeyEvent* k)
-{
-    return (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab)
-        && !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-}
-
-bool isEnter(const QKeyEvent* k)
-{
-    return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
 }
 
 } // namespace
@@ -95,22 +81,19 @@ void orvaneIntMain::connectButtonsAndLists()
     connect(historyDropButton_, &PictureButton::clicked, this, [this] { toggleDropDown(historyList_); });
     for (int i = 0; i < 4; ++i)
         connect(navigationButtons_[std::size_t(i)], &QPushButton::clicked, this,
-                [this, i] { controller_.navigate(i); });
+                [this, i] { controller_.navigate(view::NavigationStep(i)); });
     // Whatever highlights a row (a click, a drag, the right button, the
     // keyboard) shows that row: the highlighted row and the text on display
     // never disagree, and a list left without a highlighted row says so. A
     // click on the row on display still counts as a pick.
-    connect(resultsList_, &QTreeWidget::itemSelectionChanged, this, [this] {
-        const QList<QTreeWidgetItem*> selected = resultsList_->selectedItems();
-        if (selected.isEmpty())
-            controller_.clickRow(0);
-        else
-            resultPicked(selected.first());
+    connect(resultsList_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!showingRow_)
+            resultPicked(resultsList_->selectedRow());
     });
-    connect(resultsList_, &ListView::itemPicked, this, [this] {
-        const QList<QTreeWidgetItem*> selected = resultsList_->selectedItems();
-        if (!selected.isEmpty())
-            resultPicked(selected.first());
+    connect(resultsList_, &ListView::rowPicked, this, [this] {
+        const int row = resultsList_->selectedRow();
+        if (row >= 0)
+            resultPicked(row);
     });
     const std::pair<ListView*, EntryKind> dropDowns[] = {{paragraphList_, EntryKind::Paragraph},
                                                          {historyList_, EntryKind::Keyword}};
@@ -141,57 +124,39 @@ void orvaneIntMain::connectController()
     app::Controller* c = &controller_;
     connect(c, &app::Controller::sectionMenuChanged, this, &orvaneIntMain::syncSectionMenu);
     connect(c, &app::Controller::captionChanged, this, &orvaneIntMain::setWindowTitle);
-    connect(c, &app::Controller::resultsChanged, this, &orvaneIntMain::showResults);
     connect(c, &app::Controller::currentRowChanged, this, &orvaneIntMain::showCurrentRow);
     connect(c, &app::Controller::labelsChanged, this, &orvaneIntMain::showLabels);
     connect(c, &app::Controller::interpretationShown, this, &orvaneIntMain::showInterpretation);
     connect(c, &app::Controller::viewCleared, this, &orvaneIntMain::clearView);
     connect(c, &app::Controller::navigationChanged, this, &orvaneIntMain::showNavigation);
     connect(c, &app::Controller::paragraphsChanged, this,
-            [this] { fillDropDown(paragraphList_, controller_.paragraphRows()); });
+            [this] { paragraphModel_->setRows(controller_.paragraphRows()); });
     connect(c, &app::Controller::historyChanged, this,
-            [this] { fillDropDown(historyList_, controller_.historyRows()); });
+            [this] { historyModel_->setRows(controller_.historyRows()); });
     connect(c, &app::Controller::entryChanged, this, &orvaneIntMain::showEntry);
     connect(c, &app::Controller::modeChanged, this, &orvaneIntMain::showMode);
     connect(c, &app::Controller::dropDownsClosed, this, &orvaneIntMain::hideDropDowns);
-    connect(c, &app::Controller::printAllProgress, this, &orvaneIntMain::showPrintAllProgress);
 }
 
 bool orvaneIntMain::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == keywordEntry_ && (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease)) {
-        // Tab moves the focus on its press, so its release lands in the next
-        // control: the press runs the key-up rule itself, and a Tab release
-        // in the entry (its press moved the focus into it) is dropped.
-        // Enter presses the default button, which searches already; its
-        // release searches only when no search ran since the press, and a
-        // release whose press went elsewhere (Enter that chose a menu entry
-        // or closed a dialog) is not a keystroke in the entry at all.
-        auto* k = static_cast<QKeyEvent*>(e);
-        if (e->type() == QEvent::KeyPress) {
-            if (isTab(k) && !k->isAutoRepeat())
-                entryKeyUp(EntryKind::Keyword, Qt::Key_Tab);
-            if (isEnter(k)) {
-                enterPressed_ = true;
-                searchesAtEnter_ = controller_.searchRuns();
-            }
-            return false;
-        }
-        if (isTab(k))
-            return true;
-        if (isEnter(k) && !k->isAutoRepeat()) {
-            if (!enterPressed_)
-                return true;
-            enterPressed_ = false;
-            return controller_.searchRuns() != searchesAtEnter_;
-        }
-        return false;
+        const auto* k = static_cast<QKeyEvent*>(e);
+        const search::EntryKey key{e->type() == QEvent::KeyPress ? search::KeyPhase::Press : search::KeyPhase::Release,
+                                   k->key(), bool(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)),
+                                   k->isAutoRepeat()};
+        const search::EntryKeyAction action = search::keywordEntryKey(key, enterPress_, controller_.searchRuns());
+        if (action.runKeyUpRule)
+            entryKeyUp(EntryKind::Keyword, Qt::Key_Tab);
+        return action.swallow;
     }
     if (watched == keywordEntry_ && e->type() == QEvent::FocusOut)
-        enterPressed_ = false;
-    if ((watched == paragraphList_ || watched == historyList_) && e->type() == QEvent::KeyPress
-        && isEnter(static_cast<QKeyEvent*>(e)))
-        return true;
+        enterPress_.pending = false;
+    if ((watched == paragraphList_ || watched == historyList_) && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
+    }
     if (e->type() == QEvent::FocusIn
         && (watched == textView_ || std::find(modeOptions_.begin(), modeOptions_.end(), watched) != modeOptions_.end()))
         hideDropDowns();
@@ -255,20 +220,19 @@ void orvaneIntMain::toggleDropDown(ListView* list)
 void orvaneIntMain::pickFromDropDown(EntryKind kind)
 {
     ListView* list = kind == EntryKind::Paragraph ? paragraphList_ : historyList_;
-    const QList<QTreeWidgetItem*> selected = list->selectedItems();
-    if (selected.isEmpty())
+    const int row = list->selectedRow();
+    if (row < 0)
         return;
     // The entry's change rule runs on the row; focusing the entry hides the
     // pick lists.
-    controller_.setEntryText(kind, selected.first()->text(0));
+    controller_.setEntryText(kind, list->rowText(row));
     entry(kind)->setFocus(Qt::OtherFocusReason);
 }
 
-void orvaneIntMain::resultPicked(QTreeWidgetItem* item)
+void orvaneIntMain::resultPicked(int row)
 {
-    if (!item)
-        return;
-    controller_.clickRow(resultsList_->indexOfTopLevelItem(item) + 1);
+    // Rows count from 0 in the list and from 1 in the controller; none is 0.
+    controller_.clickRow(row >= 0 ? row + 1 : 0);
 }
 
 void orvaneIntMain::importTriggered()
@@ -278,36 +242,12 @@ void orvaneIntMain::importTriggered()
 
 void orvaneIntMain::printTriggered()
 {
-    controller_.print(*textView_->document());
+    controller_.print();
 }
 
 void orvaneIntMain::printAllTriggered()
 {
-    controller_.printAllFound(*textView_->document());
-}
-
-void orvaneIntMain::showPrintAllProgress(int done, int total)
-{
-    if (done == 0 && !printAllProgress_) {
-        // Shown only when the job takes longer than two seconds.
-        printAllProgress_ = new QProgressDialog(QStringLiteral("Printing interpretations..."),
-                                                QStringLiteral("Cancel"), 0, total, this);
-        printAllProgress_->setWindowTitle(QStringLiteral("Print All Found"));
-        printAllProgress_->setWindowModality(Qt::WindowModal);
-        printAllProgress_->setMinimumDuration(2000);
-        printAllProgress_->setAutoClose(false);
-        printAllProgress_->setAutoReset(false);
-    }
-    if (!printAllProgress_)
-        return;
-    if (done >= total) {
-        printAllProgress_->deleteLater();
-        printAllProgress_ = nullptr;
-        return;
-    }
-    printAllProgress_->setValue(done);   // lets Cancel be clicked
-    if (printAllProgress_->wasCanceled())
-        controller_.cancelPrintAll();
+    controller_.printAllFound();
 }
 
 void orvaneIntMain::printerSetupTriggered()
@@ -322,7 +262,7 @@ void orvaneIntMain::exitTriggered()
 
 void orvaneIntMain::helpTriggered()
 {
-    platform_.messageBox(this, QStringLiteral("Help"),
+    platform_.messageBox(QStringLiteral("Help"),
                          QStringLiteral("Brief context sensitive help descriptions are provided for "
                                         "all entry items contained in this program.")
                              + QStringLiteral("To get help, simply point and hold the mouse cursor "
@@ -381,45 +321,16 @@ void orvaneIntMain::syncSectionMenu()
     allSectionsEntry_->setChecked(controller_.checkedSection() == app::Controller::kAllSections);
 }
 
-void orvaneIntMain::showResults()
+app::ListLook orvaneIntMain::listLook(const QString& header) const
 {
-    // Thousands of rows: built apart and handed over at once, so the list
-    // lays itself out and repaints a single time.
-    const QIcon ordinary(image(kOrdinaryIcon));
-    const QIcon notice(image(kNoticeIcon));
-    QList<QTreeWidgetItem*> items;
-    items.reserve(controller_.rows().size());
-    const bool sectionTips = controller_.allSections();
-    for (const QString& id : controller_.rows()) {
-        auto* item = new QTreeWidgetItem(QStringList{id});
-        // With every section listed, each row says which one it comes from.
-        if (sectionTips)
-            item->setToolTip(0, controller_.rowSection(int(items.size()) + 1));
-        const int icon = id == view::kNoticeId ? kNoticeIcon : id == view::kSeparatorText ? 0 : kOrdinaryIcon;
-        if (icon > 0) {
-            item->setIcon(0, icon == kNoticeIcon ? notice : ordinary);
-            item->setData(0, kSmallIconRole, icon);
-        }
-        items << item;
-    }
-    const QSignalBlocker block(resultsList_);
-    resultsList_->setUpdatesEnabled(false);
-    resultsList_->clear();
-    resultsList_->addTopLevelItems(items);
-    resultsList_->setUpdatesEnabled(true);
+    return {header, QIcon(image(app::kOrdinaryIcon)), QIcon(image(app::kNoticeIcon))};
 }
 
 void orvaneIntMain::showCurrentRow(int row)
 {
-    const QSignalBlocker block(resultsList_);
-    QTreeWidgetItem* item = row > 0 ? resultsList_->topLevelItem(row - 1) : nullptr;
-    if (!item) {
-        resultsList_->clearSelection();
-        return;
-    }
-    resultsList_->setCurrentItem(item);
-    item->setSelected(true);
-    resultsList_->scrollToItem(item);
+    showingRow_ = true;
+    resultsList_->setCurrentRow(row - 1);
+    showingRow_ = false;
 }
 
 void orvaneIntMain::showLabels()
@@ -436,16 +347,9 @@ void orvaneIntMain::clearView()
 void orvaneIntMain::showInterpretation()
 {
     const app::ShownInterpretation& shown = controller_.shown();
-    // Hidden while it is refilled and recoloured, the view never shows the
-    // raw text or half of the colouring; the outlined shape under it stands
-    // in meanwhile. Hiding a focused widget would push the focus on to the
-    // next control, so the focus is parked on the view's frame meanwhile.
-    const bool hadFocus = textView_->hasFocus();
-    if (hadFocus)
-        frames_[4]->setFocus(Qt::OtherFocusReason);
-    textView_->hide();
-    repaint();
-
+    // The document is filled and coloured in one edit block before control
+    // returns to the event loop, so the view is painted once, with the
+    // finished text, and nothing else in the window is.
     QTextDocument* doc = textView_->document();
     if (shown.found) {
         view::formatInterpretation(*doc, shown.text, shown.keywords, shown.phrase);
@@ -458,14 +362,12 @@ void orvaneIntMain::showInterpretation()
     }
     volumeLabel_->setText(shown.volume);
     identifierLabel_->setText(shown.identifierLabel);
-    identifierLabel_->setToolTip(shown.section);
+    // The status line adds the full text to this when it has to shorten it.
+    setOwnToolTip(identifierLabel_, shown.section);
     // A label asks its frame to grow it only while the window is visible;
     // the first load runs before the window is shown.
     growToText(identifierLabel_);
     growToText(volumeLabel_);
-    textView_->show();
-    if (hadFocus)
-        textView_->setFocus(Qt::OtherFocusReason);
 }
 
 void orvaneIntMain::showNavigation(const view::NavigationButtons& buttons)
@@ -475,22 +377,6 @@ void orvaneIntMain::showNavigation(const view::NavigationButtons& buttons)
         navigationButtons_[i]->setEnabled(on[i]);
         navigationLabels_[i]->setEnabled(on[i]);
     }
-}
-
-void orvaneIntMain::fillDropDown(ListView* list, const QStringList& rows)
-{
-    const QIcon ordinary(image(kOrdinaryIcon));
-    QList<QTreeWidgetItem*> items;
-    items.reserve(rows.size());
-    for (const QString& text : rows) {
-        auto* item = new QTreeWidgetItem(QStringList{text});
-        item->setIcon(0, ordinary);
-        item->setData(0, kSmallIconRole, kOrdinaryIcon);
-        items << item;
-    }
-    const QSignalBlocker block(list);
-    list->clear();
-    list->addTopLevelItems(items);
 }
 
 void orvaneIntMain::showEntry(EntryKind kind, const QString& text, bool selectionSet, int start, int length)

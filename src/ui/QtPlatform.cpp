@@ -8,13 +8,18 @@
 #include <QCursor>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPrinter>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <atomic>
 #include <cstdlib>
 
 namespace orvane::ui {
@@ -22,11 +27,26 @@ namespace orvane::ui {
 namespace {
 
 // Swallows user input for the whole application while installed. Paint,
-// expose and timer events pass, so the windows stay drawn.
+// expose and timer events pass, so the windows stay drawn. Input for the
+// `open` window (a progress dialog) still reaches it, and Escape pressed
+// anywhere calls `onEscape`.
 class InputBlocker : public QObject {
 public:
-    bool eventFilter(QObject*, QEvent* e) override
+    QPointer<QWidget> open;
+    std::function<void()> onEscape;
+
+    bool eventFilter(QObject* watched, QEvent* e) override
     {
+        if (open && watched->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (w == open || open->isAncestorOf(w))
+                return false;
+        }
+        if (onEscape && e->type() == QEvent::KeyPress
+            && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+            onEscape();
+            return true;
+        }
         switch (e->type()) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
@@ -100,15 +120,31 @@ private:
     bool pushed_;
 };
 
+// The window a dialog belongs to: the modal dialog on top, else the active
+// window, else the program's main window when it is visible (no window is
+// active on a desktop that has none, or while another program has the focus).
+QWidget* dialogParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->inherits("QMainWindow"))
+            return w;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 QtPlatform::QtPlatform() = default;
 QtPlatform::~QtPlatform() = default;
 
-MessageAnswer QtPlatform::messageBox(QWidget* parent, const QString& title, const QString& text,
+MessageAnswer QtPlatform::messageBox(const QString& title, const QString& text,
                                      MessageIcon icon, MessageButtons buttons)
 {
-    QMessageBox box(qtIcon(icon), title, text, qtButtons(buttons), parent);
+    QMessageBox box(qtIcon(icon), title, text, qtButtons(buttons), dialogParent());
     // The message is shown as written, never guessed to be rich text.
     box.setTextFormat(Qt::PlainText);
     const NormalPointerWhileWaiting pointer;
@@ -157,14 +193,14 @@ QString QtPlatform::toQtFilter(const QString& filter)
     return out.join(QStringLiteral(";;"));
 }
 
-std::optional<QString> QtPlatform::openFileDialog(QWidget* parent, const QString& title,
+std::optional<QString> QtPlatform::openFileDialog(const QString& title,
                                                   const QString& filter, const QString& initialPath)
 {
     QString start = initialPath;
     if (!start.isEmpty() && !QFileInfo(start).isDir())
         start = QFileInfo(start).absolutePath();
     const NormalPointerWhileWaiting pointer;
-    const QString chosen = QFileDialog::getOpenFileName(parent, title, start, toQtFilter(filter));
+    const QString chosen = QFileDialog::getOpenFileName(dialogParent(), title, start, toQtFilter(filter));
     if (chosen.isEmpty())
         return std::nullopt;
     return QDir::toNativeSeparators(chosen);
@@ -173,10 +209,10 @@ std::optional<QString> QtPlatform::openFileDialog(QWidget* parent, const QString
 // The dialog works on a copy of the printer: only an accepted choice
 // replaces the printer in use, so a cancelled dialog leaves that printer
 // exactly as it was, whatever the dialog did to the one it was given.
-bool QtPlatform::printerSetupDialog(QWidget* parent)
+bool QtPlatform::printerSetupDialog()
 {
     std::unique_ptr<QPrinter> candidate = print::copyPrinter(*printer());
-    if (!runPrinterSetup(*candidate, parent))
+    if (!runPrinterSetup(*candidate, dialogParent()))
         return false;
     printer_ = std::move(candidate);
     return true;
@@ -239,6 +275,83 @@ void QtPlatform::runWhileWaiting(const std::function<void()>& work)
     loop.exec(QEventLoop::ExcludeSocketNotifiers);
     worker->wait();
     qApp->removeEventFilter(&blocker);
+}
+
+namespace {
+
+// Shared between the work's thread and this one.
+class ThreadProgress : public app::WorkProgress {
+public:
+    void report(int done, int total) override
+    {
+        done_.store(done);
+        total_.store(total);
+    }
+    bool cancelled() const override { return cancelled_.load(); }
+    void cancel() { cancelled_.store(true); }
+    int done() const { return done_.load(); }
+    int total() const { return total_.load(); }
+
+private:
+    std::atomic<int> done_{0};
+    std::atomic<int> total_{0};
+    std::atomic<bool> cancelled_{false};
+};
+
+} // namespace
+
+bool QtPlatform::runLongWork(const app::LongWork& what, const std::function<void(app::WorkProgress&)>& work)
+{
+    const MousePointer before = pointer_;
+    setMousePointer(MousePointer::Wait);
+    ThreadProgress progress;
+    InputBlocker blocker;
+    blocker.onEscape = [&progress] { progress.cancel(); };
+    qApp->installEventFilter(&blocker);
+
+    QEventLoop loop;
+    std::unique_ptr<QThread> worker(QThread::create([&] { work(progress); }));
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    std::unique_ptr<QProgressDialog> dialog;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (!dialog && elapsed.elapsed() >= kProgressAfterMs && !progress.cancelled()) {
+            dialog = std::make_unique<QProgressDialog>(dialogParent());
+            dialog->setWindowTitle(what.title);
+            dialog->setCancelButtonText(QStringLiteral("Cancel"));
+            dialog->setWindowModality(Qt::WindowModal);
+            dialog->setAutoClose(false);
+            dialog->setAutoReset(false);
+            dialog->setMinimumDuration(0);
+            // The arrow over the dialog: it is the one thing that answers.
+            dialog->setCursor(Qt::ArrowCursor);
+            QObject::connect(dialog.get(), &QProgressDialog::canceled, &loop, [&progress] { progress.cancel(); });
+            blocker.open = dialog.get();
+            dialog->show();
+        }
+        if (dialog) {
+            const int total = progress.total();
+            const int done = progress.done();
+            dialog->setMaximum(std::max(total, 0));
+            if (total > 0) {
+                dialog->setValue(std::min(done, total));
+                dialog->setLabelText(what.label.arg(done).arg(total));
+            } else {
+                dialog->setLabelText(what.label);
+            }
+        }
+    });
+    tick.start(100);
+    worker->start();
+    loop.exec(QEventLoop::ExcludeSocketNotifiers);
+    worker->wait();
+    tick.stop();
+    dialog.reset();
+    qApp->removeEventFilter(&blocker);
+    setMousePointer(before);
+    return !progress.cancelled();
 }
 
 QSize QtPlatform::screenSize()

@@ -19,18 +19,19 @@ public:
     QtPlatform();
     ~QtPlatform() override;
 
-    MessageAnswer messageBox(QWidget* parent, const QString& title, const QString& text,
+    MessageAnswer messageBox(const QString& title, const QString& text,
                              MessageIcon icon, MessageButtons buttons) override;
     void beep() override;
     void setMousePointer(MousePointer pointer) override;
     MousePointer mousePointer() const override { return pointer_; }
-    std::optional<QString> openFileDialog(QWidget* parent, const QString& title,
+    std::optional<QString> openFileDialog(const QString& title,
                                           const QString& filter, const QString& initialPath) override;
-    bool printerSetupDialog(QWidget* parent) override;
+    bool printerSetupDialog() override;
     QPrinter* printer() override;
     QDateTime now() override;
     void waitUntil(const QDateTime& moment) override;
     void runWhileWaiting(const std::function<void()>& work) override;
+    bool runLongWork(const app::LongWork& what, const std::function<void(app::WorkProgress&)>& work) override;
     QSize screenSize() override;
     QString programFolder() override;
     QString commandLine() override;

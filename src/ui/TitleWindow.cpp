@@ -2,7 +2,6 @@
 
 #include "core/ProductInfo.h"
 #include "app/Controller.h"
-#include "db/JetError.h"
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
 #include "ui/MainWindow.h"
@@ -121,8 +120,8 @@ void orvaneIntTitle::Form_Activate()
     // Paint now: the window must be seen while the database opens.
     repaint();
 
-    if (controller_.openStartupDatabase() == db::kInvalidPassword) {
-        platform_.messageBox(this, QStringLiteral("Incorrect password"),
+    if (controller_.openStartupDatabase() == app::StartupOutcome::WrongPassword) {
+        platform_.messageBox(QStringLiteral("Incorrect password"),
                              QStringLiteral("The database which has been selected does not have "
                                             "the correct password.")
                                  + QStringLiteral("\n\n") + QStringLiteral("Please contact Halvorn software."),

@@ -19,9 +19,14 @@ std::optional<NavigationButtons> navigationButtons(int rowCount, int selectedRow
     return std::nullopt;
 }
 
-int rowOffset(int rowCount, const QString& row2Text)
+ResultRow resultRow(const QString& identifier, int section)
 {
-    return rowCount > 2 && row2Text == kSeparatorText ? 2 : 0;
+    return {identifier == kNoticeId ? RowKind::Notice : RowKind::Interpretation, identifier, section};
+}
+
+int rowOffset(int rowCount, RowKind row2)
+{
+    return rowCount > 2 && row2 == RowKind::Separator ? 2 : 0;
 }
 
 QString positionLabel(int row, int rowOffset)
@@ -30,38 +35,42 @@ QString positionLabel(int row, int rowOffset)
     return position > 0 ? QString::number(position) : QStringLiteral("n/a");
 }
 
-int navigationTarget(int button, int selectedRow, int rowCount)
+int navigationTarget(NavigationStep step, int selectedRow, int rowCount)
 {
     int target = 0;
-    switch (button) {
-    case 0: target = 1; break;
-    case 1: target = selectedRow > 0 ? selectedRow - 1 : 0; break;
-    case 2: target = selectedRow > 0 ? selectedRow + 1 : 0; break;
-    case 3: target = rowCount; break;
-    default: break;
+    switch (step) {
+    case NavigationStep::First: target = 1; break;
+    case NavigationStep::Previous: target = selectedRow > 0 ? selectedRow - 1 : 0; break;
+    case NavigationStep::Next: target = selectedRow > 0 ? selectedRow + 1 : 0; break;
+    case NavigationStep::Last: target = rowCount; break;
     }
     return target >= 1 && target <= rowCount ? target : 0;
 }
 
-RowPick pickRow(const QStringList& rows, int row)
+RowPick pickRow(const QList<ResultRow>& rows, int row)
 {
     RowPick pick;
     const int count = int(rows.size());
-    pick.identifier = row >= 1 && row <= count ? rows.at(row - 1) : QString();
+    if (row >= 1 && row <= count) {
+        pick.identifier = rows.at(row - 1).text();
+        pick.section = rows.at(row - 1).section;
+    }
     if (count > 2) {
-        pick.rowOffset = rowOffset(count, rows.at(1));
+        pick.rowOffset = rowOffset(count, rows.at(1).kind);
         // Independently of the offset: the separator stands for the notice
         // above it, whatever row 1 holds.
-        if (pick.identifier == kSeparatorText)
-            pick.identifier = rows.at(0);
+        if (row >= 1 && row <= count && rows.at(row - 1).kind == RowKind::Separator) {
+            pick.identifier = rows.at(0).identifier;
+            pick.section = rows.at(0).section;
+        }
     }
     pick.positionLabel = positionLabel(row, pick.rowOffset);
     return pick;
 }
 
-bool clickReloads(const QString& rowText, const QString& identifierLabel)
+bool clickReloads(const ResultRow& row, const QString& identifierLabel, int shownSection)
 {
-    return rowText != identifierLabel;
+    return row.text() != identifierLabel || row.section != shownSection;
 }
 
 int interpretationCount(int rowCount, bool noticeShown)

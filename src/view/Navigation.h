@@ -13,9 +13,25 @@
 
 namespace orvane::view {
 
-// The database's notice record and the row listed after it.
+// The database's notice record and the text of the row listed after it.
 inline const QString kNoticeId = QStringLiteral("  Orvane-INT Notice");         // two leading blanks
 inline const QString kSeparatorText = QStringLiteral("    ******************");  // 4 blanks, 18 asterisks
+
+// One row of the results list.
+enum class RowKind { Interpretation, Notice, Separator };
+struct ResultRow {
+    RowKind kind = RowKind::Interpretation;
+    QString identifier;   // as stored; the separator has none
+    // With all sections listed, the section entry (1-based) whose table
+    // holds the row; 0 for the section in use.
+    int section = 0;
+
+    // The row's text as the list shows it.
+    QString text() const { return kind == RowKind::Separator ? kSeparatorText : identifier; }
+    friend bool operator==(const ResultRow&, const ResultRow&) = default;
+};
+// A found identifier as a row: the database's notice is a row of its own kind.
+ResultRow resultRow(const QString& identifier, int section = 0);
 
 // Enabled state of Command4(0..3) and of their caption labels Label1(7..10),
 // which always follow their button.
@@ -35,29 +51,34 @@ struct NavigationButtons {
 std::optional<NavigationButtons> navigationButtons(int rowCount, int selectedRow);
 
 // 2 when the list has more than 2 rows and row 2 is the separator, else 0.
-int rowOffset(int rowCount, const QString& row2Text);
+int rowOffset(int rowCount, RowKind row2);
 
 // What the position label shows for a row: its number less the offset, or
 // "n/a" for the notice and separator rows.
 QString positionLabel(int row, int rowOffset);
 
-// The row a navigation button selects: 0 -> 1, 1 -> selected - 1,
-// 2 -> selected + 1, 3 -> rowCount. 0 when there is no such row (empty list,
-// no selection for previous / next, beyond either end, unknown button).
-int navigationTarget(int button, int selectedRow, int rowCount);
+// The navigation buttons, in their order on the window.
+enum class NavigationStep { First, Previous, Next, Last };
+
+// The row a navigation button selects: first -> 1, previous -> selected - 1,
+// next -> selected + 1, last -> rowCount. 0 when there is no such row (empty
+// list, no selection for previous / next, beyond either end).
+int navigationTarget(NavigationStep step, int selectedRow, int rowCount);
 
 // A row picked in the results list (by a click or a button).
 struct RowPick {
     QString identifier;     // what to load: the row's text, the notice for the separator
+    int section = 0;        // and from which section
     int rowOffset = 0;
     QString positionLabel;  // caption of Label1(4)
 };
-// `rows` are the texts of the results list; `row` is 1-based and in range.
-RowPick pickRow(const QStringList& rows, int row);
+// `row` is 1-based and in range.
+RowPick pickRow(const QList<ResultRow>& rows, int row);
 
 // A click reloads unless the clicked row's text equals the identifier label
-// exactly; the label is trimmed, so the notice row always reloads.
-bool clickReloads(const QString& rowText, const QString& identifierLabel);
+// exactly and the row is of the section on display; the label is trimmed,
+// so the notice row always reloads.
+bool clickReloads(const ResultRow& row, const QString& identifierLabel, int shownSection);
 
 // The count label after a search: the rows less the notice and separator.
 int interpretationCount(int rowCount, bool noticeShown);

@@ -7,7 +7,9 @@
 #include "support/InterpretationDb.h"
 #include "support/ScriptedPlatform.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -22,7 +24,8 @@ namespace {
 
 const QString kSeparator = QStringLiteral("    ******************");
 
-// Three sections; IX-89-01 is filed under both INT09 and INT12.
+// Three sections; IX-89-01 is filed under both INT09 and INT12, and INX12
+// lists IX-89-05 of Section IX under TG-100.
 t::DbPlan threeSections()
 {
     t::DbPlan plan = t::standardPlan();
@@ -35,7 +38,8 @@ t::DbPlan threeSections()
                                                   QStringLiteral("Is preheat of a transport tank weld required?")),
                             QStringLiteral("60")});
     s12.index = {{QStringLiteral("TG-100"), QStringLiteral("XII-04-01"), QStringLiteral("12")},
-                 {QStringLiteral("QW-406"), QStringLiteral("XII-04-01"), QStringLiteral("12")}};
+                 {QStringLiteral("QW-406"), QStringLiteral("XII-04-01"), QStringLiteral("12")},
+                 {QStringLiteral("TG-100"), QStringLiteral("IX-89-05"), QStringLiteral("09")}};
     plan.sections.push_back(s12);
     return plan;
 }
@@ -46,9 +50,9 @@ struct Run {
 
     explicit Run(const QString& path)
     {
-        controller.state().dataPath = path;
-        controller.state().defaultSection = 2;
-        controller.repository().open(path);
+        controller.setDataPath(path);
+        controller.setDefaultSection(2);
+        controller.openDatabase(path);
         QVERIFY(controller.initiateProgram());
     }
 
@@ -60,7 +64,7 @@ struct Run {
         controller.chooseMode(mode);
         controller.editEntry(EntryKind::Keyword, words);
         controller.performSearch();
-        return controller.rows();
+        return controller.rowTexts();
     }
 };
 
@@ -87,7 +91,7 @@ private slots:
         const QStringList expected{t::kNoticeId,   kSeparator,     "VIII-1-89-01", "VIII-1-89-02",
                                    "VIII-1-89-03", "IX-89-01",     "IX-89-02",     "IX-89-03",
                                    "IX-89-04",     "IX-89-05",     "IX-89-01",     "XII-04-01"};
-        QCOMPARE(c.rows(), expected);
+        QCOMPARE(c.rowTexts(), expected);
         QCOMPARE(c.countLabel(), QStringLiteral("10"));
         QCOMPARE(c.rowSection(11), QStringLiteral("Section XII"));
         QCOMPARE(c.rowSection(6), QStringLiteral("Section IX"));
@@ -123,7 +127,7 @@ private slots:
         c.editEntry(EntryKind::Keyword, words);
         c.performSearch();
         QVERIFY(!expected.isEmpty());
-        QCOMPARE(c.rows(), expected);
+        QCOMPARE(c.rowTexts(), expected);
     }
 
     void rowsAcrossSectionsShowTheirOwnSection()
@@ -134,21 +138,94 @@ private slots:
         c.editEntry(EntryKind::Keyword, QStringLiteral("transport"));
         c.performSearch();
         // IX-89-01 of Section XII is its own row, with Section XII's text.
-        QCOMPARE(c.rows(), QStringList({"IX-89-01", "XII-04-01"}));
+        QCOMPARE(c.rowTexts(), QStringList({"IX-89-01", "XII-04-01"}));
         QCOMPARE(c.shown().section, QStringLiteral("Section XII"));
         QVERIFY(c.shown().text.contains(QStringLiteral("transport tank")));
         QCOMPARE(c.shown().volume, QStringLiteral("60"));
 
         c.editEntry(EntryKind::Keyword, QStringLiteral("preheat"));
         c.performSearch();
-        const int nine = int(c.rows().indexOf(QStringLiteral("IX-89-01"))) + 1;
+        const int nine = int(c.rowTexts().indexOf(QStringLiteral("IX-89-01"))) + 1;
         c.clickRow(nine);
         QCOMPARE(c.shown().section, QStringLiteral("Section IX"));
         QVERIFY(!c.shown().text.contains(QStringLiteral("transport")));
-        c.navigate(3);
+        c.navigate(orvane::view::NavigationStep::Last);
         QCOMPARE(c.currentRow(), int(c.rows().size()));
         QCOMPARE(c.shown().identifierLabel, QStringLiteral("XII-04-01"));
         QCOMPARE(c.shown().section, QStringLiteral("Section XII"));
+    }
+
+    void everyPickShowsItsOwnSection()
+    {
+        Run r(path_);
+        Controller& c = r.controller;
+        c.chooseAllSections();
+        const QStringList rows = c.rowTexts();
+        const int nine = int(rows.indexOf(QStringLiteral("IX-89-01"))) + 1;
+        const int twelve = int(rows.lastIndexOf(QStringLiteral("IX-89-01"))) + 1;
+        QVERIFY(nine > 0 && twelve > nine);
+        c.clickRow(nine);
+        QCOMPARE(c.shown().section, QStringLiteral("Section IX"));
+        // The same identifier in another section is another interpretation.
+        c.clickRow(twelve);
+        QCOMPARE(c.shown().section, QStringLiteral("Section XII"));
+        QVERIFY(c.shown().text.contains(QStringLiteral("transport tank")));
+        QCOMPARE(c.positionLabel(), QString::number(twelve - 2));
+        // Clicking the row on display again changes nothing.
+        c.clickRow(twelve);
+        QCOMPARE(c.shown().section, QStringLiteral("Section XII"));
+    }
+
+    void crossListedRowsAppearOnceUnderTheirSection()
+    {
+        Run r(path_);
+        Controller& c = r.controller;
+        c.chooseAllSections();
+        // INX09 and INX08 both list VIII-1-89-02 under QW-406; INX12 lists
+        // IX-89-05 under TG-100, which INX09 does not.
+        for (const auto& [paragraph, id, section] :
+             {std::tuple{"QW-406", "VIII-1-89-02", "Section VIII-1"}, std::tuple{"TG-100", "IX-89-05", "Section IX"}}) {
+            c.editEntry(EntryKind::Paragraph, QString::fromLatin1(paragraph));
+            c.performSearch();
+            const QStringList rows = c.rowTexts();
+            QCOMPARE(rows.count(QString::fromLatin1(id)), 1);
+            QCOMPARE(c.rowSection(int(rows.indexOf(QString::fromLatin1(id))) + 1), QString::fromLatin1(section));
+            // Rows stay grouped by section in section order.
+            QStringList sections;
+            for (int row = 1; row <= rows.size(); ++row)
+                if (sections.isEmpty() || sections.last() != c.rowSection(row))
+                    sections << c.rowSection(row);
+            QCOMPARE(sections.removeDuplicates(), 0);
+        }
+    }
+
+    void sectionSwitchSetsOrClearsWhatIsShown()
+    {
+        t::DbPlan plan = threeSections();
+        t::Section missing;
+        missing.userName = QStringLiteral("Section III");
+        missing.table = QStringLiteral("INT03");
+        missing.withTable = missing.withIndex = false;
+        plan.sections.push_back(missing);
+        const QString path = t::writeInterpretationDb(dir_->filePath(QStringLiteral("missing.mdb")), plan);
+        Run r(path);
+        Controller& c = r.controller;
+        c.chooseSection(2);
+        c.clickRow(3);
+        QCOMPARE(c.positionLabel(), QStringLiteral("3"));
+        c.chooseSection(3);
+        QCOMPARE(c.positionLabel(), QStringLiteral("1"));
+        QCOMPARE(c.shown().identifierLabel, QStringLiteral("IX-89-01"));
+        // A section whose table cannot be read shows nothing of the last one.
+        QSignalSpy cleared(&c, &Controller::viewCleared);
+        c.chooseSection(4);
+        QVERIFY(c.rowTexts().isEmpty());
+        QCOMPARE(cleared.size(), 1);
+        QCOMPARE(c.shown().identifierLabel, QString());
+        QCOMPARE(c.shown().text, QString());
+        QCOMPARE(c.shown().volume, QString());
+        QCOMPARE(c.positionLabel(), QStringLiteral("n/a"));
+        QCOMPARE(c.countLabel(), QStringLiteral("0"));
     }
 
     void choiceIsRememberedApartFromTheDefaultSection()
@@ -163,11 +240,11 @@ private slots:
             ScriptedPlatform platform;
             Controller c(platform);
             c.readStartupSettings();
-            c.repository().open(path_);
-            c.state().dataPath = path_;
+            c.openDatabase(path_);
+            c.setDataPath(path_);
             QVERIFY(c.initiateProgram());
             QVERIFY(c.allSections());
-            QCOMPARE(c.rows().size(), 12);
+            QCOMPARE(c.rowTexts().size(), 12);
             // A single section chosen again is what the next start opens.
             c.chooseSection(3);
         }
@@ -181,8 +258,8 @@ private slots:
         r.platform.arguments = QStringLiteral("SECT ALL TEXT {preheat}");
         r.controller.processCommandLine();
         QVERIFY(r.controller.allSections());
-        QCOMPARE(r.controller.rows().last(), QStringLiteral("XII-04-01"));
-        QVERIFY(r.controller.rows().contains(QStringLiteral("VIII-1-89-02")));
+        QCOMPARE(r.controller.rowTexts().last(), QStringLiteral("XII-04-01"));
+        QVERIFY(r.controller.rowTexts().contains(QStringLiteral("VIII-1-89-02")));
     }
 
     void printAllFoundGivesOnePagePerInterpretation()
@@ -195,19 +272,18 @@ private slots:
         c.chooseSection(3);
         c.editEntry(EntryKind::Keyword, QStringLiteral("preheat"));
         c.performSearch();
-        QCOMPARE(c.rows().size(), 2);
+        QCOMPARE(c.rowTexts().size(), 2);
         c.chooseAllSections();
         c.editEntry(EntryKind::Keyword, QStringLiteral("hydrostatic transport"));
         c.chooseMode(SearchMode::Or);
-        QCOMPARE(c.rows(), QStringList({"VIII-1-89-03", "IX-89-01", "XII-04-01"}));
+        QCOMPARE(c.rowTexts(), QStringList({"VIII-1-89-03", "IX-89-01", "XII-04-01"}));
 
         r.platform.messageAnswers = {MessageAnswer::Ok};
-        QTextDocument style;
-        c.printAllFound(style);
+        c.printAllFound();
         QCOMPARE(r.platform.messageBoxes.back().text, QStringLiteral("Print 3 interpretations (about 3 pages)?"));
         const QStringList pages = pdfPages(r.platform.printerOutputFile);
         QCOMPARE(pages.size(), 3);
-        const QStringList ids = c.rows();
+        const QStringList ids = c.rowTexts();
         for (int i = 0; i < 3; ++i)
             QVERIFY2(pages.at(i).contains(QStringLiteral("Interpretation: ") + ids.at(i)), qPrintable(pages.at(i)));
     }
@@ -221,19 +297,104 @@ private slots:
         Controller& c = r.controller;
         c.chooseAllSections();
         // Cancelled while the second interpretation is due.
-        connect(&c, &Controller::printAllProgress, &c, [&c](int done, int) {
-            if (done == 2)
-                c.cancelPrintAll();
-        });
+        r.platform.cancelWhen = [](const LongWork& what, int done, int) {
+            return what.label.contains(QStringLiteral("interpretations")) && done == 2;
+        };
         r.platform.messageAnswers = {MessageAnswer::Ok};
-        c.printAllFound(QTextDocument());
+        c.printAllFound();
         QCOMPARE(pdfPages(r.platform.printerOutputFile).size(), 2);
 
         // Cancel in the question prints nothing.
         QFile::remove(r.platform.printerOutputFile);
         r.platform.messageAnswers = {MessageAnswer::Cancel};
-        c.printAllFound(QTextDocument());
+        c.printAllFound();
         QVERIFY(!QFile::exists(r.platform.printerOutputFile));
+    }
+
+    // Print All Found announces nothing that will not happen: no row, no
+    // printer, a PDF folder that is not there are each told instead of the
+    // question.
+    void printAllFoundTellsWhyNothingIsPrinted()
+    {
+        Run r(path_);
+        Controller& c = r.controller;
+        const auto lastText = [&r] { return r.platform.messageBoxes.back().text; };
+        const auto questions = [&r] {
+            return std::count_if(r.platform.messageBoxes.begin(), r.platform.messageBoxes.end(),
+                                 [](const auto& m) { return m.buttons == MessageButtons::OkCancel; });
+        };
+        c.editEntry(EntryKind::Keyword, QStringLiteral("nowhere-to-be-found"));
+        c.performSearch();
+        QVERIFY(c.rowTexts().isEmpty());
+        c.printAllFound();
+        QCOMPARE(r.platform.messageBoxes.back().title, QStringLiteral("Print All Found"));
+        QVERIFY2(lastText().contains(QStringLiteral("nothing to print")), qPrintable(lastText()));
+
+        c.chooseAllSections();
+        const QString missing = dir_->filePath(QStringLiteral("gone/all.pdf"));
+        r.platform.printerOutputFile = missing;
+        c.printAllFound();
+        QVERIFY2(lastText().contains(QDir::toNativeSeparators(missing)), qPrintable(lastText()));
+        QVERIFY(lastText().contains(QStringLiteral("does not exist")));
+
+        // A machine without a print system: a PDF printer with no file.
+        r.platform.printerSetupChoice = [](QPrinter& p) { p.setOutputFileName(QString()); };
+        r.platform.printerSetupAnswers = {true};
+        c.printerSetup();
+        c.printAllFound();
+        QVERIFY2(lastText().contains(QStringLiteral("No printer")), qPrintable(lastText()));
+        QCOMPARE(questions(), 0);
+        QVERIFY(!r.platform.calls.contains(QStringLiteral("longWork Print All Found")));
+    }
+
+    // Past two seconds by the clock the progress shows, titled in full and
+    // counting interpretations; the pointer is the arrow again at the end.
+    void printAllFoundShowsProgressPastTwoSeconds()
+    {
+        Run r(path_);
+        r.platform.printerOutputFile = dir_->filePath(QStringLiteral("slow.pdf"));
+        Controller& c = r.controller;
+        c.chooseAllSections();
+        c.editEntry(EntryKind::Keyword, QStringLiteral("hydrostatic transport"));
+        c.chooseMode(SearchMode::Or);
+        r.platform.msPerProgressStep = 1000;
+        r.platform.messageAnswers = {MessageAnswer::Ok};
+        c.printAllFound();
+        const ScriptedPlatform::LongWorkRun& printing = r.platform.longWorks.back();
+        QCOMPARE(printing.what.title, QStringLiteral("Print All Found"));
+        QVERIFY(printing.progressShown);
+        QCOMPARE(printing.progressLabel, QStringLiteral("3 of 3 interpretations"));
+        QCOMPARE(r.platform.mousePointer(), MousePointer::Default);
+        QVERIFY(QFileInfo(r.platform.printerOutputFile).size() > 0);
+
+        // A quick job shows no progress.
+        r.platform.msPerProgressStep = 0;
+        r.platform.messageAnswers = {MessageAnswer::Ok};
+        c.printAllFound();
+        QVERIFY(!r.platform.longWorks.back().progressShown);
+    }
+
+    // The sections load off the window's thread; Cancel lists those read.
+    void allSectionsLoadAsLongWork()
+    {
+        Run whole(path_);
+        whole.controller.chooseAllSections();
+        const qsizetype all = whole.controller.rowTexts().size();
+        QCOMPARE(whole.platform.longWorks.back().what.title, QStringLiteral("All sections"));
+
+        Run r(path_);
+        r.platform.msPerProgressStep = 1500;
+        r.platform.cancelWhen = [](const LongWork& what, int done, int) {
+            return what.title == QStringLiteral("All sections") && done == 2;
+        };
+        r.controller.chooseAllSections();
+        const ScriptedPlatform::LongWorkRun& loading = r.platform.longWorks.back();
+        QVERIFY(loading.progressShown);
+        QVERIFY(loading.cancelled);
+        QCOMPARE(loading.reports, 2);
+        QVERIFY(r.controller.rowTexts().size() < all);
+        QVERIFY(!r.controller.rowTexts().isEmpty());
+        QCOMPARE(r.platform.mousePointer(), MousePointer::Default);
     }
 
 private:

@@ -33,13 +33,13 @@ QStringList ix(std::initializer_list<int> numbers)
 struct Run {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
 
     explicit Run(const QString& path, qint16 defaultSection = 1)
     {
-        state.dataPath = path;
-        state.defaultSection = defaultSection;
-        controller.repository().open(path);
+        controller.setDataPath(path);
+        controller.setDefaultSection(defaultSection);
+        controller.openDatabase(path);
     }
 };
 
@@ -96,7 +96,7 @@ void TestController::initiationSelectsTheDefaultSection()
     QCOMPARE(caption.at(0).at(0).toString(), QStringLiteral("Orvane-INT   [ ASME Section VIII-1 ]"));
 
     // The notice first with its separator, neither counted; the first row on display.
-    QCOMPARE(run.controller.rows(), (QStringList{t::kNoticeId, kSeparator, QStringLiteral("VIII-1-89-01"),
+    QCOMPARE(run.controller.rowTexts(), (QStringList{t::kNoticeId, kSeparator, QStringLiteral("VIII-1-89-01"),
                                                  QStringLiteral("VIII-1-89-02"), QStringLiteral("VIII-1-89-03")}));
     QVERIFY(results.count() >= 1 && run.controller.noticeShown());
     QCOMPARE(run.controller.countLabel(), QStringLiteral("3"));
@@ -145,7 +145,7 @@ void TestController::searchModes()
     run.controller.performSearch();
 
     QCOMPARE(run.controller.lastSearchSql(), sql);
-    QCOMPARE(run.controller.rows(), rows);
+    QCOMPARE(run.controller.rowTexts(), rows);
     QCOMPARE(run.controller.countLabel(), QString::number(rows.size()));
     QCOMPARE(run.controller.positionLabel(), rows.isEmpty() ? QStringLiteral("0") : QStringLiteral("1"));
     QVERIFY(labels.count() >= 1);
@@ -194,18 +194,18 @@ void TestController::rowsAndNavigation()
     run.controller.clickRow(2);
 
     QSignalSpy selected(&run.controller, &Controller::currentRowChanged);
-    run.controller.navigate(3);   // last
+    run.controller.navigate(orvane::view::NavigationStep::Last);   // last
     QCOMPARE(run.controller.currentRow(), 5);
     QCOMPARE(run.controller.positionLabel(), QStringLiteral("3"));
     QCOMPARE(run.controller.shown().identifierLabel, QStringLiteral("VIII-1-89-03"));
     QCOMPARE(nav.last().at(0).value<orvane::view::NavigationButtons>(),
              (orvane::view::NavigationButtons{true, true, false, false}));
-    run.controller.navigate(1);   // previous
+    run.controller.navigate(orvane::view::NavigationStep::Previous);   // previous
     QCOMPARE(run.controller.currentRow(), 4);
-    run.controller.navigate(0);   // first: the notice row itself
+    run.controller.navigate(orvane::view::NavigationStep::First);   // first: the notice row itself
     QCOMPARE(run.controller.currentRow(), 1);
     QCOMPARE(run.controller.positionLabel(), QStringLiteral("n/a"));
-    run.controller.navigate(2);   // next
+    run.controller.navigate(orvane::view::NavigationStep::Next);   // next
     QCOMPARE(run.controller.currentRow(), 2);
     QVERIFY(selected.count() >= 4);
     QCOMPARE(selected.last().at(0).toInt(), 2);
@@ -215,8 +215,8 @@ void TestController::rowsAndNavigation()
     QSignalSpy shown(&run.controller, &Controller::interpretationShown);
     run.controller.clickRow(4);
     QCOMPARE(shown.count(), 0);
-    run.controller.navigate(1);
-    run.controller.navigate(2);
+    run.controller.navigate(orvane::view::NavigationStep::Previous);
+    run.controller.navigate(orvane::view::NavigationStep::Next);
     QCOMPARE(shown.count(), 2);
 }
 
@@ -233,7 +233,7 @@ void TestController::unusableTableNamesSendNothing()
     for (const char* name : {"Bracket", "Blank"}) {
         run.controller.selectSection(QString::fromLatin1(name));
         QVERIFY(!InterpretationRepository::isPlainTableName(run.state.currentTable));
-        QVERIFY2(run.controller.rows().isEmpty(), name);
+        QVERIFY2(run.controller.rowTexts().isEmpty(), name);
         QCOMPARE(run.controller.countLabel(), QStringLiteral("0"));
         QVERIFY(run.controller.paragraphRows().isEmpty());
 
@@ -241,7 +241,7 @@ void TestController::unusableTableNamesSendNothing()
         const std::size_t messages = run.platform.messageBoxes.size();
         run.controller.editEntry(EntryKind::Keyword, QStringLiteral("preheat"));
         run.controller.performSearch();
-        QVERIFY(run.controller.rows().isEmpty());
+        QVERIFY(run.controller.rowTexts().isEmpty());
         QCOMPARE(run.platform.messageBoxes.size(), messages + 1);
         run.controller.loadInterpretation(QStringLiteral("IX-89-01"));
         QVERIFY(!run.controller.shown().found);
@@ -252,8 +252,8 @@ void TestController::importCancelledAtStartEndsTheProgram()
 {
     ScriptedPlatform platform;
     Controller controller{platform};
-    controller.state().startingUp = true;
-    controller.state().dataPath = dir_->filePath(QStringLiteral("missing.mdb"));
+    controller.setStartingUp(true);
+    controller.setDataPath(dir_->filePath(QStringLiteral("missing.mdb")));
     QVERIFY(!controller.initiateProgram());
 
     controller.importDatabase();   // the dialog is cancelled
@@ -297,7 +297,7 @@ void TestController::commandLineSelectsAndSearches()
         if (r.text.contains(QLatin1String("weld"), Qt::CaseInsensitive))
             expected << r.id;
     QVERIFY(!expected.isEmpty() && expected.size() < int(plan.sections[1].rows.size()));
-    QCOMPARE(run.controller.rows(), expected);
+    QCOMPARE(run.controller.rowTexts(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestController)

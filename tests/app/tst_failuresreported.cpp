@@ -36,9 +36,9 @@ private slots:
         const QString path = t::writeDamagedDb(dir_->filePath(QStringLiteral("intasme.mdb")), damage);
         ScriptedPlatform platform;
         Controller c(platform);
-        c.state().dataPath = path;
-        c.state().defaultSection = 2;   // Section IX, the damaged one
-        c.repository().open(path);
+        c.setDataPath(path);
+        c.setDefaultSection(2);   // Section IX, the damaged one
+        c.openDatabase(path);
         QVERIFY(c.initiateProgram());
         const auto damaged = [&] {
             return std::count_if(platform.messageBoxes.begin(), platform.messageBoxes.end(),
@@ -46,15 +46,32 @@ private slots:
         };
         QCOMPARE(damaged(), 1);
         QVERIFY(platform.messageBoxes.back().text.contains(QDir::toNativeSeparators(path)));
-        QVERIFY(c.rows().isEmpty());   // the section is skipped, not shown half
+        QVERIFY(c.rowTexts().isEmpty());   // the section is skipped, not shown half
 
         // Skip and continue: the other section works, the damage is not told again.
         c.chooseSection(1);
-        QCOMPARE(c.rows().size(), 5);
+        QCOMPARE(c.rowTexts().size(), 5);
         c.chooseSection(2);
         c.editEntry(orvane::search::EntryKind::Keyword, QStringLiteral("preheat"));
         c.performSearch();
         QCOMPARE(damaged(), 1);
+    }
+
+    void damagedSectionListIsToldBeforeTheImportDialog()
+    {
+        const QString path =
+            t::writeDamagedDb(dir_->filePath(QStringLiteral("intasme.mdb")), t::Damage::SectionListRow);
+        ScriptedPlatform platform;
+        Controller c(platform);
+        c.setStartingUp(true);
+        c.setDataPath(path);
+        c.openDatabase(path);
+        c.loadProgram();   // the import dialog is cancelled
+        const QStringList expected{QStringLiteral("messageBox Damaged database"), QStringLiteral("openFileDialog Open"),
+                                   QStringLiteral("messageBox No database"), QStringLiteral("endProgram")};
+        QCOMPARE(platform.calls, expected);
+        QVERIFY(platform.messageBoxes.front().text.contains(QStringLiteral("list of sections")));
+        QVERIFY(platform.messageBoxes.front().text.contains(QDir::toNativeSeparators(path)));
     }
 
     void unwritableSettingsAreToldOnceWithWhereAndWhy()
@@ -68,8 +85,8 @@ private slots:
         Controller c(platform);
         c.readStartupSettings();   // writes "program path"; told only after start-up
         QVERIFY(platform.messageBoxes.empty());
-        c.state().dataPath = path;
-        c.repository().open(path);
+        c.setDataPath(path);
+        c.openDatabase(path);
         QVERIFY(c.initiateProgram());
         c.activate();
         QCOMPARE(platform.messageBoxes.size(), std::size_t(1));

@@ -522,7 +522,7 @@ private slots:
         printer.setOutputFileName(pdf);
         printer.setPageSize(QPageSize(job.size));
         printer.setPageOrientation(QPageLayout::Orientation(orientation));
-        QCOMPARE(printDocument(*doc, printer, QDate(2024, 1, 1), printJobTitle(QStringLiteral(" VIII-1-04-17 "))),
+        QCOMPARE(printDocument(*doc, printer, [] { return QDate(2024, 1, 1); }, printJobTitle(QStringLiteral(" VIII-1-04-17 "))),
                  PrintOutcome::Printed);
 
         const QString info = run(QStringLiteral("pdfinfo"), {pdf});
@@ -578,7 +578,7 @@ private slots:
         QPrinter printer;
         printer.setOutputFormat(QPrinter::NativeFormat);
         printer.setPrinterName(QStringLiteral("no printer of this name"));
-        const PrintOutcome outcome = printDocument(*doc, printer, QDate(2024, 1, 1));
+        const PrintOutcome outcome = printDocument(*doc, printer, [] { return QDate(2024, 1, 1); });
         QCOMPARE(outcome, printer.isValid() ? PrintOutcome::BeginFailed
                                             : PrintOutcome::InvalidPrinter);
     }

@@ -3,13 +3,14 @@
 #include "print/PrinterCopy.h"
 
 #include <QPrinter>
+#include <thread>
 
 namespace orvane::app {
 
 ScriptedPlatform::ScriptedPlatform() = default;
 ScriptedPlatform::~ScriptedPlatform() = default;
 
-MessageAnswer ScriptedPlatform::messageBox(QWidget*, const QString& title, const QString& text,
+MessageAnswer ScriptedPlatform::messageBox(const QString& title, const QString& text,
                                            MessageIcon icon, MessageButtons buttons)
 {
     calls << QStringLiteral("messageBox ") + title;
@@ -34,7 +35,7 @@ void ScriptedPlatform::setMousePointer(MousePointer pointer)
     pointer_ = pointer;
 }
 
-std::optional<QString> ScriptedPlatform::openFileDialog(QWidget*, const QString& title,
+std::optional<QString> ScriptedPlatform::openFileDialog(const QString& title,
                                                         const QString& filter,
                                                         const QString& initialPath)
 {
@@ -49,7 +50,7 @@ std::optional<QString> ScriptedPlatform::openFileDialog(QWidget*, const QString&
     return std::optional<QString>(std::in_place, answer);
 }
 
-bool ScriptedPlatform::printerSetupDialog(QWidget*)
+bool ScriptedPlatform::printerSetupDialog()
 {
     calls << QStringLiteral("printerSetupDialog");
     ++printerSetups;
@@ -90,6 +91,59 @@ void ScriptedPlatform::waitUntil(const QDateTime& moment)
     waits.push_back(moment);
     if (moment > clock)
         clock = moment;
+}
+
+namespace {
+
+// The work's side of a scripted run: reports move the virtual clock and may
+// cancel, as the script says. Only the work's thread touches it while the
+// caller waits for that thread.
+class ScriptedProgress : public WorkProgress {
+public:
+    ScriptedProgress(ScriptedPlatform& platform, ScriptedPlatform::LongWorkRun& run)
+        : platform_(platform), run_(run), start_(platform.clock)
+    {
+    }
+    void report(int done, int total) override
+    {
+        ++run_.reports;
+        platform_.advance(platform_.msPerProgressStep);
+        if (!run_.progressShown && start_.msecsTo(platform_.clock) >= Platform::kProgressAfterMs)
+            run_.progressShown = true;
+        if (run_.progressShown)
+            run_.progressLabel = total > 0 ? run_.what.label.arg(done).arg(total) : run_.what.label;
+        if (!run_.cancelled && platform_.cancelWhen && platform_.cancelWhen(run_.what, done, total))
+            run_.cancelled = true;
+    }
+    bool cancelled() const override { return run_.cancelled; }
+
+private:
+    ScriptedPlatform& platform_;
+    ScriptedPlatform::LongWorkRun& run_;
+    QDateTime start_;
+};
+
+} // namespace
+
+// The work runs on a thread of its own, as in the program, so that work
+// which reaches for a window or a signal shows up in the tests too.
+bool ScriptedPlatform::runLongWork(const LongWork& what, const std::function<void(WorkProgress&)>& work)
+{
+    calls << QStringLiteral("longWork ") + what.title;
+    LongWorkRun run;
+    run.what = what;
+    const MousePointer before = pointer_;
+    setMousePointer(MousePointer::Wait);
+    {
+        ScriptedProgress progress(*this, run);
+        std::thread worker([&] { work(progress); });
+        worker.join();
+    }
+    if (run.progressShown)
+        calls << QStringLiteral("progress ") + what.title;
+    setMousePointer(before);
+    longWorks.push_back(run);
+    return !run.cancelled;
 }
 
 QSize ScriptedPlatform::screenSize()

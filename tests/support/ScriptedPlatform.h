@@ -48,12 +48,24 @@ public:
     QSize screen{1280, 1024};
     QString folder = QStringLiteral("/opt/orvane");
     QString arguments;
+    // Long work: the virtual clock moves this far at each progress report,
+    // and the user cancels at the first report this answers true for.
+    qint64 msPerProgressStep = 0;
+    std::function<bool(const LongWork& what, int done, int total)> cancelWhen;
 
     // --- record -----------------------------------------------------------
     QStringList calls;   // one entry per call, e.g. "beep", "waitUntil 09:00:03.000"
     std::vector<MessageBoxCall> messageBoxes;
     std::vector<FileDialogCall> fileDialogs;
     std::vector<QDateTime> waits;
+    struct LongWorkRun {
+        LongWork what;
+        bool progressShown = false;   // the work outlasted the dialog's delay
+        QString progressLabel;        // the label when last reported while shown
+        int reports = 0;
+        bool cancelled = false;
+    };
+    std::vector<LongWorkRun> longWorks;
     int beeps = 0;
     int printerSetups = 0;
     bool ended = false;
@@ -61,17 +73,18 @@ public:
     void advance(qint64 ms) { clock = clock.addMSecs(ms); }
 
     // --- Platform -----------------------------------------------------------
-    MessageAnswer messageBox(QWidget* parent, const QString& title, const QString& text,
+    MessageAnswer messageBox(const QString& title, const QString& text,
                              MessageIcon icon, MessageButtons buttons) override;
     void beep() override;
     void setMousePointer(MousePointer pointer) override;
     MousePointer mousePointer() const override { return pointer_; }
-    std::optional<QString> openFileDialog(QWidget* parent, const QString& title,
+    std::optional<QString> openFileDialog(const QString& title,
                                           const QString& filter, const QString& initialPath) override;
-    bool printerSetupDialog(QWidget* parent) override;
+    bool printerSetupDialog() override;
     QPrinter* printer() override;
     QDateTime now() override;
     void waitUntil(const QDateTime& moment) override;
+    bool runLongWork(const LongWork& what, const std::function<void(WorkProgress&)>& work) override;
     QSize screenSize() override;
     QString programFolder() override;
     QString commandLine() override;

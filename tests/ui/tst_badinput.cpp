@@ -41,11 +41,11 @@ enum Outcome {
     Opens,           // initiates; what is missing inside is skipped
 };
 
-QStringList rowsOf(const QTreeWidget* list)
+QStringList rowsOf(const ListView* list)
 {
     QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(0);
+    for (int i = 0; i < list->rowCount(); ++i)
+        out << list->rowText(i);
     return out;
 }
 
@@ -115,7 +115,7 @@ QByteArray jet4HeaderImage()
 struct Run {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntTitle> title;
     qint64 startMs = 0;
 
@@ -348,18 +348,18 @@ void TestBadInput::databaseFiles()
             // Every row can be shown; one whose name holds a double quote
             // is never looked up, so it shows nothing rather than another row.
             // The first row is on display from the start; "next" walks on.
-            for (int i = 0; i < controls(*w).ListView1[2]->topLevelItemCount(); ++i) {
+            for (int i = 0; i < controls(*w).ListView1[2]->rowCount(); ++i) {
                 if (i > 0) {
                     QTest::mouseClick(controls(*w).Command4[2], Qt::LeftButton);
                     QCOMPARE(controls(*w).Label1[4]->text(), QString::number(i + 1));
                 }
-                QTreeWidgetItem* row = controls(*w).ListView1[2]->topLevelItem(i);
-                QCOMPARE(controls(*w).Label1[0]->text(), row->text(0));
+                const QString row = controls(*w).ListView1[2]->rowText(i);
+                QCOMPARE(controls(*w).Label1[0]->text(), row);
                 const QString text = controls(*w).RichTextBox1->toPlainText();
-                if (row->text(0).contains(u'"'))
+                if (row.contains(u'"'))
                     QCOMPARE(text, QString());
                 else
-                    QVERIFY(text.startsWith(QStringLiteral("Interpretation: ") + row->text(0)));
+                    QVERIFY(text.startsWith(QStringLiteral("Interpretation: ") + row));
             }
             // A paragraph with a quote in the index is searched without it.
             controls(*w).Text1[0]->setText(QStringLiteral("QW-4\"06"));
@@ -413,7 +413,7 @@ void TestBadInput::databaseFiles()
             // action ends quietly or as a search that found nothing.
             ListView* results = controls(*w).ListView1[2];
             QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
-                              results->visualItemRect(results->topLevelItem(1)).center());
+                              results->rowRect(1).center());
             QCOMPARE(controls(*w).Label1[0]->text(), QStringLiteral("IX-02"));
             QCOMPARE(controls(*w).RichTextBox1->toPlainText(), QString());
             QTest::mouseClick(controls(*w).Command4[3], Qt::LeftButton);
@@ -463,7 +463,7 @@ void TestBadInput::largePaste()
     auto run = start(db);
     orvaneIntMain* w = run->main();
     QVERIFY(w && w->isVisible());
-    QCOMPARE(controls(*w).ListView1[2]->topLevelItemCount(), sectionLoaded ? 3 : 0);
+    QCOMPARE(controls(*w).ListView1[2]->rowCount(), sectionLoaded ? 3 : 0);
     controls(*w).Option1[std::size_t(mode)]->setChecked(true);
     const int searchesBefore = w->controller().searchRuns();
 
@@ -492,7 +492,7 @@ void TestBadInput::largePaste()
     // One search, which found nothing.
     QCOMPARE(w->controller().searchRuns(), searchesBefore + 1);
     QCOMPARE(run->noMatch(), 1);
-    QCOMPARE(controls(*w).ListView1[2]->topLevelItemCount(), 0);
+    QCOMPARE(controls(*w).ListView1[2]->rowCount(), 0);
     QCOMPARE(controls(*w).Label1[4]->text(), QStringLiteral("0"));
     QCOMPARE(controls(*w).Label1[6]->text(), QStringLiteral("0"));
     // Typing never beeps in the keyword entry; in the paragraph entry a text
@@ -542,7 +542,7 @@ void TestBadInput::pathologicalPatterns()
     const qint64 ms = timer.elapsed();
     QVERIFY2(ms < 500 * kSlowdown, qPrintable(QString::number(ms)));
 
-    QCOMPARE(controls(*w).ListView1[2]->topLevelItemCount(), rows);
+    QCOMPARE(controls(*w).ListView1[2]->rowCount(), rows);
     QCOMPARE(controls(*w).Label1[6]->text(), QString::number(rows));
     QCOMPARE(controls(*w).Label1[4]->text(), rows ? QStringLiteral("1") : QStringLiteral("0"));
     QCOMPARE(run->noMatch(), rows ? 0 : 1);
@@ -583,7 +583,7 @@ void TestBadInput::brokenSettingsStore()
     // (more than there are, so the first).
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     platform.folder = path(QStringLiteral("good"));
     orvaneIntTitle title(controller, platform);
     // Gone before the controller it shows, however the test ends.

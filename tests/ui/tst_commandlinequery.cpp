@@ -77,15 +77,15 @@ QStringList allOfSectionIX()
 struct Session {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntMain> w;
 
     // Sorted: the search statement has no ORDER BY.
     QStringList results() const
     {
         QStringList out;
-        for (int i = 0; i < controls(*w).ListView1[2]->topLevelItemCount(); ++i)
-            out << controls(*w).ListView1[2]->topLevelItem(i)->text(0);
+        for (int i = 0; i < controls(*w).ListView1[2]->rowCount(); ++i)
+            out << controls(*w).ListView1[2]->rowText(i);
         std::sort(out.begin(), out.end());
         return out;
     }
@@ -152,12 +152,12 @@ std::unique_ptr<Session> TestCommandLine::start(const QString& arguments, int st
 {
     auto s = std::make_unique<Session>();
     s->platform.arguments = arguments;
-    s->state.dataPath = dbPath_;
-    s->controller.repository().open(dbPath_);
-    s->state.startingUp = true;
+    s->controller.setDataPath(dbPath_);
+    s->controller.openDatabase(dbPath_);
+    s->controller.setStartingUp(true);
     s->w = std::make_unique<orvaneIntMain>(s->controller, s->platform);
 
-    s->state.defaultSection = qint16(startEntry);
+    s->controller.setDefaultSection(qint16(startEntry));
     if (!s->controller.initiateProgram())
         return nullptr;
     if (s->checkedEntries() != QList<int>{startEntry})
@@ -350,7 +350,9 @@ void TestCommandLine::injectionAttemptsStayLiterals()
 {
     // Read back through the repository: the tables are still whole.
     auto rowsOf = [](Session& s, const QString& table) {
-        return int(s.controller.repository().sectionRows(table).size());
+        orvane::library::InterpretationRepository reader;
+        reader.open(s.controller.repository().path());
+        return int(reader.sectionRows(table).size());
     };
 
     // The paragraph value ends at the first blank: a lone quote, which the

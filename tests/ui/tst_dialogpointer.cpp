@@ -31,7 +31,7 @@ private slots:
             if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
                 box->reject();
         });
-        platform.messageBox(nullptr, QStringLiteral("No database"), QStringLiteral("text"),
+        platform.messageBox(QStringLiteral("No database"), QStringLiteral("text"),
                             MessageIcon::Critical, MessageButtons::Ok);
         QCOMPARE(during, std::optional<Qt::CursorShape>(Qt::ArrowCursor));
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
@@ -48,7 +48,7 @@ private slots:
                 if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
                     box->button(button)->click();
             });
-            QCOMPARE(platform.messageBox(nullptr, QStringLiteral("Print All Found"), QStringLiteral("Print?"),
+            QCOMPARE(platform.messageBox(QStringLiteral("Print All Found"), QStringLiteral("Print?"),
                                          MessageIcon::Question, MessageButtons::OkCancel),
                      answer);
         }
@@ -63,7 +63,7 @@ private slots:
             if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
                 box->reject();
         });
-        platform.messageBox(nullptr, QStringLiteral("Help"), QStringLiteral("text"), MessageIcon::Question,
+        platform.messageBox(QStringLiteral("Help"), QStringLiteral("text"), MessageIcon::Question,
                             MessageButtons::Ok);
         QVERIFY(!overridden);
         QVERIFY(!QApplication::overrideCursor());

@@ -32,7 +32,7 @@ QString captionOf(QWidget* w)
     if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
     if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
     if (auto* f = qobject_cast<Frame*>(w)) return f->caption();
-    if (auto* t = qobject_cast<QTreeWidget*>(w)) return t->headerItem()->text(0);
+    if (auto* t = qobject_cast<QTreeView*>(w)) return t->model()->headerData(0, Qt::Horizontal).toString();
     return QString();
 }
 
@@ -96,8 +96,8 @@ void TestMainWindow::inventory_data()
     row("Text1(0)", "QLineEdit", "Frame1(2)", "", "Type or select a paragraph number from the list.",
         QRect(120, 270, 2415, 285), 5);
     row("Command2(0)", "orvane::ui::PictureButton", "Frame1(2)", "", "", QRect(2280, 300, 225, 225), 6);
-    row("ListView1(1)", "QTreeWidget", client, "Paragraphs", "", QRect(180, 1020, 3915, 2355), 36);
-    row("ListView1(0)", "QTreeWidget", client, "Paragraphs", "", QRect(7050, 1020, 2175, 2355), 10);
+    row("ListView1(1)", "QTreeView", client, "Paragraphs", "", QRect(180, 1020, 3915, 2355), 36);
+    row("ListView1(0)", "QTreeView", client, "Paragraphs", "", QRect(7050, 1020, 2175, 2355), 10);
     row("Frame1(4)", "orvane::ui::Frame", client, "Interpretation:", "", QRect(60, 1200, 6795, 4935), 3);
     row("Frame1(6)", "orvane::ui::Frame", "Frame1(4)", "", "", QRect(3270, 0, 3435, 225), 18);
     row("Label1(1)", "QLabel", "Frame1(6)", "Volume:", "", QRect(0, 0, 570, 195), 24);
@@ -120,7 +120,7 @@ void TestMainWindow::inventory_data()
     row("Label1(10)", "QLabel", "Frame1(7)", "Show last", "", QRect(1500, 0, 690, 195), 30);
     row("Command4(3)", "QPushButton", "Frame1(7)", "", "", QRect(2250, 0, 225, 225), 28);
     row("Frame1(3)", "orvane::ui::Frame", client, "Interpretations found", "", QRect(6930, 1200, 2655, 4935), 2);
-    row("ListView1(2)", "QTreeWidget", "Frame1(3)", "Interpretations found", "", QRect(120, 270, 2415, 3795), 7);
+    row("ListView1(2)", "QTreeView", "Frame1(3)", "Interpretations found", "", QRect(120, 270, 2415, 3795), 7);
     row("Command1(1)", "QPushButton", client, "&Search", "Start the text search.", QRect(8580, 6210, 1000, 315), 12);
     row("Command1(0)", "QPushButton", client, "E&xit", "", QRect(8580, 6570, 1000, 315), 11);
     row("Command3", "QPushButton", client, "Command3", "", QRect(2460, 570, 1215, 525), 13);
@@ -290,7 +290,8 @@ void TestMainWindow::startState()
     QCOMPARE(controls(w).Command2[1], nullptr);
     QVERIFY(!controls(w).Command2[0]->picture().isNull());
     QCOMPARE(controls(w).ListView1[2]->iconSize(), QSize(16, 16));
-    QCOMPARE(controls(w).ListView1[2]->columnCount(), 1);
+    QCOMPARE(controls(w).ListView1[2]->model()->columnCount(), 1);
+    QVERIFY(controls(w).ListView1[2]->uniformRowHeights());
 }
 
 void TestMainWindow::menus()
@@ -400,7 +401,7 @@ void TestMainWindow::closingClosesWhatIsOpen()
     // With a workspace open, the unload closes it.
     ScriptedPlatform platform;
     Controller controller{platform};
-    controller.repository().ensureWorkspace();
+    controller.ensureWorkspace();
     {
         orvaneIntMain w(controller, platform);
         w.show();
@@ -490,7 +491,7 @@ void TestMainWindow::aboutIsLoadedAfreshAndReactivatesMain()
 {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     orvaneIntMain w(controller, platform);
     w.show();
     w.activateWindow();
@@ -509,7 +510,7 @@ void TestMainWindow::aboutIsLoadedAfreshAndReactivatesMain()
         QTest::keyClick(about, Qt::Key_Escape);
     };
 
-    state.startingUp = true;   // cleared only by an activation
+    controller.setStartingUp(true);   // cleared only by an activation
     QTimer::singleShot(50, this, closeAbout);
     controls(w).mnuHelpAbout->trigger();
     QVERIFY(w.findChildren<orvaneIntAbout*>().isEmpty());   // unloaded
@@ -524,8 +525,8 @@ void TestMainWindow::onlyOwnWindowsCountAsActivation()
 {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
-    state.startingUp = true;
+    const ProgramState& state = controller.state();
+    controller.setStartingUp(true);
     orvaneIntMain w(controller, platform);
     w.show();
     w.activateWindow();
@@ -534,7 +535,7 @@ void TestMainWindow::onlyOwnWindowsCountAsActivation()
     QTRY_VERIFY(!state.startingUp);
 
     // Coming back from another application does not.
-    state.startingUp = true;
+    controller.setStartingUp(true);
     QEvent deactivate(QEvent::WindowDeactivate);
     QApplication::sendEvent(&w, &deactivate);
     QEvent activate(QEvent::WindowActivate);
@@ -546,7 +547,7 @@ void TestMainWindow::onlyOwnWindowsCountAsActivation()
     w.ownWindowClosed();
     QApplication::sendEvent(&w, &activate);
     QVERIFY(!state.startingUp);
-    state.startingUp = true;
+    controller.setStartingUp(true);
     QTest::qWait(20);
     QApplication::sendEvent(&w, &activate);
     QVERIFY(state.startingUp);

@@ -132,12 +132,12 @@ struct Window {
         s9.index.push_back({QStringLiteral("QW-406"), QStringLiteral("IX-89-01"), QStringLiteral("09")});
         t::DbPlan plan;
         plan.sections = {s9};
-        controller.repository().open(t::writeInterpretationDb(dir.filePath(QStringLiteral("int.mdb")), plan));
-        controller.state().currentTable = s9.table;
+        controller.openDatabase(t::writeInterpretationDb(dir.filePath(QStringLiteral("int.mdb")), plan));
+        controller.setCurrentTable(s9.table);
         w = std::make_unique<orvaneIntMain>(controller, platform);
         controls(*w).Text1[1]->setText(QStringLiteral("preheat"));
         controls(*w).Command1[1]->click();
-        QCOMPARE(controller.rows(), QStringList{QStringLiteral("IX-89-01")});
+        QCOMPARE(controller.rowTexts(), QStringList{QStringLiteral("IX-89-01")});
         // A search selects its first row; a click on the empty part of the
         // list leaves none.
         if (!select)
@@ -168,7 +168,8 @@ private slots:
     void nothingPrintedWithoutSelectedRow();
     void shortTextOnOnePage();
     void longTextOverThreePages();
-    void failingPrinterIsSilent();
+    void failingPrinterIsTold();
+    void printAllEstimateFollowsPaperAndOrientation();
     void setupChoiceUsedOnlyWhenAccepted();
     void realSetupDialogStartsFromPrinterInUse();
     void setupLabelsLeadToTheirFields();
@@ -206,7 +207,7 @@ void TestPrinting::nothingPrintedWithoutSelectedRow()
         Window win(pdf("b.pdf"), 3, true);
         controls(*win.w).Text1[1]->setText(QStringLiteral("absent"));
         controls(*win.w).Command1[1]->click();
-        QVERIFY(win.controller.rows().isEmpty());
+        QVERIFY(win.controller.rowTexts().isEmpty());
         controls(*win.w).mnuPrint->trigger();
         QVERIFY(!QFile::exists(pdf("b.pdf")));
     }
@@ -244,16 +245,53 @@ void TestPrinting::longTextOverThreePages()
     QCOMPARE(bodyLines(pages), controls(*win.w).RichTextBox1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts));
 }
 
-void TestPrinting::failingPrinterIsSilent()
+void TestPrinting::failingPrinterIsTold()
 {
-    // A file that cannot be written: the job fails, nothing is shown, the
-    // window goes on.
-    Window win(dir_->filePath(QStringLiteral("no/such/folder/x.pdf")), 3, true);
+    // A folder that does not exist: told with the path before anything is
+    // sent, and the window goes on.
+    const QString missing = dir_->filePath(QStringLiteral("no/such/folder/x.pdf"));
+    Window win(missing, 3, true);
     controls(*win.w).mnuPrint->trigger();
-    QVERIFY(win.platform.messageBoxes.empty());
-    QVERIFY(!QFile::exists(dir_->filePath(QStringLiteral("no/such/folder/x.pdf"))));
-    // The printer is not left in the middle of a job.
-    QVERIFY(win.platform.printer()->printerState() != QPrinter::Active);
+    QCOMPARE(win.platform.messageBoxes.size(), std::size_t(1));
+    QCOMPARE(win.platform.messageBoxes[0].title, QStringLiteral("Print"));
+    QVERIFY(win.platform.messageBoxes[0].text.contains(QDir::toNativeSeparators(missing)));
+    QVERIFY(win.platform.messageBoxes[0].text.contains(QStringLiteral("does not exist")));
+    QVERIFY(!QFile::exists(missing));
+
+    // A path the printer cannot open (a folder): the failed job is told
+    // with its path, and the printer is not left in the middle of a job.
+    Window folder(dir_->path(), 3, true);
+    controls(*folder.w).mnuPrint->trigger();
+    QCOMPARE(folder.platform.messageBoxes.size(), std::size_t(1));
+    QCOMPARE(folder.platform.messageBoxes[0].text,
+             QStringLiteral("The file %1 could not be written.").arg(QDir::toNativeSeparators(dir_->path())));
+    QVERIFY(folder.platform.printer()->printerState() != QPrinter::Active);
+}
+
+// The pages announced are the pages printed, on the paper and in the
+// orientation the set-up chose.
+void TestPrinting::printAllEstimateFollowsPaperAndOrientation()
+{
+    Window win(pdf("all.pdf"), linesFor(2.5), true);
+    const auto announced = [&win] {
+        const QString q = win.platform.messageBoxes.back().text;
+        static const QRegularExpression about(QStringLiteral("about (\\d+) pages"));
+        return about.match(q).captured(1).toInt();
+    };
+    win.platform.messageAnswers = {MessageAnswer::Ok};
+    controls(*win.w).mnuPrintAll->trigger();
+    const int portrait = announced();
+    QCOMPARE(portrait, pdfPages(pdf("all.pdf")));
+
+    win.platform.printerSetupChoice = [](QPrinter& p) { p.setPageOrientation(QPageLayout::Landscape); };
+    win.platform.printerSetupAnswers = {true};
+    win.controller.printerSetup();
+    QFile::remove(pdf("all.pdf"));
+    win.platform.messageAnswers = {MessageAnswer::Ok};
+    controls(*win.w).mnuPrintAll->trigger();
+    const int landscape = announced();
+    QCOMPARE(landscape, pdfPages(pdf("all.pdf")));
+    QVERIFY(landscape > portrait);
 }
 
 void TestPrinting::setupChoiceUsedOnlyWhenAccepted()
@@ -316,7 +354,7 @@ void TestPrinting::realSetupDialogStartsFromPrinterInUse()
         if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             d->done(QDialog::Rejected);
     });
-    QVERIFY(!platform.printerSetupDialog(nullptr));
+    QVERIFY(!platform.printerSetupDialog());
     QVERIFY(sawDialog);
     QCOMPARE(platform.printer(), before);
     QCOMPARE(platform.printer()->outputFileName(), target);
@@ -332,7 +370,7 @@ void TestPrinting::realSetupDialogStartsFromPrinterInUse()
         if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             d->done(QDialog::Rejected);
     });
-    QVERIFY(platform.printerSetupDialog(nullptr));
+    QVERIFY(platform.printerSetupDialog());
     QCOMPARE(platform.printer()->outputFormat(), QPrinter::PdfFormat);
     QCOMPARE(platform.printer()->outputFileName(), target);
     QCOMPARE(platform.printer()->pageLayout().pageSize().id(), layout.pageSize().id());
@@ -364,13 +402,13 @@ void TestPrinting::realSetupDialogStartsFromPrinterInUse()
         if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             d->done(QDialog::Rejected);
     });
-    QVERIFY(platform.printerSetupDialog(nullptr));
+    QVERIFY(platform.printerSetupDialog());
     QVERIFY(!extraDialog);
     QCOMPARE(platform.printer()->outputFileName(), chosen);
     QCOMPARE(platform.printer()->pageLayout().pageSize().id(), QPageSize::A5);
     QCOMPARE(platform.printer()->pageLayout().orientation(), QPageLayout::Landscape);
     QTextDocument doc(QStringLiteral("One line."));
-    QCOMPARE(orvane::print::printDocument(doc, *platform.printer(), QDate(2031, 1, 1)),
+    QCOMPARE(orvane::print::printDocument(doc, *platform.printer(), [] { return QDate(2031, 1, 1); }),
              orvane::print::PrintOutcome::Printed);
     const QSizeF size = pdfPageSizePt(chosen);
     QVERIFY2(qAbs(size.width() - 595.28) < 1 && qAbs(size.height() - 419.53) < 1,

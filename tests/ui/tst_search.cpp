@@ -62,20 +62,22 @@ t::DbPlan searchDatabase()
 struct Window {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     orvaneIntMain w{controller, platform};
 
     Window(const QString& path, const QStringList& paragraphs, const QString& table = QStringLiteral("INT09"))
     {
-        controller.repository().open(path);
-        state.currentTable = table;
+        controller.openDatabase(path);
+        controller.setCurrentTable(table);
         if (!paragraphs.isEmpty()) {
             // The section change is what fills the paragraph list.
-            state.sectionCount = 1;
-            state.sectionList[1] = {QStringLiteral("Section"), table};
-            controller.selectSection(QStringLiteral("Section"));
+            if (!controller.initiateProgram())
+                qWarning("the section list cannot be read");
+            for (int entry = 1; entry <= state.sectionCount; ++entry)
+                if (state.sectionList[std::size_t(entry)].dbTableName == table)
+                    controller.chooseSection(entry);
             QCOMPARE(controller.paragraphRows(), paragraphs);
-            QCOMPARE(controls(w).ListView1[0]->topLevelItemCount(), paragraphs.size());
+            QCOMPARE(controls(w).ListView1[0]->rowCount(), paragraphs.size());
         }
         w.show();
         w.activateWindow();
@@ -86,8 +88,8 @@ struct Window {
     QStringList rows() const
     {
         QStringList out;
-        for (int i = 0; i < controls(w).ListView1[2]->topLevelItemCount(); ++i)
-            out << controls(w).ListView1[2]->topLevelItem(i)->text(0);
+        for (int i = 0; i < controls(w).ListView1[2]->rowCount(); ++i)
+            out << controls(w).ListView1[2]->rowText(i);
         return out;
     }
     QString position() const { return controls(w).Label1[4]->text(); }
@@ -108,9 +110,14 @@ struct Window {
     }
 };
 
-QImage iconImage(QTreeWidgetItem* item)
+QIcon rowIcon(const orvane::ui::ListView* list, int row)
 {
-    return item->icon(0).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    return qvariant_cast<QIcon>(list->rowIndex(row).data(Qt::DecorationRole));
+}
+
+QImage iconImage(const orvane::ui::ListView* list, int row)
+{
+    return rowIcon(list, row).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace
@@ -232,9 +239,9 @@ void TestSearch::noticeRows()
     auto* list = controls(f.w).ListView1[2];
     const QImage page = orvane::ui::art::imageListImage(1).toImage().convertToFormat(QImage::Format_ARGB32);
     const QImage emblem = orvane::ui::art::imageListImage(2).toImage().convertToFormat(QImage::Format_ARGB32);
-    QCOMPARE(iconImage(list->topLevelItem(0)), emblem);
-    QVERIFY(list->topLevelItem(1)->icon(0).isNull());
-    QCOMPARE(iconImage(list->topLevelItem(2)), page);
+    QCOMPARE(iconImage(list, 0), emblem);
+    QVERIFY(rowIcon(list, 1).isNull());
+    QCOMPARE(iconImage(list, 2), page);
 
     // Only the notice: nothing counted, yet position 1 and no message.
     controls(f.w).Text1[1]->setText(QStringLiteral("foreword"));
@@ -274,10 +281,10 @@ void TestSearch::noMatchAndRefusedStatements()
     }
 
     // A section whose tables are missing, or no database at all, ends the same way.
-    f.state.currentTable = QStringLiteral("INT77");
+    f.controller.setCurrentTable(QStringLiteral("INT77"));
     QTest::mouseClick(controls(f.w).Command1[1], Qt::LeftButton);
     QCOMPARE(f.count(), QStringLiteral("0"));
-    f.controller.repository().close();
+    f.controller.closeDatabase();
     controls(f.w).Text1[1]->setText(QStringLiteral("preheat"));
     QTest::mouseClick(controls(f.w).Command1[1], Qt::LeftButton);
     QCOMPARE(f.noMatchMessages(), 5);
@@ -394,9 +401,9 @@ void TestSearch::keywordEntryKeysAndHistory()
     QTest::keyClick(entry, Qt::Key_Tab);   // searches and moves on; leaving adds the history row
     QCOMPARE(f.searches(), 4);
     QTRY_VERIFY(controls(f.w).Text1[0]->hasFocus());
-    QCOMPARE(history->topLevelItemCount(), 1);
-    QCOMPARE(history->topLevelItem(0)->text(0), QStringLiteral("preheat"));
-    QCOMPARE(iconImage(history->topLevelItem(0)),
+    QCOMPARE(history->rowCount(), 1);
+    QCOMPARE(history->rowText(0), QStringLiteral("preheat"));
+    QCOMPARE(iconImage(history, 0),
              orvane::ui::art::imageListImage(1).toImage().convertToFormat(QImage::Format_ARGB32));
 
     // Back in: the release lands in the keyword entry and does not search.
@@ -417,15 +424,15 @@ void TestSearch::keywordEntryKeysAndHistory()
     entry->setText(QStringLiteral("PREHEAT"));   // the same text ignoring case
     QCOMPARE(entry->text(), QStringLiteral("PREHEAT"));
     f.focus(controls(f.w).Option1[0]);
-    QCOMPARE(history->topLevelItemCount(), 1);
+    QCOMPARE(history->rowCount(), 1);
     f.focus(entry);
     entry->setText(QStringLiteral("filler"));
     f.focus(controls(f.w).ListView1[2]);
     f.focus(entry);
     entry->clear();
     f.focus(controls(f.w).ListView1[2]);
-    QCOMPARE(history->topLevelItemCount(), 2);
-    QCOMPARE(history->topLevelItem(1)->text(0), QStringLiteral("filler"));
+    QCOMPARE(history->rowCount(), 2);
+    QCOMPARE(history->rowText(1), QStringLiteral("filler"));
 }
 
 void TestSearch::optionsAndDropDowns()

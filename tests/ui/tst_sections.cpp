@@ -61,24 +61,24 @@ DbPlan numberedSections(int n, int withTables = 0)
     return plan;
 }
 
-QStringList texts(const QTreeWidget* list)
+QStringList texts(const ListView* list)
 {
     QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(0);
+    for (int i = 0; i < list->rowCount(); ++i)
+        out << list->rowText(i);
     return out;
 }
 
-QList<int> icons(const QTreeWidget* list)
+QList<int> icons(const ListView* list)
 {
     QList<int> out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list->topLevelItem(i);
-        out << item->data(0, orvaneIntMain::kSmallIconRole).toInt();
+    for (int i = 0; i < list->rowCount(); ++i) {
+        const QModelIndex item = list->rowIndex(i);
+        out << item.data(orvane::app::SmallIconRole).toInt();
         // The number and the picture go together.
-        if (out.back() == 0 && !item->icon(0).isNull())
+        if (out.back() == 0 && !qvariant_cast<QIcon>(item.data(Qt::DecorationRole)).isNull())
             out.back() = -1;
-        if (out.back() > 0 && item->icon(0).isNull())
+        if (out.back() > 0 && qvariant_cast<QIcon>(item.data(Qt::DecorationRole)).isNull())
             out.back() = -1;
     }
     return out;
@@ -97,15 +97,15 @@ QList<int> checkedEntries(const orvaneIntMain& w)
 struct Session {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntMain> w;
 
     explicit Session(const QString& path, qint16 defaultSection = 1)
     {
-        state.dataPath = path;
-        state.defaultSection = defaultSection;
+        controller.setDataPath(path);
+        controller.setDefaultSection(defaultSection);
         try {
-            controller.repository().open(path);
+            controller.openDatabase(path);
         } catch (const std::exception&) {
         }
         w = std::make_unique<orvaneIntMain>(controller, platform);
@@ -205,14 +205,14 @@ void TestSections::dataAgeWarning()
 void TestSections::emptySectionList()
 {
     Session s(write(QStringLiteral("intasme.mdb"), DbPlan{}));
-    s.state.currentTable.clear();
+    s.controller.setCurrentTable(QString());
     QVERIFY(s.w->controller().initiateProgram());
     QCOMPARE(s.state.sectionCount, 0);
     QCOMPARE(controls(*s.w).mnuFileOpenSection.size(), std::size_t(1));
     QVERIFY(controls(*s.w).mnuFileOpenSection[0]->isVisible());
     QCOMPARE(s.w->windowTitle(), kStartCaption);
     QVERIFY(s.state.currentTable.isEmpty());
-    QCOMPARE(controls(*s.w).ListView1[2]->topLevelItemCount(), 0);
+    QCOMPARE(controls(*s.w).ListView1[2]->rowCount(), 0);
     QCOMPARE(setting(QStringLiteral("default section")), QStringLiteral("<missing>"));
 }
 
@@ -267,18 +267,23 @@ void TestSections::allSectionsFromTheMenu()
     QCOMPARE(checkedEntries(w), QList<int>{});
     // Section VIII-1's notice and rows, then Section IX's; each row names its section.
     ListView* results = controls(w).ListView1[2];
-    QCOMPARE(results->topLevelItemCount(), 2 + 3 + 5);
-    QCOMPARE(results->topLevelItem(2)->toolTip(0), QStringLiteral("Section VIII-1"));
-    QCOMPARE(results->topLevelItem(9)->toolTip(0), QStringLiteral("Section IX"));
+    QCOMPARE(results->rowCount(), 2 + 3 + 5);
+    QCOMPARE(results->rowIndex(2).data(Qt::ToolTipRole).toString(), QStringLiteral("Section VIII-1"));
+    QCOMPARE(results->rowIndex(9).data(Qt::ToolTipRole).toString(), QStringLiteral("Section IX"));
     QCOMPARE(controls(w).Label1[6]->text(), QStringLiteral("8"));
-    results->setCurrentItem(results->topLevelItem(9));
+    results->setCurrentRow(9);
     QCOMPARE(controls(w).Label1[0]->text(), QStringLiteral("IX-89-05"));
+    QCOMPARE(controls(w).Label1[0]->toolTip(), QStringLiteral("Section IX"));
+    // The status line, laid out again, keeps it.
+    QWidget* frame = controls(w).Frame1[4];
+    frame->resize(frame->width() + 40, frame->height());
+    QCoreApplication::processEvents();
     QCOMPARE(controls(w).Label1[0]->toolTip(), QStringLiteral("Section IX"));
     // A single section again: its own entry checked, "All sections" not.
     controls(w).mnuFileOpenSection[1]->trigger();
     QVERIFY(!all->isChecked());
     QCOMPARE(checkedEntries(w), QList<int>{1});
-    QCOMPARE(results->topLevelItem(2)->toolTip(0), QString());
+    QCOMPARE(results->rowIndex(2).data(Qt::ToolTipRole).toString(), QString());
 }
 
 void TestSections::rememberedSection_data()
@@ -323,10 +328,10 @@ void TestSections::unusableDatabases()
     QVERIFY(s.platform.messageBoxes.empty());
 
     // No database at all, and a closed one.
-    s.controller.repository().close();
+    s.controller.closeDatabase();
     QVERIFY(!s.w->controller().initiateProgram());
     Session closed(write(QStringLiteral("closed.mdb"), standardPlan()));
-    closed.controller.repository().close();
+    closed.controller.closeDatabase();
     QVERIFY(!closed.w->controller().initiateProgram());
     QCOMPARE(controls(*closed.w).mnuFileOpenSection.size(), std::size_t(1));
 }
@@ -344,8 +349,8 @@ void TestSections::sectionWithNotice()
     QCOMPARE(icons(controls(w).ListView1[2]), (QList<int>{2, 0, 1, 1, 1}));
     QCOMPARE(controls(w).Label1[6]->text(), QStringLiteral("3"));
     QVERIFY(w.controller().noticeShown());
-    QCOMPARE(controls(w).ListView1[2]->currentItem(), controls(w).ListView1[2]->topLevelItem(0));
-    QCOMPARE(controls(w).ListView1[2]->selectedItems(), QList<QTreeWidgetItem*>{controls(w).ListView1[2]->topLevelItem(0)});
+    QCOMPARE(controls(w).ListView1[2]->currentRow(), 0);
+    QCOMPARE(controls(w).ListView1[2]->selectionModel()->selectedRows(), QModelIndexList{controls(w).ListView1[2]->rowIndex(0)});
     QCOMPARE(texts(controls(w).ListView1[0]), (QStringList{QStringLiteral("QW-406"), QStringLiteral("QW-406.1"),
                                                  QStringLiteral("UG-20"), QStringLiteral("UG-99")}));
     QCOMPARE(icons(controls(w).ListView1[0]), (QList<int>{1, 1, 1, 1}));
@@ -377,33 +382,33 @@ void TestSections::sectionsWithoutNoticeEmptyOrIncomplete()
     // each paragraph once in text order although several rows cite it.
     w.controller().selectSection(QStringLiteral("Section IX"));
     QCOMPARE(s.state.currentTable, QStringLiteral("INT09"));
-    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
-    QCOMPARE(controls(w).ListView1[2]->topLevelItem(0)->text(0), QStringLiteral("IX-89-01"));
+    QCOMPARE(controls(w).ListView1[2]->rowCount(), 5);
+    QCOMPARE(controls(w).ListView1[2]->rowText(0), QStringLiteral("IX-89-01"));
     QCOMPARE(icons(controls(w).ListView1[2]), (QList<int>{1, 1, 1, 1, 1}));
     QCOMPARE(controls(w).Label1[6]->text(), QStringLiteral("5"));
     QVERIFY(!w.controller().noticeShown());
-    QCOMPARE(controls(w).ListView1[2]->currentItem(), controls(w).ListView1[2]->topLevelItem(0));
+    QCOMPARE(controls(w).ListView1[2]->currentRow(), 0);
     QCOMPARE(texts(controls(w).ListView1[0]), (QStringList{QStringLiteral("QW-322"), QStringLiteral("QW-406"),
                                                  QStringLiteral("QW-406.1"), QStringLiteral("QW-407")}));
 
     // Empty table: nothing listed, nothing selected, the count at 0.
     w.controller().selectSection(QStringLiteral("Empty"));
-    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 0);
+    QCOMPARE(controls(w).ListView1[2]->rowCount(), 0);
     QCOMPARE(controls(w).Label1[6]->text(), QStringLiteral("0"));
     QCOMPARE(texts(controls(w).ListView1[0]), QStringList{QStringLiteral("A-1")});
 
     // A missing paragraph index leaves only the paragraph list empty.
     w.controller().selectSection(QStringLiteral("No index"));
-    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(controls(w).ListView1[2]->rowCount(), 5);
     QCOMPARE(controls(w).Label1[6]->text(), QStringLiteral("5"));
-    QCOMPARE(controls(w).ListView1[0]->topLevelItemCount(), 0);
+    QCOMPARE(controls(w).ListView1[0]->rowCount(), 0);
 
     // A missing table: the results list empties, the later steps still run.
     controls(w).Text1[1]->setText(QStringLiteral("preheat"));
     w.controller().selectSection(QStringLiteral("No table"));
-    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 0);
+    QCOMPARE(controls(w).ListView1[2]->rowCount(), 0);
     QCOMPARE(controls(w).Label1[6]->text(), QStringLiteral("0"));
-    QCOMPARE(controls(w).ListView1[0]->topLevelItemCount(), 4);
+    QCOMPARE(controls(w).ListView1[0]->rowCount(), 4);
     QVERIFY(controls(w).Text1[1]->text().isEmpty());
 }
 
@@ -412,7 +417,7 @@ void TestSections::unknownNameRelistsTheSectionInUse()
     Session s(write(QStringLiteral("intasme.mdb"), standardPlan()));
     QVERIFY(s.w->controller().initiateProgram());
     orvaneIntMain& w = *s.w;
-    controls(w).ListView1[2]->clear();
+    qobject_cast<ResultsModel*>(controls(w).ListView1[2]->model())->setRows({});
     controls(w).Text1[0]->setText(QStringLiteral("QW-406"));
     controls(w).Text1[1]->setText(QStringLiteral("preheat minimum"));
     controls(w).Option1[2]->click();
@@ -420,7 +425,7 @@ void TestSections::unknownNameRelistsTheSectionInUse()
     // Names compare exactly.
     w.controller().selectSection(QStringLiteral("section ix"));
     QCOMPARE(s.state.currentTable, QStringLiteral("INT08"));
-    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(controls(w).ListView1[2]->rowCount(), 5);
     QVERIFY(controls(w).Text1[0]->text().isEmpty());
     QVERIFY(controls(w).Text1[1]->text().isEmpty());
     QVERIFY(controls(w).Option1[0]->isChecked());
@@ -428,7 +433,7 @@ void TestSections::unknownNameRelistsTheSectionInUse()
     // Before any section is in use an unknown name only clears the entries.
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& fresh = controller.state();
+    const ProgramState& fresh = controller.state();
     orvaneIntMain other(controller, platform);
     controls(other).Text1[1]->setText(QStringLiteral("x"));
     controller.selectSection(QStringLiteral("Section IX"));
@@ -446,7 +451,7 @@ void TestSections::choosingFromTheMenu()
     // The setting must be written before the lists fill: a start after
     // anything going wrong below still opens the chosen section.
     QStringList settingWhenFilled;
-    connect(controls(w).ListView1[2]->model(), &QAbstractItemModel::rowsInserted, this,
+    connect(controls(w).ListView1[2]->model(), &QAbstractItemModel::modelReset, this,
             [&] { settingWhenFilled << setting(QStringLiteral("default section")); });
 
     controls(w).ListView1[0]->show();
@@ -459,8 +464,8 @@ void TestSections::choosingFromTheMenu()
     QCOMPARE(checkedEntries(w), QList<int>{2});
     QCOMPARE(w.windowTitle(), QStringLiteral("Orvane-INT   [ ASME Section IX ]"));
     QCOMPARE(s.state.currentTable, QStringLiteral("INT09"));
-    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
-    QCOMPARE(controls(w).ListView1[0]->topLevelItemCount(), 4);
+    QCOMPARE(controls(w).ListView1[2]->rowCount(), 5);
+    QCOMPARE(controls(w).ListView1[0]->rowCount(), 4);
     QVERIFY(controls(w).ListView1[0]->isHidden());
     QVERIFY(controls(w).ListView1[1]->isHidden());
     QVERIFY(controls(w).Option1[0]->isChecked());
@@ -491,12 +496,12 @@ void TestSections::importAtStart()
     const QString good = write(QStringLiteral("intasme.mdb"), standardPlan());
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
-    state.startingUp = true;
-    state.defaultSection = 8;   // the first start's default, more than this database has
-    state.dataPath = dir_->filePath(QStringLiteral("missing/intasme.mdb"));
+    const ProgramState& state = controller.state();
+    controller.setStartingUp(true);
+    controller.setDefaultSection(8);   // the first start's default, more than this database has
+    controller.setDataPath(dir_->filePath(QStringLiteral("missing/intasme.mdb")));
     try {
-        controller.repository().open(state.dataPath);
+        controller.openDatabase(state.dataPath);
     } catch (const std::exception&) {
     }
     QVERIFY(!controller.repository().isOpen());
@@ -516,7 +521,7 @@ void TestSections::importAtStart()
     QCOMPARE(state.sectionCount, 2);
     QCOMPARE(checkedEntries(w), QList<int>{1});
     QCOMPARE(setting(QStringLiteral("default section")), QStringLiteral("1"));
-    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(controls(w).ListView1[2]->rowCount(), 5);
 }
 
 void TestSections::importCancelledAtStartEndsTheProgram()
@@ -525,9 +530,8 @@ void TestSections::importCancelledAtStartEndsTheProgram()
     orvane::writeSetting(QStringLiteral("data path"), missing);
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
-    state.startingUp = true;
-    state.dataPath = missing;
+    controller.setStartingUp(true);
+    controller.setDataPath(missing);
 
     orvaneIntMain w(controller, platform);
     w.loadAndShow();
@@ -568,7 +572,7 @@ void TestSections::importFromTheMenu()
     QVERIFY(s.controller.repository().isOpen());
     QCOMPARE(controls(w).mnuFileOpenSection.size(), std::size_t(3));
     QCOMPARE(checkedEntries(w), QList<int>{2});
-    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(controls(w).ListView1[2]->rowCount(), 5);
     QVERIFY(!controls(w).mnuFileOpenSection[0]->isVisible());
     QVERIFY(!s.platform.ended);
 
@@ -615,7 +619,7 @@ void TestSections::importedFileThatFailsIsStillRemembered()
     // No sections any more, but the lists keep the last section's rows.
     QCOMPARE(controls(w).mnuFileOpenSection.size(), std::size_t(1));
     QVERIFY(controls(w).mnuFileOpenSection[0]->isVisible());
-    QCOMPARE(controls(w).ListView1[2]->topLevelItemCount(), 5);
+    QCOMPARE(controls(w).ListView1[2]->rowCount(), 5);
 
     // Exiting now has nothing to close and must not fail.
     w.controller().shutdown();
@@ -680,8 +684,8 @@ void TestSections::largeSectionIsListedQuickly()
         controls(*s.w).ListView1[2]->repaint();
         best = std::min(best, timer.elapsed());
     }
-    QCOMPARE(controls(*s.w).ListView1[2]->topLevelItemCount(), 2502);
-    QCOMPARE(controls(*s.w).ListView1[0]->topLevelItemCount(), 300);
+    QCOMPARE(controls(*s.w).ListView1[2]->rowCount(), 2502);
+    QCOMPARE(controls(*s.w).ListView1[0]->rowCount(), 300);
     qInfo("2,500-row section listed in %lld ms (best of 3)", best);
     QVERIFY2(best < orvane::testing::timeLimit(300), qPrintable(QStringLiteral("%1 ms").arg(best)));
 }

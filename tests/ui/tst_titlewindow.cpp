@@ -91,7 +91,7 @@ void TestTitleWindow::firstStartWritesTheSettings()
 {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     platform.folder = QStringLiteral("/opt/orvane");
     orvaneIntTitle title(controller, platform);
 
@@ -119,7 +119,7 @@ void TestTitleWindow::laterStartsKeepStoredValues()
     orvane::writeSetting(QStringLiteral("default section"), QStringLiteral(" 12.5 "));
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     platform.folder = QStringLiteral("/");
     orvaneIntTitle title(controller, platform);
     // "program path" is rewritten at every start.
@@ -175,9 +175,9 @@ void TestTitleWindow::titleStaysThreeSeconds()
     QFETCH(bool, waits);
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     QString openedPath, connect;
-    controller.repository().setOpener([&](orvane::db::Workspace&, const QString& path, const QString& c)
+    controller.setDatabaseOpener([&](orvane::db::Workspace&, const QString& path, const QString& c)
         -> std::unique_ptr<orvane::db::Database> {
         platform.advance(openMs);
         openedPath = path;
@@ -209,7 +209,7 @@ void TestTitleWindow::wrongPasswordEndsWithoutMainWindow()
 {
     ScriptedPlatform platform;
     Controller controller{platform};
-    controller.repository().setOpener([](orvane::db::Workspace&, const QString&, const QString&)
+    controller.setDatabaseOpener([](orvane::db::Workspace&, const QString&, const QString&)
         -> std::unique_ptr<orvane::db::Database> {
         throw JetError(orvane::db::kInvalidPassword, QStringLiteral("Not a valid password."));
     });
@@ -235,7 +235,7 @@ void TestTitleWindow::otherOpenFailuresAreSilent()
     for (int number : {orvane::db::kFileNotFound, orvane::db::kUnrecognizedFormat}) {
         ScriptedPlatform platform;
         Controller controller{platform};
-        controller.repository().setOpener([number](orvane::db::Workspace&, const QString&, const QString&)
+        controller.setDatabaseOpener([number](orvane::db::Workspace&, const QString&, const QString&)
             -> std::unique_ptr<orvane::db::Database> { throw JetError(number, QStringLiteral("x")); });
         orvaneIntTitle title(controller, platform);
         title.Form_Load();
@@ -257,7 +257,7 @@ void TestTitleWindow::handsOverToTheMainWindow()
 {
     ScriptedPlatform platform;
     Controller controller{platform};
-    ProgramState& state = controller.state();
+    const ProgramState& state = controller.state();
     platform.screen = QSize(1280, 1024);
     const QString db = orvane::testing::writeInterpretationDb(
         dir_->filePath(QStringLiteral("intasme.mdb")), orvane::testing::standardPlan());

@@ -4,6 +4,19 @@
 
 using namespace orvane::view;
 
+namespace {
+
+// Rows as the list shows them: the separator's text makes a separator row.
+QList<ResultRow> typed(const QStringList& texts)
+{
+    QList<ResultRow> rows;
+    for (const QString& t : texts)
+        rows << (t == kSeparatorText ? ResultRow{RowKind::Separator, QString(), 0} : resultRow(t));
+    return rows;
+}
+
+} // namespace
+
 namespace QTest {
 template <> char* toString(const NavigationButtons& b)
 {
@@ -67,7 +80,6 @@ private slots:
         QTest::newRow("next of last") << 2 << 5 << 5 << 0;
         QTest::newRow("next, nothing selected") << 2 << 0 << 5 << 0;
         QTest::newRow("empty list") << 0 << 0 << 0 << 0;
-        QTest::newRow("unknown button") << 4 << 1 << 5 << 0;
     }
     void targets()
     {
@@ -75,7 +87,7 @@ private slots:
         QFETCH(int, selected);
         QFETCH(int, rows);
         QFETCH(int, target);
-        QCOMPARE(navigationTarget(button, selected, rows), target);
+        QCOMPARE(navigationTarget(NavigationStep(button), selected, rows), target);
     }
 
     void picks_data()
@@ -103,17 +115,34 @@ private slots:
         QFETCH(int, row);
         QFETCH(QString, identifier);
         QFETCH(QString, position);
-        const RowPick pick = pickRow(rows, row);
+        const RowPick pick = pickRow(typed(rows), row);
         QCOMPARE(pick.identifier, identifier);
         QCOMPARE(pick.positionLabel, position);
     }
 
     void offsetNeedsMoreThanTwoRows()
     {
-        QCOMPARE(rowOffset(3, kSeparatorText), 2);
-        QCOMPARE(rowOffset(2, kSeparatorText), 0);
-        QCOMPARE(rowOffset(5, "IX-02"), 0);
-        QCOMPARE(rowOffset(5, kSeparatorText.trimmed()), 0);
+        QCOMPARE(rowOffset(3, RowKind::Separator), 2);
+        QCOMPARE(rowOffset(2, RowKind::Separator), 0);
+        QCOMPARE(rowOffset(5, RowKind::Interpretation), 0);
+        QCOMPARE(rowOffset(5, RowKind::Notice), 0);
+    }
+
+    // The separator stands for the notice of its own section; a click on the
+    // identifier on display reloads when the row is another section's.
+    void picksKeepTheRowsSection()
+    {
+        const QList<ResultRow> rows{{RowKind::Notice, kNoticeId, 2},
+                                    {RowKind::Separator, QString(), 2},
+                                    {RowKind::Interpretation, "IX-01", 2},
+                                    {RowKind::Interpretation, "IX-01", 3}};
+        QCOMPARE(pickRow(rows, 2).section, 2);
+        QCOMPARE(pickRow(rows, 2).identifier, kNoticeId);
+        QCOMPARE(pickRow(rows, 4).section, 3);
+        QVERIFY(!clickReloads(rows.at(2), "IX-01", 2));
+        QVERIFY(clickReloads(rows.at(3), "IX-01", 2));
+        QVERIFY(clickReloads(rows.at(0), kNoticeId.trimmed(), 2));
+        QVERIFY((resultRow(kNoticeId, 4) == ResultRow{RowKind::Notice, kNoticeId, 4}));
     }
 
 };

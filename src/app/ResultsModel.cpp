@@ -1,0 +1,116 @@
+#include "app/ResultsModel.h"
+
+namespace orvane::app {
+
+namespace {
+
+QVariant header(const ListLook& look, int section, Qt::Orientation orientation, int role)
+{
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return look.header;
+    return {};
+}
+
+} // namespace
+
+// --- results ------------------------------------------------------------------------
+
+ResultsModel::ResultsModel(std::function<QString(int)> sectionName, QObject* parent)
+    : QAbstractListModel(parent), sectionName_(std::move(sectionName))
+{
+}
+
+void ResultsModel::setLook(const ListLook& look)
+{
+    look_ = look;
+    if (!rows_.isEmpty())
+        emit dataChanged(index(0), index(int(rows_.size()) - 1), {Qt::DecorationRole});
+    emit headerDataChanged(Qt::Horizontal, 0, 0);
+}
+
+void ResultsModel::setRows(QList<ResultRow> rows)
+{
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+int ResultsModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+QVariant ResultsModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rows_.size() || index.column() != 0)
+        return {};
+    const ResultRow& r = rows_.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return r.text();
+    case Qt::ToolTipRole:
+        // With every section listed, each row says which one it comes from.
+        return r.section > 0 && sectionName_ ? QVariant(sectionName_(r.section)) : QVariant();
+    case Qt::DecorationRole:
+        switch (r.kind) {
+        case RowKind::Notice: return look_.notice;
+        case RowKind::Separator: return {};
+        case RowKind::Interpretation: return look_.ordinary;
+        }
+        return {};
+    case SmallIconRole:
+        return r.kind == RowKind::Notice ? kNoticeIcon : r.kind == RowKind::Separator ? 0 : kOrdinaryIcon;
+    case KindRole:
+        return int(r.kind);
+    case IdentifierRole:
+        return r.identifier;
+    default:
+        return {};
+    }
+}
+
+QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    return header(look_, section, orientation, role);
+}
+
+// --- pick lists -----------------------------------------------------------------------
+
+void PickListModel::setLook(const ListLook& look)
+{
+    look_ = look;
+    if (!rows_.isEmpty())
+        emit dataChanged(index(0), index(int(rows_.size()) - 1), {Qt::DecorationRole});
+    emit headerDataChanged(Qt::Horizontal, 0, 0);
+}
+
+void PickListModel::setRows(const QStringList& rows)
+{
+    beginResetModel();
+    rows_ = rows;
+    endResetModel();
+}
+
+int PickListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+QVariant PickListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rows_.size() || index.column() != 0)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole: return rows_.at(index.row());
+    case Qt::DecorationRole: return look_.ordinary;
+    case SmallIconRole: return kOrdinaryIcon;
+    default: return {};
+    }
+}
+
+QVariant PickListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    return header(look_, section, orientation, role);
+}
+
+} // namespace orvane::app
