@@ -209,6 +209,7 @@ private:
     ShownInterpretation shown_;
     bool printAllCancelled_ = false;
     bool damageTold_ = false;
+    bool memoryTold_ = false;
     bool settingsFailureTold_ = false;
 };
 

@@ -31,7 +31,7 @@ void Controller::print(const QTextDocument& document)
         if (outcome != print::PrintOutcome::Printed)
             qCInfo(lcApp) << "printing did not complete, outcome" << int(outcome);
     } catch (const std::exception& e) {
-        qCWarning(lcApp) << "printing failed:" << e.what();
+        qCInfo(lcApp) << "printing failed:" << e.what();
     }
 }
 
@@ -115,7 +115,7 @@ void Controller::printAllFound(const QTextDocument& style)
         if (outcome != print::PrintOutcome::Printed)
             qCInfo(lcApp) << "printing all found did not complete, outcome" << int(outcome);
     } catch (const std::exception& e) {
-        qCWarning(lcApp) << "printing all found failed:" << e.what();
+        qCInfo(lcApp) << "printing all found failed:" << e.what();
     }
     emit printAllProgress(total, total);
 }

@@ -269,26 +269,28 @@ assert_no_crash()
 }
 
 # focus WINDOW: gives the window the keyboard focus (there is no window
-# manager, so this is what a click on the window would do).
+# manager, so this is what a click on the window would do), and waits until
+# the X server reports it focused.
 focus()
 {
     timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || timeout 5 xdotool windowfocus "$1" ||
         fail "cannot focus window $1"
-    sleep 0.2
+    local end=$(( $(date +%s%N) + 10 * 1000000000 ))
+    until [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; do
+        [ "$(date +%s%N)" -lt "$end" ] || fail "window $1 did not take the focus within 10s"
+        sleep 0.05
+    done
 }
 
-# keys WINDOW KEY...: focuses the window, then presses each key in turn.
+# keys WINDOW KEY...: focuses the window, then presses each key in turn, at
+# a typist's pace (the program reads them in order from its queue).
 keys()
 {
     local w=$1
     shift
     focus "$w"
     e2e_log "keys to $w: $*"
-    local k
-    for k in "$@"; do
-        timeout 5 xdotool key --clearmodifiers "$k" || fail "xdotool key $k failed"
-        sleep 0.15
-    done
+    timeout 20 xdotool key --clearmodifiers --delay 150 "$@" || fail "xdotool key $* failed"
 }
 
 # type_text WINDOW TEXT: types the text into the focused control.
@@ -297,7 +299,6 @@ type_text()
     focus "$1"
     e2e_log "type to $1: $2"
     timeout 20 xdotool type --delay 40 --clearmodifiers -- "$2" || fail "xdotool type failed"
-    sleep 0.2
 }
 
 # screenshot FILE [WINDOW]: the whole screen, or one window.
@@ -422,8 +423,42 @@ click_design()
     [ "$menubar" -ge 0 ] && [ "$menubar" -lt 60 ] || fail "unexpected main window height $height"
     e2e_log "click at design ($2, $3) = ($x, $((y + menubar))) in $w"
     timeout 5 xdotool mousemove --window "$w" "$x" "$((y + menubar))" click 1 || fail "click failed"
-    sleep 0.3
 }
+
+# design_rect WINDOW X Y W H: the pixel rectangle (WxH+X+Y) of a rectangle of
+# the main window given in design twips of its client area (see click_design).
+design_rect()
+{
+    local geo height
+    geo=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
+    height=$(sed -n 's/^HEIGHT=//p' <<<"$geo")
+    local menubar=$(( height - 462 ))
+    echo "$(( $4 / 15 ))x$(( $5 / 15 ))+$(( $2 / 15 ))+$(( $3 / 15 + menubar ))"
+}
+
+# wait_painted WINDOW X Y W H [SECONDS]: waits until the rectangle of the main
+# window (design twips) holds ink: a pixel clearly darker than the white of an
+# empty list or text box. Fails early when "Record not found" appears.
+wait_painted()
+{
+    local w=$1 rect limit=${6:-15} dark
+    rect=$(design_rect "$w" "$2" "$3" "$4" "$5")
+    local end=$(( $(date +%s%N) + limit * 1000000000 ))
+    while [ "$(date +%s%N)" -lt "$end" ]; do
+        window_was_seen '^Record not found$' && fail "\"Record not found\" while waiting for ink at $rect"
+        dark=$(import -window "$w" -crop "$rect" +repage - 2>/dev/null |
+            convert - -colorspace Gray -format '%[fx:minima]' info: 2>/dev/null)
+        if [ -n "$dark" ] && awk -v d="$dark" 'BEGIN { exit !(d < 0.5) }'; then
+            e2e_log "ink at $rect"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "nothing painted at $rect of window $w within ${limit}s"
+}
+
+# wait_results WINDOW: waits until the results list shows its first row.
+wait_results() { wait_painted "$1" 200 5850 1800 200 "${2:-15}"; }
 
 # wait_file FILE [SECONDS]: waits until the file exists, is not empty and has
 # stopped growing.
