@@ -436,29 +436,44 @@ design_rect()
     echo "$(( $4 / 15 ))x$(( $5 / 15 ))+$(( $2 / 15 ))+$(( $3 / 15 + menubar ))"
 }
 
-# wait_painted WINDOW X Y W H [SECONDS]: waits until the rectangle of the main
-# window (design twips) holds ink: a pixel clearly darker than the white of an
-# empty list or text box. Fails early when "Record not found" appears.
+# wait_painted WINDOW X Y W H [SECONDS] [red]: waits until the rectangle of
+# the main window (design twips) holds ink: a pixel clearly darker than the
+# white of an empty list or text box, or with `red`, a pixel of the red that
+# marks searched words. Fails early when "Record not found" appears.
 wait_painted()
 {
-    local w=$1 rect limit=${6:-15} dark
+    local w=$1 rect limit=${6:-15} kind=${7:-ink} measure found
     rect=$(design_rect "$w" "$2" "$3" "$4" "$5")
+    if [ "$kind" = red ]; then
+        measure='%[fx:maxima]'
+    else
+        measure='%[fx:minima]'
+    fi
     local end=$(( $(date +%s%N) + limit * 1000000000 ))
     while [ "$(date +%s%N)" -lt "$end" ]; do
-        window_was_seen '^Record not found$' && fail "\"Record not found\" while waiting for ink at $rect"
-        dark=$(import -window "$w" -crop "$rect" +repage - 2>/dev/null |
-            convert - -colorspace Gray -format '%[fx:minima]' info: 2>/dev/null)
-        if [ -n "$dark" ] && awk -v d="$dark" 'BEGIN { exit !(d < 0.5) }'; then
-            e2e_log "ink at $rect"
+        window_was_seen '^Record not found$' && fail "\"Record not found\" while waiting for $kind at $rect"
+        found=""
+        if import -window "$w" "$E2E_TMP/ink.png" 2>/dev/null; then
+            if [ "$kind" = red ]; then
+                found=$(convert "$E2E_TMP/ink.png" -crop "$rect" +repage -fx 'r > 0.7 && g < 0.4 && b < 0.4' \
+                    -format "$measure" info: 2>/dev/null)
+                [ "$found" = 1 ] && found=0 || found=1
+            else
+                found=$(convert "$E2E_TMP/ink.png" -crop "$rect" +repage -colorspace Gray -format "$measure" info: 2>/dev/null)
+            fi
+        fi
+        if [ -n "$found" ] && awk -v d="$found" 'BEGIN { exit !(d < 0.5) }'; then
+            e2e_log "$kind at $rect"
             return 0
         fi
         sleep 0.1
     done
-    fail "nothing painted at $rect of window $w within ${limit}s"
+    fail "no $kind painted at $rect of window $w within ${limit}s"
 }
 
-# wait_results WINDOW: waits until the results list shows its first row.
-wait_results() { wait_painted "$1" 200 5850 1800 200 "${2:-15}"; }
+# wait_search_shown WINDOW [SECONDS]: waits until a search has shown its first
+# interpretation, its searched words in red.
+wait_search_shown() { wait_painted "$1" 300 1600 6000 3900 "${2:-15}" red; }
 
 # wait_file FILE [SECONDS]: waits until the file exists, is not empty and has
 # stopped growing.

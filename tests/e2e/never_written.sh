@@ -54,7 +54,7 @@ session()
     # A keyword search from the keyword entry, which has the focus at start.
     type_text "$main" weld
     keys "$main" Return
-    wait_results "$main"
+    wait_search_shown "$main"
 
     # File > Open... > the second section, all from the keyboard.
     keys "$main" alt+f o Down Return
@@ -78,7 +78,9 @@ session()
     wait_file_dialog 15
     local dialog=$WIN
     type_text "$dialog" "$b"
-    keys "$dialog" Return
+    # Open by its button: a Return could reach the name field's completion
+    # list, which fills in from the folder while the name is typed.
+    keys "$dialog" alt+o
     wait_window '^Orvane-INT   \[ ASME Section Beta \]$' 15
     [ "$(read_setting "$settings" "data path")" = "$b" ] || fail "the import did not store the new data path"
 
