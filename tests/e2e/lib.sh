@@ -394,6 +394,8 @@ wait_file_dialog()
             if ! [[ $name =~ $KNOWN_WINDOWS ]]; then
                 e2e_log "file dialog \"$name\" is $id"
                 WIN=$id
+                # Keys typed before it has drawn itself may go nowhere.
+                wait_drawn "$id" $(( (end - $(date +%s%N)) / 1000000000 + 1 ))
                 return 0
             fi
         done
@@ -402,6 +404,45 @@ wait_file_dialog()
         sleep 0.1
     done
     fail "no file dialog within ${limit}s"
+}
+
+# wait_drawn WINDOW [SECONDS]: waits until a light window (a dialog) has
+# drawn itself: an undrawn window is black.
+wait_drawn()
+{
+    local w=$1 limit=${2:-15} mean
+    local end=$(( $(date +%s%N) + limit * 1000000000 ))
+    while [ "$(date +%s%N)" -lt "$end" ]; do
+        mean=$(import -window "$w" "$E2E_TMP/drawn.png" 2>/dev/null &&
+            convert "$E2E_TMP/drawn.png" -colorspace Gray -format '%[fx:mean]' info: 2>/dev/null)
+        if [ -n "$mean" ] && awk -v m="$mean" 'BEGIN { exit !(m > 0.5) }'; then
+            e2e_log "window $w drawn (mean $mean)"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "window $w not drawn within ${limit}s"
+}
+
+# wait_still WINDOW [SECONDS]: waits until the window has stopped changing:
+# two screenshots a moment apart differ in no more pixels than a blinking
+# text cursor covers.
+wait_still()
+{
+    local w=$1 limit=${2:-15} prev="$E2E_TMP/still-a.png" cur="$E2E_TMP/still-b.png" diff
+    local end=$(( $(date +%s%N) + limit * 1000000000 ))
+    import -window "$w" "$prev" 2>/dev/null
+    while [ "$(date +%s%N)" -lt "$end" ]; do
+        sleep 0.3
+        import -window "$w" "$cur" 2>/dev/null || continue
+        diff=$(compare -metric AE "$prev" "$cur" null: 2>&1)
+        if [[ $diff =~ ^[0-9]+$ ]] && [ "$diff" -le 30 ]; then
+            e2e_log "window $w still"
+            return 0
+        fi
+        mv "$cur" "$prev"
+    done
+    fail "window $w still changing after ${limit}s"
 }
 
 # window_visible ID: the window is mapped (shown).

@@ -77,10 +77,13 @@ session()
     keys "$main" alt+f i
     wait_file_dialog 15
     local dialog=$WIN
-    type_text "$dialog" "$b"
-    # Open by its button: a Return could reach the name field's completion
-    # list, which fills in from the folder while the name is typed.
-    keys "$dialog" alt+o
+    # The folder first: the dialog moves into a folder typed with its
+    # trailing slash, clearing the name field, and does so in its own time.
+    type_text "$dialog" "${b%/*}/"
+    wait_still "$dialog"
+    type_text "$dialog" "${b##*/}"
+    wait_still "$dialog"
+    keys "$dialog" Return
     wait_window '^Orvane-INT   \[ ASME Section Beta \]$' 15
     [ "$(read_setting "$settings" "data path")" = "$b" ] || fail "the import did not store the new data path"
 
