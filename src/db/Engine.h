@@ -25,8 +25,8 @@ struct Snapshot {
 };
 
 // The same rows with every value kept as UTF-8, row after row: about half
-// the memory of a Snapshot for long texts, which is what a record set over a
-// whole section table holds.
+// the memory of a Snapshot for long texts, which is what the program's
+// queries over whole section tables return.
 struct CompactSnapshot {
     QStringList columns;
     std::vector<std::optional<QByteArray>> cells;   // row-major; nullopt = Null
