@@ -517,7 +517,8 @@ wait_painted()
 wait_search_shown() { wait_painted "$1" 300 1600 6000 3900 "${2:-15}" red; }
 
 # wait_file FILE [SECONDS]: waits until the file exists, is not empty and has
-# stopped growing.
+# stopped growing; a PDF file also until it ends with its trailer (a slow
+# machine may pause between pages longer than between two looks).
 wait_file()
 {
     local f=$1 limit=${2:-15} last=-1 size
@@ -525,7 +526,10 @@ wait_file()
     while [ "$(date +%s%N)" -lt "$end" ]; do
         if [ -s "$f" ]; then
             size=$(stat -c %s "$f")
-            [ "$size" = "$last" ] && return 0
+            if [ "$size" = "$last" ]; then
+                [[ $f != *.pdf ]] && return 0
+                tail -c 64 "$f" | grep -q '%%EOF' && return 0
+            fi
             last=$size
         fi
         sleep 0.3
