@@ -25,6 +25,7 @@
 #include "BenchReport.h"
 #include "db/Engine.h"
 #include "db/JetLike.h"
+#include "library/InterpretationRepository.h"
 #include "search/SearchStatement.h"
 
 #include <benchmark/benchmark.h>
@@ -87,6 +88,9 @@ std::vector<SearchShape> hostileShapes(const QStringList& vocabulary)
         {"Any1000x", QString(), QString(1000, QLatin1Char('?')) + QLatin1Char('x'), SearchMode::And, true},
         {"NotX800Q", QString(), QStringLiteral("[!x]").repeated(800) + QLatin1Char('Q'), SearchMode::And, true},
         {"Any500x", QString(), QString(500, QLatin1Char('?')) + QLatin1Char('x'), SearchMode::And, true},
+        // Star runs and many short segments, as a user may paste them.
+        {"Stars10000", QString(), QString(10000, QLatin1Char('*')), SearchMode::And, true, false},
+        {"StarsAThenB", QString(), QStringLiteral("*a*a*a*a*a*a*a*a*b"), SearchMode::And, true, false},
     };
 }
 
@@ -236,10 +240,23 @@ std::size_t likeOneByOne(const SearchShape& s)
 
 // ---- benchmarks ---------------------------------------------------------------
 
-void walkIdentifiers(db::Recordset& rs, QStringList& out)
+// Runs `sql` as the repository does (rows kept as UTF-8) and appends the
+// INTER_STR of each row to `out`.
+void walkIdentifiers(db::Database& database, const QString& sql, QStringList& out)
 {
-    for (; !rs.eof(); rs.moveNext())
-        out << rs.field(QStringLiteral("INTER_STR"));
+    const db::CompactSnapshot rows = database.executeCompact(sql);
+    const auto column = rows.columns.indexOf(QStringLiteral("INTER_STR"));
+    for (std::size_t r = 0; column >= 0 && r < rows.rowCount(); ++r) {
+        const auto& cell = rows.cell(r, int(column));
+        out << (cell ? QString::fromUtf8(*cell) : QString());
+    }
+}
+
+std::unique_ptr<db::Database> openIndexed(db::Workspace& workspace, const QString& path)
+{
+    auto database = workspace.openDatabase(path, false, false, kConnect);
+    database->setKeyColumns(library::InterpretationRepository::keyColumns());
+    return database;
 }
 
 void benchOpen(benchmark::State& state)
@@ -259,13 +276,10 @@ void benchFirstSectionQuery(benchmark::State& state)
     std::size_t rows = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto database = g->workspace.openDatabase(g->path, false, false, kConnect);
+        auto database = openIndexed(g->workspace, g->path);
         QStringList listed;
         state.ResumeTiming();
-        db::Recordset rs;
-        rs.open(*database, sql);
-        walkIdentifiers(rs, listed);
-        rs.close();
+        walkIdentifiers(*database, sql, listed);
         state.PauseTiming();
         rows = std::size_t(listed.size());
         database.reset();
@@ -282,11 +296,8 @@ void benchSearch(benchmark::State& state, const SearchShape& shape)
     const QString sql = search::buildSearchSql(shape.paragraph, shape.keywords, shape.mode, g->table);
     std::size_t rows = 0;
     for (auto _ : state) {
-        db::Recordset rs;
         QStringList listed;
-        rs.open(*g->loaded, sql);
-        walkIdentifiers(rs, listed);
-        rs.close();
+        walkIdentifiers(*g->loaded, sql, listed);
         rows = std::size_t(listed.size());
     }
     state.counters["rows"] = double(rows);
@@ -311,12 +322,11 @@ void benchLookup(benchmark::State& state)
     const QString sql = QStringLiteral("SELECT * FROM [%1] WHERE INTER_STR = \"%2\"").arg(g->table, g->lookupId);
     int found = 0;
     for (auto _ : state) {
-        db::Recordset rs;
-        rs.open(*g->loaded, sql);
-        found = rs.recordCount();
-        if (!rs.eof())
-            benchmark::DoNotOptimize(rs.field(QStringLiteral("INTER_TEXT")));
-        rs.close();
+        const db::CompactSnapshot rows = g->loaded->executeCompact(sql);
+        found = int(rows.rowCount());
+        const auto text = rows.columns.indexOf(QStringLiteral("INTER_TEXT"));
+        if (found > 0 && text >= 0 && rows.cell(0, int(text)))
+            benchmark::DoNotOptimize(QString::fromUtf8(*rows.cell(0, int(text))));
     }
     if (found != 1)
         fail(state, "lookup of " + g->lookupId.toStdString() + " found " + std::to_string(found) + " rows");
@@ -361,18 +371,16 @@ int measureMemory(const QString& path)
     const qint64 baseline = statusKb("VmRSS:");
     try {
         db::Workspace workspace;
-        auto database = workspace.openDatabase(path, false, false, kConnect);
-        db::Recordset rs;
+        auto database = openIndexed(workspace, path);
         QStringList tables;
-        rs.open(*database, QStringLiteral("SELECT * FROM AuthorizedTablesTab"));
-        for (; !rs.eof(); rs.moveNext())
-            tables << rs.field(QStringLiteral("dbTableName"));
-        rs.close();
+        const db::CompactSnapshot sections = database->executeCompact(QStringLiteral("SELECT * FROM AuthorizedTablesTab"));
+        const auto name = sections.columns.indexOf(QStringLiteral("dbTableName"));
+        for (std::size_t r = 0; name >= 0 && r < sections.rowCount(); ++r)
+            if (const auto& cell = sections.cell(r, int(name)))
+                tables << QString::fromUtf8(*cell);
         for (const QString& table : tables) {
             QStringList listed;
-            rs.open(*database, QStringLiteral("SELECT * FROM [%1] ORDER BY INTER_STR").arg(table));
-            walkIdentifiers(rs, listed);
-            rs.close();
+            walkIdentifiers(*database, QStringLiteral("SELECT * FROM [%1] ORDER BY INTER_STR").arg(table), listed);
         }
         std::printf("%lld %lld %lld\n", qlonglong(baseline), qlonglong(statusKb("VmRSS:")),
                     qlonglong(statusKb("VmHWM:")));
@@ -404,7 +412,7 @@ std::optional<Memory> memoryOfChild(const QString& path)
 // Reads what the floor scans: the section's texts and its paragraph index.
 void loadSection(Setup& s)
 {
-    s.loaded = s.workspace.openDatabase(s.path, false, false, kConnect);
+    s.loaded = openIndexed(s.workspace, s.path);
     const db::Snapshot texts = s.loaded->execute(QStringLiteral("SELECT INTER_STR, INTER_TEXT FROM %1").arg(s.table));
     for (const auto& row : texts.rows) {
         s.ids.push_back(row[0].value_or(QString()));

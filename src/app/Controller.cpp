@@ -164,6 +164,20 @@ void Controller::activate()
 void Controller::noteFailure(const char* step, const QString& subject, const db::JetError& e)
 {
     qCInfo(lcApp).noquote() << step << subject << "failed:" << e.number() << e.message();
+    if (e.number() == db::kSystemResourceExceeded) {
+        // What could not be read is left out like any other failure; the
+        // user hears why, once.
+        if (memoryTold_)
+            return;
+        memoryTold_ = true;
+        platform_.messageBox(QStringLiteral("Out of memory"),
+                             QStringLiteral("There is not enough memory to read all of the database %1: "
+                                            "some interpretations are left out. Close other programs and "
+                                            "try again.\n\n%2")
+                                 .arg(QDir::toNativeSeparators(state_.dataPath), e.message()),
+                             MessageIcon::Warning, MessageButtons::Ok);
+        return;
+    }
     // Damaged rows are skipped like any other failure, but the user should
     // know why something is missing.
     if (e.number() == db::kDatabaseDamaged)

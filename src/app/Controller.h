@@ -249,6 +249,7 @@ private:
     QString count_ = QStringLiteral("12345");
     ShownInterpretation shown_;
     bool damageTold_ = false;
+    bool memoryTold_ = false;
     bool settingsFailureTold_ = false;
 };
 

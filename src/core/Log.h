@@ -2,8 +2,8 @@
 
 // One logging category per layer. Nothing in the program shows a database
 // error to the user except where a routine says so; everything caught is
-// logged here instead, so QT_LOGGING_RULES="orvane.*=true" shows what
-// happened and why.
+// logged here instead, at info level (off by default, see Log.cpp), so
+// QT_LOGGING_RULES="orvane.*=true" shows what happened and why.
 
 #include <QLoggingCategory>
 

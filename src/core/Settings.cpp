@@ -131,7 +131,7 @@ private:
 
     static void noteWriteFailure(const QString& location, const QString& reason)
     {
-        qCWarning(lcCore).noquote() << "settings not saved to" << location << ":" << reason;
+        qCInfo(lcCore).noquote() << "settings not saved to" << location << ":" << reason;
         if (!pendingFailure())
             pendingFailure() = SettingsWriteFailure{location, reason};
     }

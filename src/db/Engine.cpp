@@ -16,7 +16,7 @@ namespace orvane::db {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcDb, "orvane.db")
+Q_LOGGING_CATEGORY(lcDb, "orvane.db", QtWarningMsg)
 
 constexpr const char* kCollation = "JETGENERAL";
 
@@ -37,10 +37,39 @@ JetError resourceExceeded()
 [[noreturn]] void failResources(const char* where)
 {
     const JetError e = resourceExceeded();
-    qCWarning(lcDb) << "error" << e.number() << e.message() << where << "(memory ceiling"
+    qCInfo(lcDb) << "error" << e.number() << e.message() << where << "(memory ceiling"
                     << g_memoryCeiling.load() << "bytes, in use" << sqlite3_memory_used() << ")";
     throw e;
 }
+
+// Bytes of rows that running statements have collected for their callers,
+// outside SQLite's heap: they count against the same ceiling.
+std::atomic<qint64> g_heldOutside{0};
+
+// The rows one statement collects, as they are added; released from the
+// count when the statement ends (the caller then owns them).
+class HeldRows {
+public:
+    HeldRows() = default;
+    HeldRows(const HeldRows&) = delete;
+    HeldRows& operator=(const HeldRows&) = delete;
+    ~HeldRows() { g_heldOutside -= held_; }
+
+    void add(qint64 bytes)
+    {
+        held_ += bytes;
+        const qint64 outside = g_heldOutside += bytes;
+        if (sqlite3_memory_used() + outside > g_memoryCeiling.load())
+            failResources("while collecting rows");
+    }
+
+private:
+    qint64 held_ = 0;
+};
+
+// What a collected cell costs besides its characters: the optional, the
+// string's header and its allocation.
+constexpr qint64 kCellOverhead = 48;
 
 bool outOfMemory(int rc)
 {
@@ -102,11 +131,11 @@ void matchFunction(sqlite3_context* ctx, sqlite3_value** argv, Compile compile, 
     try {
         matcher = compile(std::string_view(p ? p : "", std::size_t(sqlite3_value_bytes(argv[0]))));
     } catch (const JetError& e) {
-        qCWarning(lcDb) << "error" << e.number() << e.message() << what;
+        qCInfo(lcDb) << "error" << e.number() << e.message() << what;
         sqlite3_result_error(ctx, "invalid pattern", -1);
         return;
     } catch (const std::bad_alloc&) {
-        qCWarning(lcDb) << "error" << int(kSystemResourceExceeded) << "out of memory compiling" << what;
+        qCInfo(lcDb) << "error" << int(kSystemResourceExceeded) << "out of memory compiling" << what;
         sqlite3_result_error_nomem(ctx);
         return;
     }
@@ -151,6 +180,7 @@ struct Database::Impl {
     QHash<QString, QString> loaded;   // case-folded name as written -> stored name
     bool loading = false;             // the authorizer lets table loading through
     bool joinLikeRuns = true;
+    QStringList keyColumns;           // indexed in every table loaded
 
     ~Impl() { closeConnection(); }
 
@@ -240,8 +270,10 @@ struct Database::Impl {
             data = source(written);
         } catch (const JetError&) {
             throw;
+        } catch (const std::bad_alloc&) {
+            failResources("while reading a table");
         } catch (const std::exception& e) {
-            qCWarning(lcDb) << "reading table" << written << "failed:" << e.what();
+            qCInfo(lcDb) << "error" << int(kTableNotFound) << "reading table" << written << "failed:" << e.what();
             failTable(written);
         }
         const QString stored = data.name.isEmpty() ? written : data.name;
@@ -308,11 +340,8 @@ struct Database::Impl {
         }
         exec("COMMIT");
 
-        // The interpretation identifier is what lookups and sorts go by; a
-        // paragraph search and the paragraph list go by the reference.
         for (const QString& column : data.columns) {
-            if (column.compare(QLatin1String("INTER_STR"), Qt::CaseInsensitive) == 0
-                || column.compare(QLatin1String("reference"), Qt::CaseInsensitive) == 0) {
+            if (keyColumns.contains(column, Qt::CaseInsensitive)) {
                 exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
                          .arg(quoteIdentifier(QStringLiteral("orvane_key_") + stored + QLatin1Char('_') + column),
                               quoteIdentifier(stored), quoteIdentifier(column)));
@@ -427,16 +456,23 @@ Snapshot Database::execute(const QString& sql)
     if (!d->db)
         failClosed();
     Snapshot snap;
+    HeldRows held;
     std::vector<std::optional<QString>> row;
+    qint64 rowBytes = 0;
     d->run(
         sql, [&](QStringList columns) { snap.columns = std::move(columns); },
         [&](const char* text, int len) {
-            if (text)
+            rowBytes += kCellOverhead;
+            if (text) {
                 row.emplace_back(QString::fromUtf8(text, len));
-            else
+                rowBytes += qint64(row.back()->size()) * qint64(sizeof(QChar));
+            } else {
                 row.emplace_back(std::nullopt);
+            }
         },
         [&] {
+            held.add(rowBytes);
+            rowBytes = 0;
             snap.rows.push_back(std::move(row));
             row = {};
         });
@@ -448,16 +484,49 @@ CompactSnapshot Database::executeCompact(const QString& sql)
     if (!d->db)
         failClosed();
     CompactSnapshot snap;
+    HeldRows held;
+    qint64 rowBytes = 0;
     d->run(
         sql, [&](QStringList columns) { snap.columns = std::move(columns); },
         [&](const char* text, int len) {
-            if (text)
+            rowBytes += kCellOverhead;
+            if (text) {
                 snap.cells.emplace_back(QByteArray(text, len));
-            else
+                rowBytes += len;
+            } else {
                 snap.cells.emplace_back(std::nullopt);
+            }
         },
-        [] {});
+        [&] {
+            held.add(rowBytes);
+            rowBytes = 0;
+        });
     return snap;
+}
+
+void Database::stream(const QString& sql, const std::function<void(const QStringList& columns)>& header,
+                      const std::function<void(const RowCells& row)>& row)
+{
+    if (!d->db)
+        failClosed();
+    RowCells cells;
+    d->run(
+        sql, [&](QStringList columns) { header(columns); },
+        [&](const char* text, int len) {
+            if (text)
+                cells.emplace_back(std::string_view(text, std::size_t(len)));
+            else
+                cells.emplace_back(std::nullopt);
+        },
+        [&] {
+            row(cells);
+            cells.clear();
+        });
+}
+
+void Database::setKeyColumns(const QStringList& columns)
+{
+    d->keyColumns = columns;
 }
 
 void Database::close()
@@ -507,83 +576,6 @@ std::unique_ptr<Database> Workspace::openDatabase(const QString& path, bool excl
 
     auto file = std::make_shared<jet::MdbFile>(path);
     return Database::fromTableSource(path, [file](const QString& name) { return file->readTable(name); });
-}
-
-// ---- Recordset ---------------------------------------------------------------
-
-void Recordset::open(Database& db, const QString& sql, int type)
-{
-    // Every record set of this program is a static snapshot; other types are
-    // served the same way, as they would only differ for writers.
-    Q_UNUSED(type);
-    close();
-    data_ = db.executeCompact(sql);
-    row_ = 0;
-    open_ = true;
-}
-
-bool Recordset::eof() const
-{
-    return !open_ || row_ >= data_.rowCount();
-}
-
-void Recordset::moveFirst()
-{
-    if (!open_)
-        failClosed();
-    if (data_.rowCount() == 0)
-        throw JetError(kNoCurrentRecord, QStringLiteral("No current record."));
-    row_ = 0;
-}
-
-void Recordset::moveNext()
-{
-    if (!open_)
-        failClosed();
-    if (eof())
-        throw JetError(kNoCurrentRecord, QStringLiteral("No current record."));
-    ++row_;
-}
-
-int Recordset::recordCount() const
-{
-    return open_ ? int(data_.rowCount()) : 0;
-}
-
-int Recordset::column(const QString& name) const
-{
-    for (qsizetype i = 0; i < data_.columns.size(); ++i)
-        if (data_.columns[i].compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    throw JetError(kItemNotFound, QStringLiteral("Item not found in this collection."));
-}
-
-QString Recordset::field(const QString& name) const
-{
-    if (!open_)
-        failClosed();
-    const int c = column(name);
-    if (eof())
-        throw JetError(kNoCurrentRecord, QStringLiteral("No current record."));
-    const auto& cell = data_.cell(row_, c);
-    return cell.has_value() ? QString::fromUtf8(*cell) : QString();
-}
-
-bool Recordset::isNull(const QString& name) const
-{
-    if (!open_)
-        failClosed();
-    const int c = column(name);
-    if (eof())
-        throw JetError(kNoCurrentRecord, QStringLiteral("No current record."));
-    return !data_.cell(row_, c).has_value();
-}
-
-void Recordset::close()
-{
-    open_ = false;
-    data_ = CompactSnapshot();
-    row_ = 0;
 }
 
 } // namespace orvane::db

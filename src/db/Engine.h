@@ -1,8 +1,8 @@
 #pragma once
 
 // The data-access layer the program talks to: a workspace that opens database
-// files, open databases that run one Jet SQL SELECT at a time, and static
-// snapshot record sets walked from the first row. Every failure is a JetError.
+// files, and open databases that run one Jet SQL SELECT at a time, handing
+// its rows over as they are stepped or collected. Every failure is a JetError.
 
 #include "JetError.h"
 #include "db/jet/JetFile.h"
@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace orvane::db {
@@ -24,8 +25,8 @@ struct Snapshot {
 };
 
 // The same rows with every value kept as UTF-8, row after row: about half
-// the memory of a Snapshot for long texts, which is what a record set over a
-// whole section table holds.
+// the memory of a Snapshot for long texts, which is what the program's
+// queries over whole section tables return.
 struct CompactSnapshot {
     QStringList columns;
     std::vector<std::optional<QByteArray>> cells;   // row-major; nullopt = Null
@@ -36,6 +37,10 @@ struct CompactSnapshot {
         return cells[row * std::size_t(columns.size()) + std::size_t(column)];
     }
 };
+
+// One row as the engine steps it: a cell per column as UTF-8, nullopt for
+// Null. The views are valid during the call that receives them only.
+using RowCells = std::vector<std::optional<std::string_view>>;
 
 // Where an open database gets a table's rows the first time a statement
 // names it. Throws JetError 3078 for a table that does not exist.
@@ -58,8 +63,20 @@ public:
     // does not exist, 3075 for a syntax error, an invalid LIKE pattern or any
     // statement other than one SELECT, 3035 when it needs more memory than
     // the ceiling allows.
+    // The rows collected count against the memory ceiling while they are
+    // being collected.
     Snapshot execute(const QString& sql);
     CompactSnapshot executeCompact(const QString& sql);
+    // The same statement with nothing collected: the column names, then each
+    // row as it is stepped. Errors as above; a callback's exception ends the
+    // statement and passes through.
+    void stream(const QString& sql, const std::function<void(const QStringList& columns)>& header,
+                const std::function<void(const RowCells& row)>& row);
+
+    // Columns that statements look rows up or sort by: every table loaded
+    // from now on gets an index on each of them it has (names compared
+    // without regard to case).
+    void setKeyColumns(const QStringList& columns);
 
     // Releases the file and everything loaded from it; further use throws.
     void close();
@@ -69,9 +86,10 @@ public:
     // plain form, kept to check the joined one against.
     void setLikeRunsJoined(bool joined);
 
-    // The most memory the query engine may hold, for all open databases
-    // together (loaded tables included). A statement that needs more fails
-    // with JetError 3035 and leaves the database usable. 1 GiB unless set.
+    // The most memory queries may hold, for all open databases together:
+    // loaded tables, the engine's own work and the rows being collected for
+    // a caller. A statement that needs more fails with JetError 3035 and
+    // leaves the database usable. 1 GiB unless set.
     static void setMemoryCeiling(qint64 bytes);
     static qint64 memoryCeiling();
     static constexpr qint64 kDefaultMemoryCeiling = qint64(1) << 30;
@@ -101,35 +119,6 @@ public:
 
 private:
     bool open_ = true;
-};
-
-// Snapshot record set (record-set type 4). One instance is shared by the
-// program's routines, each opening, walking and closing it in turn.
-class Recordset {
-public:
-    static constexpr int kSnapshot = 4;
-
-    // Runs `sql` on `db`. On failure throws JetError and stays closed.
-    void open(Database& db, const QString& sql, int type = kSnapshot);
-    bool isOpen() const { return open_; }
-
-    bool eof() const;          // also true when closed
-    void moveFirst();
-    void moveNext();
-    int recordCount() const;
-
-    // Field of the current row by name, case-insensitive. Null reads as empty
-    // text. Throws JetError 3265 for an unknown name, 3021 with no current row.
-    QString field(const QString& name) const;
-    bool isNull(const QString& name) const;
-
-    void close();
-
-private:
-    int column(const QString& name) const;
-    CompactSnapshot data_;
-    std::size_t row_ = 0;
-    bool open_ = false;
 };
 
 } // namespace orvane::db

@@ -2,7 +2,6 @@
 
 #include "db/JetCollation.h"
 #include "db/JetError.h"
-#include "db/Log.h"
 
 #include <cstdint>
 #include <algorithm>
@@ -231,6 +230,19 @@ struct WideText {
     char32_t operator[](std::size_t i) const { return d[i]; }
 };
 
+// A text that counts the characters read from it.
+struct CountedText {
+    const char32_t* d;
+    std::size_t n;
+    std::size_t* reads;
+    std::size_t size() const { return n; }
+    char32_t operator[](std::size_t i) const
+    {
+        ++*reads;
+        return d[i];
+    }
+};
+
 } // namespace
 
 bool likeIsAscii(std::string_view s)
@@ -295,18 +307,6 @@ JetLikePattern JetLikePattern::fromUtf8(std::string_view pattern)
     JetLikePattern p;
     p.compile(utf8ToUcs4(pattern));
     return p;
-}
-
-bool JetLikePattern::isValid(QStringView pattern)
-{
-    try {
-        JetLikePattern p(pattern);
-        return true;
-    } catch (const JetError& e) {
-        // The answer to the question asked: not a pattern.
-        qCDebug(lcDb) << "not a pattern:" << e.number() << e.message();
-        return false;
-    }
 }
 
 void JetLikePattern::compile(const std::u32string& p)
@@ -913,6 +913,16 @@ bool JetLikePattern::matches(QStringView value) const
     for (char32_t& c : buf)
         c = jetFold(c);
     return matchText(WideText{buf.data(), buf.size()});
+}
+
+std::size_t JetLikePattern::charactersRead(QStringView value, bool& matched) const
+{
+    std::u32string text = toUcs4(value);
+    for (char32_t& c : text)
+        c = jetFold(c);
+    std::size_t reads = 0;
+    matched = matchText(CountedText{text.data(), text.size(), &reads});
+    return reads;
 }
 
 bool JetLikePattern::matchesUtf8(std::string_view value) const

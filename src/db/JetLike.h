@@ -41,8 +41,10 @@ public:
     bool matches(QStringView value) const;
     bool matchesUtf8(std::string_view value) const;
 
-    // True when `pattern` compiles.
-    static bool isValid(QStringView pattern);
+    // How many characters of `value` a match reads; whether it matched goes
+    // into `matched`. The matcher's work, which stays linear in the text
+    // whatever the pattern.
+    std::size_t charactersRead(QStringView value, bool& matched) const;
 
 private:
     JetLikePattern() = default;

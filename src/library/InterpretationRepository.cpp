@@ -83,6 +83,8 @@ void InterpretationRepository::open(const QString& path)
     const QString connect = QString::fromLatin1(kConnect);
     database_ = opener_ ? opener_(*workspace_, path, connect)
                         : workspace_->openDatabase(path, false, false, connect);
+    if (database_)
+        database_->setKeyColumns(keyColumns());
 }
 
 void InterpretationRepository::close()
@@ -237,8 +239,9 @@ std::optional<Interpretation> InterpretationRepository::lookUpIn(const QString& 
             found.volume = textOf(rows.cell(0, vol));
         return found;
     } catch (const db::JetError& e) {
-        // Damage is the caller's to report; anything else means "not here".
-        if (e.number() == db::kDatabaseDamaged)
+        // Damage and lack of memory are the caller's to report; anything
+        // else means "not here".
+        if (e.number() == db::kDatabaseDamaged || e.number() == db::kSystemResourceExceeded)
             throw;
         qCInfo(lcLibrary) << "lookup of" << id << "in" << table << "failed:" << e.number() << e.message();
         return std::nullopt;
@@ -267,7 +270,7 @@ std::optional<Interpretation> InterpretationRepository::lookUp(const QString& ta
         if (rows.rowCount() > 0)
             section = textOf(rows.cell(0, requireColumn(rows, QStringLiteral("section"))));
     } catch (const db::JetError& e) {
-        if (e.number() == db::kDatabaseDamaged)
+        if (e.number() == db::kDatabaseDamaged || e.number() == db::kSystemResourceExceeded)
             throw;
         qCInfo(lcLibrary) << "index lookup of" << id << "failed:" << e.number() << e.message();
     }

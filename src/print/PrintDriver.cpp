@@ -327,7 +327,7 @@ PrintOutcome runJob(QPrinter& printer, const PrintJob::Clock& today, const QStri
     PrintJob job(printer, today);
     const PrintOutcome setUp = job.setUpPrinter(setting, title);
     if (setUp != PrintOutcome::Printed) {
-        qCWarning(lcPrint) << "printer" << printer.printerName() << printer.outputFileName()
+        qCInfo(lcPrint) << "printer" << printer.printerName() << printer.outputFileName()
                            << "not usable, outcome" << int(setUp);
         return setUp;
     }
@@ -345,11 +345,11 @@ PrintOutcome runJob(QPrinter& printer, const PrintJob::Clock& today, const QStri
     // The document is ended whatever happened to the pages.
     const bool ended = job.end();
     if (printed != PrintOutcome::Printed) {
-        qCWarning(lcPrint) << "print job" << printer.docName() << "ended early, outcome" << int(printed);
+        qCInfo(lcPrint) << "print job" << printer.docName() << "ended early, outcome" << int(printed);
         return printed;
     }
     if (!ended)
-        qCWarning(lcPrint) << "print job" << printer.docName() << "could not be ended";
+        qCInfo(lcPrint) << "print job" << printer.docName() << "could not be ended";
     return ended ? PrintOutcome::Printed : PrintOutcome::DeviceFailed;
 }
 

@@ -1,5 +1,5 @@
-// Failures the user is told about, once: a damaged database, and a settings
-// store that cannot be written. Everything else keeps working.
+// Failures the user is told about, once: a damaged database, memory running
+// out, and a settings store that cannot be written. Everything else keeps working.
 
 #include "app/Controller.h"
 #include "core/Settings.h"
@@ -72,6 +72,39 @@ private slots:
         QCOMPARE(platform.calls, expected);
         QVERIFY(platform.messageBoxes.front().text.contains(QStringLiteral("list of sections")));
         QVERIFY(platform.messageBoxes.front().text.contains(QDir::toNativeSeparators(path)));
+    }
+
+    // Memory running out while a section's table is read: the section is
+    // left empty, the user is told once why, the rest keeps working.
+    void outOfMemoryIsToldOnce()
+    {
+        const QString path = t::writeDamagedDb(dir_->filePath(QStringLiteral("intasme.mdb")), t::Damage::None);
+        ScriptedPlatform platform;
+        Controller c(platform);
+        c.setDatabaseOpener([](orvane::db::Workspace&, const QString& file, const QString&) {
+            auto reader = std::make_shared<orvane::jet::MdbFile>(file);
+            return orvane::db::Database::fromTableSource(file, [reader](const QString& table) {
+                if (table.compare(QLatin1String("INT09"), Qt::CaseInsensitive) == 0)
+                    throw std::bad_alloc();
+                return reader->readTable(table);
+            });
+        });
+        c.setDataPath(path);
+        c.setDefaultSection(2);   // Section IX
+        c.openDatabase(path);
+        QVERIFY(c.initiateProgram());
+        const auto told = [&] {
+            return std::count_if(platform.messageBoxes.begin(), platform.messageBoxes.end(),
+                                 [](const auto& m) { return m.title == QStringLiteral("Out of memory"); });
+        };
+        QCOMPARE(told(), 1);
+        QVERIFY(platform.messageBoxes.back().text.contains(QStringLiteral("System resource exceeded.")));
+        QVERIFY(c.rows().isEmpty());
+
+        c.chooseSection(1);
+        QCOMPARE(c.rows().size(), 5);
+        c.chooseSection(2);
+        QCOMPARE(told(), 1);
     }
 
     void unwritableSettingsAreToldOnceWithWhereAndWhy()

@@ -269,26 +269,28 @@ assert_no_crash()
 }
 
 # focus WINDOW: gives the window the keyboard focus (there is no window
-# manager, so this is what a click on the window would do).
+# manager, so this is what a click on the window would do), and waits until
+# the X server reports it focused.
 focus()
 {
     timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || timeout 5 xdotool windowfocus "$1" ||
         fail "cannot focus window $1"
-    sleep 0.2
+    local end=$(( $(date +%s%N) + 10 * 1000000000 ))
+    until [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; do
+        [ "$(date +%s%N)" -lt "$end" ] || fail "window $1 did not take the focus within 10s"
+        sleep 0.05
+    done
 }
 
-# keys WINDOW KEY...: focuses the window, then presses each key in turn.
+# keys WINDOW KEY...: focuses the window, then presses each key in turn, at
+# a typist's pace (the program reads them in order from its queue).
 keys()
 {
     local w=$1
     shift
     focus "$w"
     e2e_log "keys to $w: $*"
-    local k
-    for k in "$@"; do
-        timeout 5 xdotool key --clearmodifiers "$k" || fail "xdotool key $k failed"
-        sleep 0.15
-    done
+    timeout 20 xdotool key --clearmodifiers --delay 150 "$@" || fail "xdotool key $* failed"
 }
 
 # type_text WINDOW TEXT: types the text into the focused control.
@@ -297,7 +299,6 @@ type_text()
     focus "$1"
     e2e_log "type to $1: $2"
     timeout 20 xdotool type --delay 40 --clearmodifiers -- "$2" || fail "xdotool type failed"
-    sleep 0.2
 }
 
 # screenshot FILE [WINDOW]: the whole screen, or one window.
@@ -393,6 +394,8 @@ wait_file_dialog()
             if ! [[ $name =~ $KNOWN_WINDOWS ]]; then
                 e2e_log "file dialog \"$name\" is $id"
                 WIN=$id
+                # Keys typed before it has drawn itself may go nowhere.
+                wait_drawn "$id" $(( (end - $(date +%s%N)) / 1000000000 + 1 ))
                 return 0
             fi
         done
@@ -401,6 +404,45 @@ wait_file_dialog()
         sleep 0.1
     done
     fail "no file dialog within ${limit}s"
+}
+
+# wait_drawn WINDOW [SECONDS]: waits until a light window (a dialog) has
+# drawn itself: an undrawn window is black.
+wait_drawn()
+{
+    local w=$1 limit=${2:-15} mean
+    local end=$(( $(date +%s%N) + limit * 1000000000 ))
+    while [ "$(date +%s%N)" -lt "$end" ]; do
+        mean=$(import -window "$w" "$E2E_TMP/drawn.png" 2>/dev/null &&
+            convert "$E2E_TMP/drawn.png" -colorspace Gray -format '%[fx:mean]' info: 2>/dev/null)
+        if [ -n "$mean" ] && awk -v m="$mean" 'BEGIN { exit !(m > 0.5) }'; then
+            e2e_log "window $w drawn (mean $mean)"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "window $w not drawn within ${limit}s"
+}
+
+# wait_still WINDOW [SECONDS]: waits until the window has stopped changing:
+# two screenshots a moment apart differ in no more pixels than a blinking
+# text cursor covers.
+wait_still()
+{
+    local w=$1 limit=${2:-15} prev="$E2E_TMP/still-a.png" cur="$E2E_TMP/still-b.png" diff
+    local end=$(( $(date +%s%N) + limit * 1000000000 ))
+    import -window "$w" "$prev" 2>/dev/null
+    while [ "$(date +%s%N)" -lt "$end" ]; do
+        sleep 0.3
+        import -window "$w" "$cur" 2>/dev/null || continue
+        diff=$(compare -metric AE "$prev" "$cur" null: 2>&1)
+        if [[ $diff =~ ^[0-9]+$ ]] && [ "$diff" -le 30 ]; then
+            e2e_log "window $w still"
+            return 0
+        fi
+        mv "$cur" "$prev"
+    done
+    fail "window $w still changing after ${limit}s"
 }
 
 # window_visible ID: the window is mapped (shown).
@@ -422,11 +464,61 @@ click_design()
     [ "$menubar" -ge 0 ] && [ "$menubar" -lt 60 ] || fail "unexpected main window height $height"
     e2e_log "click at design ($2, $3) = ($x, $((y + menubar))) in $w"
     timeout 5 xdotool mousemove --window "$w" "$x" "$((y + menubar))" click 1 || fail "click failed"
-    sleep 0.3
 }
 
+# design_rect WINDOW X Y W H: the pixel rectangle (WxH+X+Y) of a rectangle of
+# the main window given in design twips of its client area (see click_design).
+design_rect()
+{
+    local geo height
+    geo=$(xdotool getwindowgeometry --shell "$1") || fail "no geometry for window $1"
+    height=$(sed -n 's/^HEIGHT=//p' <<<"$geo")
+    local menubar=$(( height - 462 ))
+    echo "$(( $4 / 15 ))x$(( $5 / 15 ))+$(( $2 / 15 ))+$(( $3 / 15 + menubar ))"
+}
+
+# wait_painted WINDOW X Y W H [SECONDS] [red]: waits until the rectangle of
+# the main window (design twips) holds ink: a pixel clearly darker than the
+# white of an empty list or text box, or with `red`, a pixel of the red that
+# marks searched words. Fails early when "Record not found" appears.
+wait_painted()
+{
+    local w=$1 rect limit=${6:-15} kind=${7:-ink} measure found
+    rect=$(design_rect "$w" "$2" "$3" "$4" "$5")
+    if [ "$kind" = red ]; then
+        measure='%[fx:maxima]'
+    else
+        measure='%[fx:minima]'
+    fi
+    local end=$(( $(date +%s%N) + limit * 1000000000 ))
+    while [ "$(date +%s%N)" -lt "$end" ]; do
+        window_was_seen '^Record not found$' && fail "\"Record not found\" while waiting for $kind at $rect"
+        found=""
+        if import -window "$w" "$E2E_TMP/ink.png" 2>/dev/null; then
+            if [ "$kind" = red ]; then
+                found=$(convert "$E2E_TMP/ink.png" -crop "$rect" +repage -fx 'r > 0.7 && g < 0.4 && b < 0.4' \
+                    -format "$measure" info: 2>/dev/null)
+                [ "$found" = 1 ] && found=0 || found=1
+            else
+                found=$(convert "$E2E_TMP/ink.png" -crop "$rect" +repage -colorspace Gray -format "$measure" info: 2>/dev/null)
+            fi
+        fi
+        if [ -n "$found" ] && awk -v d="$found" 'BEGIN { exit !(d < 0.5) }'; then
+            e2e_log "$kind at $rect"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no $kind painted at $rect of window $w within ${limit}s"
+}
+
+# wait_search_shown WINDOW [SECONDS]: waits until a search has shown its first
+# interpretation, its searched words in red.
+wait_search_shown() { wait_painted "$1" 300 1600 6000 3900 "${2:-15}" red; }
+
 # wait_file FILE [SECONDS]: waits until the file exists, is not empty and has
-# stopped growing.
+# stopped growing; a PDF file also until it ends with its trailer (a slow
+# machine may pause between pages longer than between two looks).
 wait_file()
 {
     local f=$1 limit=${2:-15} last=-1 size
@@ -434,7 +526,10 @@ wait_file()
     while [ "$(date +%s%N)" -lt "$end" ]; do
         if [ -s "$f" ]; then
             size=$(stat -c %s "$f")
-            [ "$size" = "$last" ] && return 0
+            if [ "$size" = "$last" ]; then
+                [[ $f != *.pdf ]] && return 0
+                tail -c 64 "$f" | grep -q '%%EOF' && return 0
+            fi
             last=$size
         fi
         sleep 0.3

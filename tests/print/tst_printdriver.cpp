@@ -1,9 +1,7 @@
-#include "support/Timing.h"
 #include "print/PrintDriver.h"
 
 #include "core/ProductInfo.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -479,22 +477,6 @@ private slots:
                  PrintOutcome::Printed);
         QCOMPARE(pdfPages(pdf), 1);
         QCOMPARE(simplified(bodyOf(pdfPageTexts(pdf).value(0))), QString());
-    }
-
-    void fiftyPagesInUnderTwoSeconds()
-    {
-        const PdfJob job{QPageSize::Letter, kPortrait, {}};
-        const auto doc = makeDocument(linesFor(50.5, job));
-        const QString pdf = pdfPath(QStringLiteral("fifty"));
-        QElapsedTimer timer;
-        timer.start();
-        QCOMPARE(printToPdf(*doc, pdf, job, [] { return QDate(2024, 1, 1); }),
-                 PrintOutcome::Printed);
-        const qint64 ms = timer.elapsed();
-        const int pages = pdfPages(pdf);
-        qInfo("%d pages printed to PDF in %lld ms", pages, ms);
-        QVERIFY2(pages >= 50, qPrintable(QString::number(pages)));
-        QVERIFY2(ms < orvane::testing::timeLimit(2000), qPrintable(QString::number(ms)));
     }
 
     // A PDF printed with Qt's own page set-up (its 10-point default margin)

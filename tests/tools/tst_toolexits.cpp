@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,9 +21,14 @@ struct Run {
     QByteArray err;
 };
 
-Run run(const QString& exe, const QStringList& args)
+Run run(const QString& exe, const QStringList& args, const QString& loggingRules = QString())
 {
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_LOGGING_RULES"));
+    if (!loggingRules.isEmpty())
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
+    p.setProcessEnvironment(env);
     p.start(exe, args);
     if (!p.waitForFinished(60000))
         return {};
@@ -96,6 +102,25 @@ private slots:
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.startsWith("error 3049: "), r.err.constData());
         QVERIFY(!r.out.contains("Interpretation:"));
+    }
+
+    // An error is one line on stderr; the database layer's own log of it
+    // appears only when asked for.
+    void sqlErrorPrintedOnce()
+    {
+        const QString path = orvane::testing::writeDamagedDb(tmp_.filePath(QStringLiteral("whole.mdb")),
+                                                             orvane::testing::Damage::None);
+        // A pattern built from each row, found invalid as the rows are stepped.
+        const QStringList args{path,
+                               QStringLiteral("SELECT INTER_STR FROM INT09 WHERE INTER_TEXT LIKE INTER_STR & \"[z-a\""),
+                               QStringLiteral("--password"), QStringLiteral("tolvaren")};
+        Run r = run(kSql, args);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.startsWith("error 3075: ") && r.err.count('\n') == 1, r.err.constData());
+
+        r = run(kSql, args, QStringLiteral("orvane.*=true"));
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("error 3075: ") && r.err.count('\n') > 1, r.err.constData());
     }
 
 private:

@@ -4,7 +4,6 @@
 // program takes its defined path, never crashes, never hangs and never
 // writes the database.
 
-#include "support/Timing.h"
 #include "core/Settings.h"
 #include "db/jet/JetFormat.h"
 #include "support/InterpretationDb.h"
@@ -17,7 +16,6 @@
 
 #include <QClipboard>
 #include <QCryptographicHash>
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QtTest>
@@ -30,7 +28,8 @@ namespace t = orvane::testing;
 
 namespace {
 
-const double kSlowdown = orvane::testing::timeLimit(1);
+// Generous: a wait ends as soon as its condition holds.
+constexpr int kSettleMs = 30000;
 
 const QString kSeparator = QStringLiteral("    ******************");
 
@@ -117,7 +116,6 @@ struct Run {
     Controller controller{platform};
     const ProgramState& state = controller.state();
     std::unique_ptr<orvaneIntTitle> title;
-    qint64 startMs = 0;
 
     orvaneIntMain* main() const { return title ? title->mainWindow() : nullptr; }
     bool finished() const
@@ -199,13 +197,10 @@ std::unique_ptr<Run> TestBadInput::start(const QString& dataPath, const QStringL
     run->platform.arguments = arguments;
     for (const QString& a : answers)
         run->platform.fileAnswers.push_back(a);
-    QElapsedTimer timer;
-    timer.start();
     run->title = std::make_unique<orvaneIntTitle>(run->controller, run->platform);
     run->title->start();
-    if (!QTest::qWaitFor([&] { return run->finished(); }, 10000 * kSlowdown))
+    if (!QTest::qWaitFor([&] { return run->finished(); }, kSettleMs))
         qWarning("start-up did not settle");
-    run->startMs = timer.elapsed();
     return run;
 }
 
@@ -315,7 +310,6 @@ void TestBadInput::databaseFiles()
     {
         auto run = start(bad, {bad, good_});
         QVERIFY2(run->finished(), qPrintable(run->platform.calls.join(u'\n')));
-        QVERIFY2(run->startMs < 5000 * kSlowdown, qPrintable(QString::number(run->startMs)));
         orvaneIntMain* w = run->main();
         switch (outcome) {
         case WrongPassword:
@@ -376,10 +370,7 @@ void TestBadInput::databaseFiles()
         orvaneIntMain* w = run->main();
         QVERIFY(w && w->isVisible());
         const qsizetype dialogs = run->platform.fileDialogs.size();
-        QElapsedTimer timer;
-        timer.start();
         controls(*w).mnuFileImport->trigger();
-        QVERIFY(timer.elapsed() < 5000 * kSlowdown);
         QVERIFY(w->isVisible());
         QVERIFY(!run->platform.ended);
         QCOMPARE(run->messageTitles(), QStringList());
@@ -474,15 +465,11 @@ void TestBadInput::largePaste()
     box->setFocus(Qt::OtherFocusReason);
     QTRY_VERIFY(box->hasFocus());
 
-    QElapsedTimer timer;
-    timer.start();
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
     if (entry == 1)
         QTest::keyClick(box, Qt::Key_Return);
     else if (!sectionLoaded)
         QTest::mouseClick(controls(*w).Command1[1], Qt::LeftButton);
-    const qint64 ms = timer.elapsed();
-    QVERIFY2(ms < 2000 * kSlowdown, qPrintable(QString::number(ms)));
 
     // The entry holds what it takes, cleaned of quotes.
     const QString held = box->text();
@@ -536,11 +523,7 @@ void TestBadInput::pathologicalPatterns()
 
     controls(*w).Option1[std::size_t(mode)]->setChecked(true);
     controls(*w).Text1[1]->setText(keywords);
-    QElapsedTimer timer;
-    timer.start();
     QTest::mouseClick(controls(*w).Command1[1], Qt::LeftButton);
-    const qint64 ms = timer.elapsed();
-    QVERIFY2(ms < 500 * kSlowdown, qPrintable(QString::number(ms)));
 
     QCOMPARE(controls(*w).ListView1[2]->rowCount(), rows);
     QCOMPARE(controls(*w).Label1[6]->text(), QString::number(rows));
@@ -594,7 +577,7 @@ void TestBadInput::brokenSettingsStore()
         }
     });
     title.start();
-    QTRY_VERIFY_WITH_TIMEOUT(title.mainWindow() && !state.startingUp, 10000 * kSlowdown);
+    QTRY_VERIFY_WITH_TIMEOUT(title.mainWindow() && !state.startingUp, kSettleMs);
     QPointer<orvaneIntMain> w = title.mainWindow();
     QCOMPARE(state.dataPath, good_);
     QVERIFY(!platform.ended);

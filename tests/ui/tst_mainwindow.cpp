@@ -540,7 +540,7 @@ void TestMainWindow::onlyOwnWindowsCountAsActivation()
     QApplication::sendEvent(&w, &deactivate);
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(&w, &activate);
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     QVERIFY(state.startingUp);
 
     // After one of the program's own windows has closed, it does - once.
@@ -548,7 +548,7 @@ void TestMainWindow::onlyOwnWindowsCountAsActivation()
     QApplication::sendEvent(&w, &activate);
     QVERIFY(!state.startingUp);
     controller.setStartingUp(true);
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     QApplication::sendEvent(&w, &activate);
     QVERIFY(state.startingUp);
 }

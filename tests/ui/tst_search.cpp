@@ -1,7 +1,6 @@
 // The search and the search entries, driven through the real main window on
 // databases written by our own writer.
 
-#include "support/Timing.h"
 #include "core/Settings.h"
 #include "support/InterpretationDb.h"
 #include "ui/Artwork.h"
@@ -12,7 +11,6 @@
 #include "support/WindowControls.h"
 
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QtTest>
 
 using namespace orvane::ui;
@@ -543,25 +541,15 @@ void TestSearch::largeSectionKeystroke()
     Window f(path, paragraphs);
     TextBox* entry = controls(f.w).Text1[0];
     f.focus(entry);
-    QElapsedTimer timer;
-    timer.start();
     QTest::keyClick(entry, Qt::Key_Q);   // the first query also loads the index table
-    const qint64 cold = timer.elapsed();
     QCOMPARE(f.count(), QStringLiteral("2500"));
 
-    qint64 worst = 0;
-    for (int i = 0; i < 5; ++i) {
-        entry->clear();
-        timer.restart();
-        QTest::keyClick(entry, Qt::Key_Q);
-        worst = std::max(worst, timer.elapsed());
-        QCOMPARE(entry->text(), QStringLiteral("QW-100"));
-        QCOMPARE(f.rows().size(), 2500);
-        QCOMPARE(f.rows().constLast(), QStringLiteral("IX-2499"));
-    }
-    qInfo("keystroke listing 2,500 interpretations: first %lld ms, then at worst %lld ms", cold, worst);
-    // The target is 100 ms; the bound leaves room for a loaded test machine.
-    QVERIFY2(worst < orvane::testing::timeLimit(300), qPrintable(QString::number(worst)));
+    // Again, on the loaded tables (how fast is a row of the window benchmark).
+    entry->clear();
+    QTest::keyClick(entry, Qt::Key_Q);
+    QCOMPARE(entry->text(), QStringLiteral("QW-100"));
+    QCOMPARE(f.rows().size(), 2500);
+    QCOMPARE(f.rows().constLast(), QStringLiteral("IX-2499"));
 }
 
 QTEST_MAIN(TestSearch)

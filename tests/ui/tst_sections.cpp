@@ -2,7 +2,6 @@
 // pointing the program at another database file, on databases written by
 // our own writer.
 
-#include "support/Timing.h"
 #include "core/Settings.h"
 #include "support/InterpretationDb.h"
 #include "ui/MainWindow.h"
@@ -12,7 +11,6 @@
 #include "support/ScriptedPlatform.h"
 #include "support/WindowControls.h"
 
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QListView>
 #include <QtTest>
@@ -140,7 +138,7 @@ private slots:
     void importedFileThatFailsIsStillRemembered();
     void importFilterListsOnlyTheDatabaseName();
 
-    void largeSectionIsListedQuickly();
+    void largeSectionIsListedWhole();
 
 private:
     QString write(const QString& name, const DbPlan& plan)
@@ -649,9 +647,9 @@ void TestSections::importFilterListsOnlyTheDatabaseName()
     QTRY_COMPARE(listed(), QStringList{QStringLiteral("intasme.mdb")});
 }
 
-// --- speed ------------------------------------------------------------------------
+// --- a large section ------------------------------------------------------------------------
 
-void TestSections::largeSectionIsListedQuickly()
+void TestSections::largeSectionIsListedWhole()
 {
     DbPlan plan;
     Section big;
@@ -666,28 +664,17 @@ void TestSections::largeSectionIsListedQuickly()
     }
     plan.sections = {big};
     Session s(write(QStringLiteral("intasme.mdb"), plan));
-    QElapsedTimer first;
-    first.start();
     QVERIFY(s.w->controller().initiateProgram());
-    qInfo("initiation with the first load of the tables: %lld ms", first.elapsed());
     QCOMPARE(controls(*s.w).Label1[6]->text(), QStringLiteral("2500"));
 
-    // The tables are loaded now; what counts is listing them again, on a
-    // window that is on screen and repaints.
+    // Listed again on a window that is on screen and repaints (how fast is a
+    // row of the window benchmark).
     s.w->show();
     QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
-    qint64 best = std::numeric_limits<qint64>::max();
-    for (int run = 0; run < 3; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        s.w->controller().selectSection(QStringLiteral("Section VIII-1"));
-        controls(*s.w).ListView1[2]->repaint();
-        best = std::min(best, timer.elapsed());
-    }
+    s.w->controller().selectSection(QStringLiteral("Section VIII-1"));
+    controls(*s.w).ListView1[2]->repaint();
     QCOMPARE(controls(*s.w).ListView1[2]->rowCount(), 2502);
     QCOMPARE(controls(*s.w).ListView1[0]->rowCount(), 300);
-    qInfo("2,500-row section listed in %lld ms (best of 3)", best);
-    QVERIFY2(best < orvane::testing::timeLimit(300), qPrintable(QStringLiteral("%1 ms").arg(best)));
 }
 
 QTEST_MAIN(TestSections)

@@ -2,7 +2,6 @@
 // lookups, heading and keyword colours, the results list, navigation, the
 // pick lists and the time it takes to show a long interpretation.
 
-#include "support/Timing.h"
 #include "core/Settings.h"
 #include "support/InterpretationDb.h"
 #include "ui/MainWindow.h"
@@ -11,7 +10,6 @@
 #include "support/ScriptedPlatform.h"
 #include "support/WindowControls.h"
 
-#include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -200,7 +198,7 @@ private slots:
     void focusHidesThePickLists();
     void searchShowsTheFirstMatchHighlighted();
 
-    void longInterpretationShowsQuickly();
+    void longInterpretationShownWhole();
 
 private:
     QTemporaryDir settingsDir_;
@@ -772,9 +770,11 @@ void TestView::searchShowsTheFirstMatchHighlighted()
     QVERIFY(runs(f.doc(), kRed).contains(QStringLiteral("preheat")));
 }
 
-// --- speed ---------------------------------------------------------------------------
+// --- a long text ------------------------------------------------------------------
+// How fast it shows is a row of the window benchmark; here, that all of it is
+// coloured and that each showing starts at the top.
 
-void TestView::longInterpretationShowsQuickly()
+void TestView::longInterpretationShownWhole()
 {
     // About 50 KB, with the three searched words on every line.
     QString body;
@@ -788,29 +788,18 @@ void TestView::longInterpretationShowsQuickly()
     controls(*f.w).Text1[1]->setText(QStringLiteral("minimum preheat weld"));
 
     QScrollBar* scroll = controls(*f.w).RichTextBox1->verticalScrollBar();
-    std::vector<qint64> loads;
-    for (int i = 0; i < 7; ++i) {
-        QElapsedTimer timer;
-        timer.start();
+    for (int i = 0; i < 2; ++i) {
         f.w->controller().loadInterpretation(QStringLiteral("T1"));
         controls(*f.w).RichTextBox1->viewport()->repaint();   // laid out and drawn
-        loads.push_back(timer.nsecsElapsed());
         // Each load shows the text from its start, wherever the last was read.
         QCOMPARE(scroll->value(), 0);
         QVERIFY(scroll->maximum() > 0);
         scroll->setValue(scroll->maximum());
     }
-    std::sort(loads.begin(), loads.end());
-    const double loadMs = double(loads[loads.size() / 2]) / 1e6;
-    qInfo("50 KB interpretation, 3 words: shown in %.1f ms (median of 7, fastest %.1f ms)", loadMs,
-          double(loads.front()) / 1e6);
     // Every line has its three words in red: the whole text was scanned.
     const int lines = int(body.count(QLatin1Char('\n')));
     // "Preheat" in the subject, then minimum, preheat, weld, weld(ing) per line.
     QCOMPARE(runs(f.doc(), kRed).size(), 1 + 4 * lines);
-    // The fastest run is the cost itself; the others add whatever else the
-    // machine was doing meanwhile.
-    QVERIFY2(double(loads.front()) / 1e6 < orvane::testing::timeLimit(30.0), qPrintable(QString::number(double(loads.front()) / 1e6)));
 
     // Without keywords the caret rests on the last heading, near the top.
     controls(*f.w).Text1[1]->clear();

@@ -55,7 +55,6 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     // The tool prints its errors itself; the database layer's log repeats
     // them only when asked for (QT_LOGGING_RULES="orvane.db.debug=true").
-    QLoggingCategory::setFilterRules(QStringLiteral("orvane.db.debug=false"));
     QStringList args = app.arguments().mid(1);
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         std::fputs(kUsage, stdout);

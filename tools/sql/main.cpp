@@ -4,12 +4,12 @@
 // tab-separated text under a header line of column names.
 
 #include "db/Engine.h"
-#include "db/Log.h"
 
 #include <QCoreApplication>
-#include <QLoggingCategory>
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -62,9 +62,9 @@ int usage(const char* problem)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    // The tool prints its errors itself; the database layer's log repeats
-    // them only when asked for (QT_LOGGING_RULES="orvane.db.debug=true").
-    QLoggingCategory::setFilterRules(QStringLiteral("orvane.db.debug=false"));
+    // The tool prints its errors itself, once; the database layer's log
+    // (hidden by default) shows them too when asked for with
+    // QT_LOGGING_RULES="orvane.db.info=true".
     QStringList args = app.arguments();
     args.removeFirst();
 
@@ -94,33 +94,37 @@ int main(int argc, char** argv)
     try {
         orvane::db::Workspace workspace;
         auto db = workspace.openDatabase(positional[0], false, true, QStringLiteral(";pwd=") + password);
-        const orvane::db::CompactSnapshot snap = db->executeCompact(positional[1]);
-
+        // Each row is printed as it is stepped: the tool holds one row at a
+        // time, whatever the statement returns.
         auto writeLine = [](const QStringList& fields) {
             const QByteArray line = fields.join(QLatin1Char('\t')).toUtf8() + '\n';
             std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
         };
-        QStringList header;
-        for (const QString& c : snap.columns)
-            header << escape(c);
-        writeLine(header);
-        for (std::size_t r = 0; r < snap.rowCount(); ++r) {
-            QStringList fields;
-            for (int c = 0; c < snap.columns.size(); ++c) {
-                const auto& cell = snap.cell(r, c);
-                fields << (cell ? escape(QString::fromUtf8(*cell)) : QString());
-            }
-            writeLine(fields);
+        db->stream(
+            positional[1],
+            [&](const QStringList& columns) {
+                QStringList header;
+                for (const QString& c : columns)
+                    header << escape(c);
+                writeLine(header);
+            },
+            [&](const orvane::db::RowCells& row) {
+                QStringList fields;
+                for (const auto& cell : row)
+                    fields << (cell ? escape(QString::fromUtf8(cell->data(), qsizetype(cell->size()))) : QString());
+                writeLine(fields);
+            });
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            std::fprintf(stderr, "orvane-int-sql: cannot write the rows: %s\n", std::strerror(errno));
+            return 1;
         }
         return 0;
     } catch (const orvane::db::JetError& e) {
         std::fprintf(stderr, "error %d: %s\n", e.number(), e.message().toUtf8().constData());
-        qCDebug(orvane::db::lcDb, "orvane-int-sql: error %d: %s", e.number(), qUtf8Printable(e.message()));
         return 1;
     } catch (const std::bad_alloc&) {
         // Memory ran out outside the engine's ceiling (the rows printed).
         std::fprintf(stderr, "error %d: %s\n", int(orvane::db::kSystemResourceExceeded), "System resource exceeded.");
-        qCDebug(orvane::db::lcDb, "orvane-int-sql: out of memory");
         return 1;
     }
 }

@@ -1,5 +1,5 @@
 #include "db/jet/Log.h"
 
 namespace orvane::db {
-Q_LOGGING_CATEGORY(lcDb, "orvane.db")
+Q_LOGGING_CATEGORY(lcDb, "orvane.db", QtWarningMsg)
 }

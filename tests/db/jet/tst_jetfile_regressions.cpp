@@ -3,13 +3,11 @@
 // file our writer produces, with the few bytes the damage needs patched in,
 // or replayed from a minimised input kept next to this file.
 
-#include "support/Timing.h"
 #include "db/JetError.h"
 #include "db/jet/JetFile.h"
 #include "db/jet/JetWriter.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -116,8 +114,6 @@ void TestJetFileRegressions::memoChainLoopOfBarePointersEnds()
     put32(file, page + kPage - 4, lvPage << 8); // ...pointing at itself
     QVERIFY(writeAll(path, file));
 
-    QElapsedTimer timer;
-    timer.start();
     MdbFile f(path);
     int err = 0;
     try {
@@ -125,7 +121,6 @@ void TestJetFileRegressions::memoChainLoopOfBarePointersEnds()
     } catch (const JetError& e) {
         err = e.number();
     }
-    QVERIFY2(timer.elapsed() < orvane::testing::timeLimit(5000), qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
     QCOMPARE(err, int(orvane::db::kDatabaseDamaged));
 }
 
