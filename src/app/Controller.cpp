@@ -94,6 +94,9 @@ bool Controller::initiateProgram()
     const library::SectionListing listing = repository_.sections();
     if (!listing.opened) {
         emit sectionMenuChanged();
+        // A damaged list is told before another file is asked for.
+        if (listing.failure && listing.failure->number() == db::kDatabaseDamaged)
+            tellDamaged(QStringLiteral("its list of sections cannot be read"), listing.failure->message());
         return false;
     }
     warnWhenOutOfDate();
@@ -112,12 +115,8 @@ bool Controller::initiateProgram()
                       << ProgramState::kMaxSections << "fit";
         return false;
     }
-    if (!listing.complete) {
-        // The user hears why before being offered another file.
-        tellDamaged(QStringLiteral("its list of sections cannot be read in full"),
-                    QStringLiteral("A row of AuthorizedTablesTab cannot be read."));
+    if (!listing.complete)
         return false;
-    }
 
     if (state_.sectionCount > 0) {
         // A remembered number that names no entry (a database with fewer

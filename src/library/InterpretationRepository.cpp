@@ -138,6 +138,7 @@ SectionListing InterpretationRepository::sections()
         rows = run(QStringLiteral("SELECT * FROM AuthorizedTablesTab"));
     } catch (const db::JetError& e) {
         qCInfo(lcLibrary) << "the section list cannot be read:" << e.number() << e.message();
+        listing.failure = e;
         return listing;
     }
     listing.opened = true;

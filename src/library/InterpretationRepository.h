@@ -10,6 +10,7 @@
 // caller decides whether to skip the step or give up.
 
 #include "db/Engine.h"
+#include "db/JetError.h"
 #include "search/SearchStatement.h"
 
 #include <QHash>
@@ -29,12 +30,13 @@ struct Section {
 };
 
 // What reading the section list gave. `opened` is false when the list could
-// not be read at all; `complete` is false when a row could not be read (the
-// rows before it are in `sections`).
+// not be read at all (`failure` says why when the engine did); `complete` is
+// false when a row has no usable name (the rows before it are in `sections`).
 struct SectionListing {
     bool opened = false;
     bool complete = false;
     QList<Section> sections;
+    std::optional<db::JetError> failure;
 };
 
 struct Interpretation {

@@ -7,7 +7,9 @@
 #include "support/InterpretationDb.h"
 #include "support/ScriptedPlatform.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -307,6 +309,94 @@ private slots:
         r.platform.messageAnswers = {MessageAnswer::Cancel};
         c.printAllFound();
         QVERIFY(!QFile::exists(r.platform.printerOutputFile));
+    }
+
+    // Print All Found announces nothing that will not happen: no row, no
+    // printer, a PDF folder that is not there are each told instead of the
+    // question.
+    void printAllFoundTellsWhyNothingIsPrinted()
+    {
+        Run r(path_);
+        Controller& c = r.controller;
+        const auto lastText = [&r] { return r.platform.messageBoxes.back().text; };
+        const auto questions = [&r] {
+            return std::count_if(r.platform.messageBoxes.begin(), r.platform.messageBoxes.end(),
+                                 [](const auto& m) { return m.buttons == MessageButtons::OkCancel; });
+        };
+        c.editEntry(EntryKind::Keyword, QStringLiteral("nowhere-to-be-found"));
+        c.performSearch();
+        QVERIFY(c.rowTexts().isEmpty());
+        c.printAllFound();
+        QCOMPARE(r.platform.messageBoxes.back().title, QStringLiteral("Print All Found"));
+        QVERIFY2(lastText().contains(QStringLiteral("nothing to print")), qPrintable(lastText()));
+
+        c.chooseAllSections();
+        const QString missing = dir_->filePath(QStringLiteral("gone/all.pdf"));
+        r.platform.printerOutputFile = missing;
+        c.printAllFound();
+        QVERIFY2(lastText().contains(QDir::toNativeSeparators(missing)), qPrintable(lastText()));
+        QVERIFY(lastText().contains(QStringLiteral("does not exist")));
+
+        r.platform.printerSetupChoice = [](QPrinter& p) {
+            p.setOutputFormat(QPrinter::NativeFormat);
+            p.setPrinterName(QStringLiteral("no printer of that name"));
+        };
+        r.platform.printerSetupAnswers = {true};
+        c.printerSetup();
+        c.printAllFound();
+        QVERIFY2(lastText().contains(QStringLiteral("No printer")), qPrintable(lastText()));
+        QCOMPARE(questions(), 0);
+        QVERIFY(!r.platform.calls.contains(QStringLiteral("longWork Print All Found")));
+    }
+
+    // Past two seconds by the clock the progress shows, titled in full and
+    // counting interpretations; the pointer is the arrow again at the end.
+    void printAllFoundShowsProgressPastTwoSeconds()
+    {
+        Run r(path_);
+        r.platform.printerOutputFile = dir_->filePath(QStringLiteral("slow.pdf"));
+        Controller& c = r.controller;
+        c.chooseAllSections();
+        c.editEntry(EntryKind::Keyword, QStringLiteral("hydrostatic transport"));
+        c.chooseMode(SearchMode::Or);
+        r.platform.msPerProgressStep = 1000;
+        r.platform.messageAnswers = {MessageAnswer::Ok};
+        c.printAllFound();
+        const ScriptedPlatform::LongWorkRun& printing = r.platform.longWorks.back();
+        QCOMPARE(printing.what.title, QStringLiteral("Print All Found"));
+        QVERIFY(printing.progressShown);
+        QCOMPARE(printing.progressLabel, QStringLiteral("3 of 3 interpretations"));
+        QCOMPARE(r.platform.mousePointer(), MousePointer::Default);
+        QVERIFY(QFileInfo(r.platform.printerOutputFile).size() > 0);
+
+        // A quick job shows no progress.
+        r.platform.msPerProgressStep = 0;
+        r.platform.messageAnswers = {MessageAnswer::Ok};
+        c.printAllFound();
+        QVERIFY(!r.platform.longWorks.back().progressShown);
+    }
+
+    // The sections load off the window's thread; Cancel lists those read.
+    void allSectionsLoadAsLongWork()
+    {
+        Run whole(path_);
+        whole.controller.chooseAllSections();
+        const qsizetype all = whole.controller.rowTexts().size();
+        QCOMPARE(whole.platform.longWorks.back().what.title, QStringLiteral("All sections"));
+
+        Run r(path_);
+        r.platform.msPerProgressStep = 1500;
+        r.platform.cancelWhen = [](const LongWork& what, int done, int) {
+            return what.title == QStringLiteral("All sections") && done == 2;
+        };
+        r.controller.chooseAllSections();
+        const ScriptedPlatform::LongWorkRun& loading = r.platform.longWorks.back();
+        QVERIFY(loading.progressShown);
+        QVERIFY(loading.cancelled);
+        QCOMPARE(loading.reports, 2);
+        QVERIFY(r.controller.rowTexts().size() < all);
+        QVERIFY(!r.controller.rowTexts().isEmpty());
+        QCOMPARE(r.platform.mousePointer(), MousePointer::Default);
     }
 
 private:

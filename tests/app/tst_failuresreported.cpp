@@ -57,6 +57,23 @@ private slots:
         QCOMPARE(damaged(), 1);
     }
 
+    void damagedSectionListIsToldBeforeTheImportDialog()
+    {
+        const QString path =
+            t::writeDamagedDb(dir_->filePath(QStringLiteral("intasme.mdb")), t::Damage::SectionListRow);
+        ScriptedPlatform platform;
+        Controller c(platform);
+        c.setStartingUp(true);
+        c.setDataPath(path);
+        c.openDatabase(path);
+        c.loadProgram();   // the import dialog is cancelled
+        const QStringList expected{QStringLiteral("messageBox Damaged database"), QStringLiteral("openFileDialog Open"),
+                                   QStringLiteral("messageBox No database"), QStringLiteral("endProgram")};
+        QCOMPARE(platform.calls, expected);
+        QVERIFY(platform.messageBoxes.front().text.contains(QStringLiteral("list of sections")));
+        QVERIFY(platform.messageBoxes.front().text.contains(QDir::toNativeSeparators(path)));
+    }
+
     void unwritableSettingsAreToldOnceWithWhereAndWhy()
     {
         // A folder where the settings file should be: nothing can be written.

@@ -98,6 +98,46 @@ private slots:
         QCOMPARE(completingRow("Ä", {"äb"}), 0);
     }
 
+    // Key sequences as the keyword entry sees them: what runs the key-up
+    // rule and what never reaches the entry or the window.
+    void enterAndTab()
+    {
+        const auto press = [](int key, bool repeat = false, bool ctrl = false) {
+            return EntryKey{KeyPhase::Press, key, ctrl, repeat};
+        };
+        const auto release = [](int key, bool repeat = false, bool ctrl = false) {
+            return EntryKey{KeyPhase::Release, key, ctrl, repeat};
+        };
+        EnterPress enter;
+
+        // Tab runs the rule on its press (its release lands elsewhere);
+        // a Tab release arriving here is dropped; Ctrl+Tab is not Tab.
+        QVERIFY(keywordEntryKey(press(Qt::Key_Tab), enter, 0).runKeyUpRule);
+        QVERIFY(keywordEntryKey(press(Qt::Key_Backtab), enter, 0).runKeyUpRule);
+        QVERIFY(!keywordEntryKey(press(Qt::Key_Tab, true), enter, 0).runKeyUpRule);
+        QVERIFY(!keywordEntryKey(press(Qt::Key_Tab, false, true), enter, 0).runKeyUpRule);
+        QVERIFY(keywordEntryKey(release(Qt::Key_Tab), enter, 0).swallow);
+        QVERIFY(!keywordEntryKey(release(Qt::Key_Tab, false, true), enter, 0).swallow);
+
+        // Enter whose press searched (the default button): the release is
+        // swallowed, so one Enter is one search.
+        QVERIFY(!keywordEntryKey(press(Qt::Key_Return), enter, 3).swallow);
+        QVERIFY(keywordEntryKey(release(Qt::Key_Return), enter, 4).swallow);
+        QVERIFY(!enter.pending);
+        // No search since the press: the release goes on to the key-up rule.
+        keywordEntryKey(press(Qt::Key_Enter), enter, 4);
+        QVERIFY(!keywordEntryKey(release(Qt::Key_Enter), enter, 4).swallow);
+        // A release whose press went elsewhere (a menu, a dialog) is dropped,
+        // as is an auto-repeated one left alone.
+        QVERIFY(keywordEntryKey(release(Qt::Key_Return), enter, 4).swallow);
+        keywordEntryKey(press(Qt::Key_Return), enter, 4);
+        QVERIFY(!keywordEntryKey(release(Qt::Key_Return, true), enter, 5).swallow);
+        QVERIFY(enter.pending);
+        // Other keys pass untouched.
+        const EntryKeyAction other = keywordEntryKey(release(Qt::Key_A), enter, 5);
+        QVERIFY(!other.swallow && !other.runKeyUpRule);
+    }
+
     void historyIgnoresCase()
     {
         QVERIFY(addsToHistory("preheat", {}));

@@ -74,6 +74,23 @@ QString writeDamagedDb(const QString& path, Damage damage)
     f.close();
     const auto pageCount = quint32(file.size() / kPage);
 
+    if (damage == Damage::SectionListRow) {
+        // The one data page holding both a section's name and its table's.
+        qsizetype listPage = -1;
+        for (qsizetype page = 0; page + kPage <= file.size(); page += kPage) {
+            const QByteArray bytes = file.mid(page, kPage);
+            if (bytes[0] == 0x01 && bytes.contains("Section IX") && bytes.contains("INT09")) {
+                require(listPage < 0, "more than one page looks like the section list");
+                listPage = page;
+            }
+        }
+        require(listPage >= 0, "no section list page");
+        set16(file, listPage + 10 + 2, kMask);
+        require(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(file) == file.size(),
+                "cannot write the damaged file");
+        return path;
+    }
+
     // The memo field in INT09's row: stored length, kind 0 (a chain).
     const QByteArray head("\x09\x29\x00\x00", 4);
     static_assert(kLongLength == 0x2909);
@@ -125,6 +142,8 @@ QString writeDamagedDb(const QString& path, Damage damage)
     }
     case Damage::RowOutsidePage:
         set16(file, qsizetype(dataPage) * kPage + 10, kMask);
+        break;
+    case Damage::SectionListRow:
         break;
     }
 

@@ -2,8 +2,9 @@
 
 // Interpretation databases with one kind of damage each, for the reader,
 // the engine, the tools and the windows: a good file written with our own
-// writer, then the few bytes the damage needs changed. The damage is always
-// in Section IX's table INT09; INT08 and the catalog stay intact.
+// writer, then the few bytes the damage needs changed. The damage is in
+// Section IX's table INT09 (INT08 and the catalog stay intact), except for
+// SectionListRow.
 
 #include <QString>
 
@@ -17,6 +18,7 @@ enum class Damage {
     MemoChainShort,    // the stored length is larger than the chain holds
     ShortUsageMap,     // INT09's page map is cut before the bit of its data page
     RowOutsidePage,    // a row offset of INT09's data page lies past the page
+    SectionListRow,    // a row offset of AuthorizedTablesTab's data page lies past the page
 };
 
 // Interpretation in INT09 whose text (kLongLength characters) is stored as a

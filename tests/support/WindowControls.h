@@ -44,6 +44,7 @@ struct WindowControls {
     QAction* mnuFileOpen = nullptr;
     QAction* mnuFileImport = nullptr;
     QAction* mnuPrint = nullptr;
+    QAction* mnuPrintAll = nullptr;
     QAction* mnuPrintSetup = nullptr;
     QAction* mnuFileExit = nullptr;
     QAction* mnuHelpHelp = nullptr;
@@ -122,6 +123,7 @@ inline WindowControls controls(QWidget& window)
         c.mnuFileOpen = c.mnuFileOpenMenu->menuAction();
     c.mnuFileImport = child<QAction>(window, QStringLiteral("mnuFileImport"));
     c.mnuPrint = child<QAction>(window, QStringLiteral("mnuPrint"));
+    c.mnuPrintAll = child<QAction>(window, QStringLiteral("mnuPrintAll"));
     c.mnuPrintSetup = child<QAction>(window, QStringLiteral("mnuPrintSetup"));
     c.mnuFileExit = child<QAction>(window, QStringLiteral("mnuFileExit"));
     c.mnuHelpHelp = child<QAction>(window, QStringLiteral("mnuHelpHelp"));

@@ -168,6 +168,7 @@ private slots:
     void shortTextOnOnePage();
     void longTextOverThreePages();
     void failingPrinterIsTold();
+    void printAllEstimateFollowsPaperAndOrientation();
     void setupChoiceUsedOnlyWhenAccepted();
     void realSetupDialogStartsFromPrinterInUse();
     void fiftyPagesInUnderTwoSeconds();
@@ -263,6 +264,32 @@ void TestPrinting::failingPrinterIsTold()
     QCOMPARE(folder.platform.messageBoxes[0].text,
              QStringLiteral("The file %1 could not be written.").arg(QDir::toNativeSeparators(dir_->path())));
     QVERIFY(folder.platform.printer()->printerState() != QPrinter::Active);
+}
+
+// The pages announced are the pages printed, on the paper and in the
+// orientation the set-up chose.
+void TestPrinting::printAllEstimateFollowsPaperAndOrientation()
+{
+    Window win(pdf("all.pdf"), linesFor(2.5), true);
+    const auto announced = [&win] {
+        const QString q = win.platform.messageBoxes.back().text;
+        static const QRegularExpression about(QStringLiteral("about (\\d+) pages"));
+        return about.match(q).captured(1).toInt();
+    };
+    win.platform.messageAnswers = {MessageAnswer::Ok};
+    controls(*win.w).mnuPrintAll->trigger();
+    const int portrait = announced();
+    QCOMPARE(portrait, pdfPages(pdf("all.pdf")));
+
+    win.platform.printerSetupChoice = [](QPrinter& p) { p.setPageOrientation(QPageLayout::Landscape); };
+    win.platform.printerSetupAnswers = {true};
+    win.controller.printerSetup();
+    QFile::remove(pdf("all.pdf"));
+    win.platform.messageAnswers = {MessageAnswer::Ok};
+    controls(*win.w).mnuPrintAll->trigger();
+    const int landscape = announced();
+    QCOMPARE(landscape, pdfPages(pdf("all.pdf")));
+    QVERIFY(landscape > portrait);
 }
 
 void TestPrinting::setupChoiceUsedOnlyWhenAccepted()
