@@ -149,7 +149,7 @@ void Controller::searchAllSections(library::SearchRequest request)
         perSection << searchOrNothing(request);
     }
     lastSearchSql_ = library::InterpretationRepository::searchStatement(request);
-    setMergedRows(perSection);
+    setMergedRows(perSection, !request.paragraph.isEmpty());
 }
 
 // --- results list -----------------------------------------------------------------
@@ -192,7 +192,7 @@ int Controller::holderOf(const QString& id, int finder)
     return finder;
 }
 
-void Controller::setMergedRows(const QList<QStringList>& perSection)
+void Controller::setMergedRows(const QList<QStringList>& perSection, bool crossListed)
 {
     QList<ResultRow> rows;
     // The notice heads the list once, with its separator: the first section's
@@ -204,6 +204,14 @@ void Controller::setMergedRows(const QList<QStringList>& perSection)
             break;
         }
     }
+    if (!crossListed) {
+        for (int s = 0; s < perSection.size(); ++s)
+            for (const QString& id : perSection.at(s))
+                if (id != view::kNoticeId)
+                    rows << ResultRow{RowKind::Interpretation, id, s + 1};
+        listRows(std::move(rows));
+        return;
+    }
     // A section's paragraph index may list another section's interpretation:
     // each is listed once, under the section whose table holds it.
     QList<QStringList> bySection(perSection.size());
@@ -213,7 +221,9 @@ void Controller::setMergedRows(const QList<QStringList>& perSection)
         for (const QString& id : perSection.at(s)) {
             if (id == view::kNoticeId)
                 continue;
-            const int holder = holderOf(id, s + 1);
+            int holder = holderOf(id, s + 1);
+            if (holder > bySection.size())
+                holder = s + 1;
             if (listed.contains({id, holder}))
                 continue;
             listed.insert({id, holder});
