@@ -95,6 +95,7 @@ bool Controller::initiateProgram()
     allSectionsRead_ = false;
     listedPerSection_.clear();
     heldPerSection_.clear();
+    listedRows_.clear();
     const library::SectionListing listing = repository_.sections();
     if (!listing.opened) {
         emit sectionMenuChanged();
@@ -310,7 +311,7 @@ void Controller::selectAllSections()
         readAllSections();
     // The file is read-only: once read in full, it is listed again from
     // what was read.
-    setMergedRows(listedPerSection_, false);
+    listRows(listedRows_);
     showFirstRow();
     paragraphs_ = listedParagraphs_;
     emit paragraphsChanged();
@@ -351,6 +352,7 @@ void Controller::readAllSections()
     listedPerSection_ = perSection;
     heldPerSection_.clear();
     listedParagraphs_ = library::InterpretationRepository::distinctSorted(paragraphs);
+    listedRows_ = mergedRows(perSection, false);
 }
 
 void Controller::showFirstRow()

@@ -205,6 +205,7 @@ private:
     // `crossListed` some may be held by another section (a paragraph index
     // lists them), else each is its own section's.
     void setMergedRows(const QList<QStringList>& perSection, bool crossListed);
+    QList<ResultRow> mergedRows(const QList<QStringList>& perSection, bool crossListed);
     QString tableOfRow(int row) const;
     QString tableOfSection(int entry) const;
     // Which section entry holds `id` as found by a search of entry `finder`:
@@ -252,6 +253,7 @@ private:
     // the open file, read in full: listing all sections again reuses them.
     bool allSectionsRead_ = false;
     QStringList listedParagraphs_;
+    QList<ResultRow> listedRows_;   // the merged listing, shared with the list
     int currentRow_ = 0;
     bool noticeShown_ = false;
     QString position_ = QStringLiteral("n/a");

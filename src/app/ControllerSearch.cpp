@@ -194,7 +194,16 @@ int Controller::holderOf(const QString& id, int finder)
 
 void Controller::setMergedRows(const QList<QStringList>& perSection, bool crossListed)
 {
+    listRows(mergedRows(perSection, crossListed));
+}
+
+QList<ResultRow> Controller::mergedRows(const QList<QStringList>& perSection, bool crossListed)
+{
     QList<ResultRow> rows;
+    qsizetype total = 2;
+    for (const QStringList& ids : perSection)
+        total += ids.size();
+    rows.reserve(total);
     // The notice heads the list once, with its separator: the first section's
     // that has one; the other sections' notices are the same notice.
     for (int s = 0; s < perSection.size(); ++s) {
@@ -209,8 +218,7 @@ void Controller::setMergedRows(const QList<QStringList>& perSection, bool crossL
             for (const QString& id : perSection.at(s))
                 if (id != view::kNoticeId)
                     rows << ResultRow{RowKind::Interpretation, id, s + 1};
-        listRows(std::move(rows));
-        return;
+        return rows;
     }
     // A section's paragraph index may list another section's interpretation:
     // each is listed once, under the section whose table holds it.
@@ -239,7 +247,7 @@ void Controller::setMergedRows(const QList<QStringList>& perSection, bool crossL
         for (const QString& id : std::as_const(bySection.at(s)))
             rows << ResultRow{RowKind::Interpretation, id, s + 1};
     }
-    listRows(std::move(rows));
+    return rows;
 }
 
 QStringList Controller::rowTexts() const
