@@ -91,6 +91,11 @@ void Controller::warnWhenOutOfDate()
 bool Controller::initiateProgram()
 {
     state_.sectionCount = 0;
+    // Another file, or the same one anew: nothing read before is reused.
+    allSectionsRead_ = false;
+    listedPerSection_.clear();
+    heldPerSection_.clear();
+    listedRows_.clear();
     const library::SectionListing listing = repository_.sections();
     if (!listing.opened) {
         emit sectionMenuChanged();
@@ -316,6 +321,22 @@ void Controller::selectAllSections()
     allSections_ = true;
     // Statements that name one table (a lookup without a row) use the first.
     state_.currentTable = state_.sectionList[1].dbTableName;
+    if (!allSectionsRead_ || listedPerSection_.size() != state_.sectionCount)
+        readAllSections();
+    // The file is read-only: once read in full, it is listed again from
+    // what was read.
+    listRows(listedRows_);
+    showFirstRow();
+    paragraphs_ = listedParagraphs_;
+    emit paragraphsChanged();
+
+    setEntryText(EntryKind::Paragraph, QString());
+    setEntryText(EntryKind::Keyword, QString());
+    chooseMode(SearchMode::And);
+}
+
+void Controller::readAllSections()
+{
     // The first time, every table is read from the file: seconds on a big
     // database, done off the window's thread. Cancel lists what was read.
     QList<QStringList> perSection;
@@ -339,16 +360,13 @@ void Controller::selectAllSections()
                           });
     for (const auto& [table, e] : std::as_const(failures))
         noteFailure("listing section", table, e);
+    // Only a complete, faultless reading is kept; a cancelled or failed one
+    // is read again next time.
+    allSectionsRead_ = failures.isEmpty() && perSection.size() == count;
     listedPerSection_ = perSection;
     heldPerSection_.clear();
-    setMergedRows(perSection);
-    showFirstRow();
-    paragraphs_ = library::InterpretationRepository::distinctSorted(paragraphs);
-    emit paragraphsChanged();
-
-    setEntryText(EntryKind::Paragraph, QString());
-    setEntryText(EntryKind::Keyword, QString());
-    chooseMode(SearchMode::And);
+    listedParagraphs_ = library::InterpretationRepository::distinctSorted(paragraphs);
+    listedRows_ = mergedRows(perSection, false);
 }
 
 void Controller::showFirstRow()

@@ -194,12 +194,18 @@ private:
     void warnWhenOutOfDate();
     void rememberAllSections(bool all);
     void selectAllSections();
+    // Reads every section's identifiers and paragraphs into listedPerSection_.
+    void readAllSections();
     // After a section's rows are listed: the count, and row 1 shown (or nothing).
     void showFirstRow();
     void searchAllSections(library::SearchRequest request);
     // The identifiers a search finds; none when the engine refuses it.
     QStringList searchOrNothing(const library::SearchRequest& request);
-    void setMergedRows(const QList<QStringList>& perSection);
+    // `perSection` holds each section's rows in section order; with
+    // `crossListed` some may be held by another section (a paragraph index
+    // lists them), else each is its own section's.
+    void setMergedRows(const QList<QStringList>& perSection, bool crossListed);
+    QList<ResultRow> mergedRows(const QList<QStringList>& perSection, bool crossListed);
     QString tableOfRow(int row) const;
     QString tableOfSection(int entry) const;
     // Which section entry holds `id` as found by a search of entry `finder`:
@@ -243,6 +249,11 @@ private:
     // the same as sets once a search needs to know which section holds a row.
     QList<QStringList> listedPerSection_;
     QList<QSet<QString>> heldPerSection_;
+    // Whether listedPerSection_ and listedParagraphs_ hold every section of
+    // the open file, read in full: listing all sections again reuses them.
+    bool allSectionsRead_ = false;
+    QStringList listedParagraphs_;
+    QList<ResultRow> listedRows_;   // the merged listing, shared with the list
     int currentRow_ = 0;
     bool noticeShown_ = false;
     QString position_ = QStringLiteral("n/a");

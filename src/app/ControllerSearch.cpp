@@ -149,7 +149,7 @@ void Controller::searchAllSections(library::SearchRequest request)
         perSection << searchOrNothing(request);
     }
     lastSearchSql_ = library::InterpretationRepository::searchStatement(request);
-    setMergedRows(perSection);
+    setMergedRows(perSection, !request.paragraph.isEmpty());
 }
 
 // --- results list -----------------------------------------------------------------
@@ -192,9 +192,18 @@ int Controller::holderOf(const QString& id, int finder)
     return finder;
 }
 
-void Controller::setMergedRows(const QList<QStringList>& perSection)
+void Controller::setMergedRows(const QList<QStringList>& perSection, bool crossListed)
+{
+    listRows(mergedRows(perSection, crossListed));
+}
+
+QList<ResultRow> Controller::mergedRows(const QList<QStringList>& perSection, bool crossListed)
 {
     QList<ResultRow> rows;
+    qsizetype total = 2;
+    for (const QStringList& ids : perSection)
+        total += ids.size();
+    rows.reserve(total);
     // The notice heads the list once, with its separator: the first section's
     // that has one; the other sections' notices are the same notice.
     for (int s = 0; s < perSection.size(); ++s) {
@@ -203,6 +212,13 @@ void Controller::setMergedRows(const QList<QStringList>& perSection)
                  << ResultRow{RowKind::Separator, QString(), s + 1};
             break;
         }
+    }
+    if (!crossListed) {
+        for (int s = 0; s < perSection.size(); ++s)
+            for (const QString& id : perSection.at(s))
+                if (id != view::kNoticeId)
+                    rows << ResultRow{RowKind::Interpretation, id, s + 1};
+        return rows;
     }
     // A section's paragraph index may list another section's interpretation:
     // each is listed once, under the section whose table holds it.
@@ -213,7 +229,9 @@ void Controller::setMergedRows(const QList<QStringList>& perSection)
         for (const QString& id : perSection.at(s)) {
             if (id == view::kNoticeId)
                 continue;
-            const int holder = holderOf(id, s + 1);
+            int holder = holderOf(id, s + 1);
+            if (holder > bySection.size())
+                holder = s + 1;
             if (listed.contains({id, holder}))
                 continue;
             listed.insert({id, holder});
@@ -229,7 +247,7 @@ void Controller::setMergedRows(const QList<QStringList>& perSection)
         for (const QString& id : std::as_const(bySection.at(s)))
             rows << ResultRow{RowKind::Interpretation, id, s + 1};
     }
-    listRows(std::move(rows));
+    return rows;
 }
 
 QStringList Controller::rowTexts() const
