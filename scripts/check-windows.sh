@@ -83,6 +83,22 @@ if [ -f "$out/syntax/failed.txt" ]; then
   while read -r rsp; do cat "$rsp.log" >&2; done <"$out/syntax/failed.txt"
   fail "$(wc -l <"$out/syntax/failed.txt") of $sources sources do not compile for Windows"
 fi
+# The pass proves something only if Qt took the compiler for a Windows one.
+probe="$out/syntax/probe.cpp"
+cat >"$probe" <<'EOF_PROBE'
+#include <QtGlobal>
+#if !defined(_WIN32) || !defined(Q_OS_WIN) || defined(Q_OS_UNIX) || defined(Q_OS_LINUX)
+#error "the Windows branches are not the active ones"
+#endif
+EOF_PROBE
+first_rsp=$(head -1 "$out/syntax/sources.txt" | cut -f1)
+"$cxx" "@$first_rsp" "$probe" >"$probe.log" 2>&1 || { cat "$probe.log" >&2; fail "Q_OS_WIN is not defined"; }
+# The version resource, with the Windows resource compiler.
+rc="$host/src/orvane-int.rc"
+[ -f "$rc" ] || fail "$rc was not generated"
+x86_64-w64-mingw32-windres -O coff -i "$rc" -o "$out/syntax/orvane-int.res" >"$out/syntax/rc.log" 2>&1 ||
+  { cat "$out/syntax/rc.log" >&2; fail "the version resource does not compile"; }
+sources=$((sources + 1))
 
 # ---- 2. The reader and its tests, built for Windows and run under Wine -------
 step "building the reader and its tests for Windows"
