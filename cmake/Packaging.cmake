@@ -1,8 +1,8 @@
 # The Debian package, made from an existing build folder with
 #   cpack -G DEB        (writes orvane-int_<version>_<arch>.deb)
 # Its runtime dependencies are read from the executables (dpkg-shlibdeps),
-# so the package asks for exactly the Qt, SQLite and libmdb libraries the
-# build linked against.
+# so the package asks for exactly the Qt and SQLite libraries the build
+# linked against.
 set(CPACK_PACKAGE_NAME "orvane-int")
 set(CPACK_PACKAGE_VENDOR "${ORVANE_COMPANY}")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
