@@ -169,6 +169,12 @@ void Controller::noteFailure(const char* step, const QString& subject, const db:
                          MessageIcon::Warning, MessageButtons::Ok);
 }
 
+void Controller::noteDamage(const char* step, const QString& subject)
+{
+    if (const std::optional<db::JetError> damage = repository_.newDamage())
+        noteFailure(step, subject, *damage);
+}
+
 void Controller::checkSettingsSaved()
 {
     // During start-up the user hears of it once the main window is up.
@@ -239,6 +245,7 @@ void Controller::selectSection(const QString& userTableName)
         } catch (const db::JetError& e) {
             noteFailure("listing section", state_.currentTable, e);
         }
+        noteDamage("listing section", state_.currentTable);
         paragraphs_.clear();
         emit paragraphsChanged();
         setRows(ids);
@@ -309,6 +316,7 @@ void Controller::selectAllSections()
         }
         perSection << ids;
     }
+    noteDamage("listing sections of", state_.dataPath);
     setMergedRows(perSection);
     count_ = QString::number(view::interpretationCount(int(rows_.size()), noticeShown_));
     emit labelsChanged();

@@ -178,6 +178,8 @@ private:
     // Logs a failure a routine skips; a damaged database is also told to the
     // user, once per run.
     void noteFailure(const char* step, const QString& subject, const db::JetError& e);
+    // Tells of rows the repository left out as damaged, as noteFailure does.
+    void noteDamage(const char* step, const QString& subject);
     // Tells the user, once per run, when the settings store refused a value.
     void checkSettingsSaved();
 
