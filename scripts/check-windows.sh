@@ -99,6 +99,13 @@ rc="$host/src/orvane-int.rc"
 x86_64-w64-mingw32-windres -O coff -i "$rc" -o "$out/syntax/orvane-int.res" >"$out/syntax/rc.log" 2>&1 ||
   { cat "$out/syntax/rc.log" >&2; fail "the version resource does not compile"; }
 sources=$((sources + 1))
+# GCC accepts its own extensions for the Windows target as well; Visual C++
+# does not. The standard library has the portable forms (<bit>, [[attributes]]).
+if grep -rnE '\b(__builtin_[a-z0-9_]+|__attribute__|__int128|__typeof__)\b' \
+  --include='*.cpp' --include='*.h' --include='*.c' "$root/src" "$root/tools" >"$out/syntax/gnu.log"; then
+  cat "$out/syntax/gnu.log" >&2
+  fail "GCC-only extensions that Visual C++ refuses"
+fi
 
 # ---- 2. The reader and its tests, built for Windows and run under Wine -------
 step "building the reader and its tests for Windows"
