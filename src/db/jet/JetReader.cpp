@@ -779,6 +779,10 @@ struct Database::Impl {
                     throw RowDamage{"a row's variable offsets decrease"};
             if (varOffsets.front() < countSize || varOffsets.back() > trailerLow)
                 throw RowDamage{"a row's variable area does not add up"};
+            // In Jet 3 the byte holding eod follows the variable data at
+            // once (Jet 4 rows may leave a gap there).
+            if (countSize == 1 && varOffsets.back() != trailerLow)
+                throw RowDamage{"a row's variable data does not end where its offsets begin"};
         }
         const int fixedEnd = t.varColumns > 0 ? varOffsets.front() : trailerLow;
         const int rowFixedCols = rowCols - rowVarCols;
@@ -873,15 +877,15 @@ struct Database::Impl {
                 continue;
             }
             // The free space Access keeps in the page header is exactly the
-            // gap between the offset table and the lowest row: a row count
-            // that disagrees was changed.
+            // gap between the offset table and the lowest row: when they
+            // disagree, the row count or an offset was changed. The rows
+            // that read whole are kept; if none of them is found damaged,
+            // the count is, and rows are missing.
             int lowest = ps();
             for (int r = 0; r < rows; ++r)
                 lowest = std::min(lowest, le16(b + L.rowCountOffset + 2 + 2 * r) & kRowOffsetMask);
-            if (le16(b + 2) != lowest - tableEnd) {
-                note("page " + std::to_string(pg) + " has " + std::to_string(rows) + " rows, which its free space contradicts");
-                continue;
-            }
+            const bool spaceDisagrees = le16(b + 2) != lowest - tableEnd;
+            const std::size_t damagedBefore = report.damaged;
             for (int r = 0; r < rows; ++r) {
                 int start = 0, end = 0, flags = 0;
                 if (!rowBounds(b, r, start, end, flags)) {
@@ -907,6 +911,9 @@ struct Database::Impl {
                 if (!b)
                     break;
             }
+            if (spaceDisagrees && report.damaged == damagedBefore)
+                note("page " + std::to_string(pg) + " has " + std::to_string(rows)
+                     + " rows, which its free space contradicts");
         }
     }
 
