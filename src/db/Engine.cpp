@@ -271,7 +271,7 @@ struct Database::Impl {
             d.table = stored;
             d.message = QString::fromStdString(report.damage);
             d.rows = report.damaged;
-            qCWarning(lcDb) << "error" << int(kDatabaseDamaged) << d.message << "-" << d.rows << "row(s) left out";
+            qCDebug(lcDb) << "error" << int(kDatabaseDamaged) << d.message << "-" << d.rows << "row(s) left out";
             damaged.insert(stored.toCaseFolded(), d);
         }
 

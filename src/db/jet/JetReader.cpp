@@ -80,7 +80,7 @@ std::int32_t truncateToInt32(double d)
 bool knownType(int type)
 {
     return (type >= kTypeBool && type <= kTypeMemo) || type == kTypeGuid || type == kTypeNumeric
-        || type == kTypeComplex;
+        || type == kTypeComplex || type == kTypeBinary0D || type == kTypeBinary11;
 }
 
 // Size of a fixed-size value in bytes; 0 for the variable types and BOOL.
@@ -593,7 +593,7 @@ struct Database::Impl {
         };
         if (kind == kLongValueInline) {
             const auto inRow = static_cast<std::uint32_t>(size - kLongValueFieldSize);
-            if (inRow < total)
+            if (inRow != total)
                 throw lengthError(inRow);
             out.assign(p + kLongValueFieldSize, p + kLongValueFieldSize + total);
             return;
@@ -690,6 +690,8 @@ struct Database::Impl {
             appendText(p, static_cast<std::size_t>(size), out);
             return;
         case kTypeBinary:
+        case kTypeBinary0D:
+        case kTypeBinary11:
             text::appendLatin1(p, static_cast<std::size_t>(size), out);
             return;
         case kTypeMemo:
@@ -777,6 +779,10 @@ struct Database::Impl {
                     throw RowDamage{"a row's variable offsets decrease"};
             if (varOffsets.front() < countSize || varOffsets.back() > trailerLow)
                 throw RowDamage{"a row's variable area does not add up"};
+            // In Jet 3 the byte holding eod follows the variable data at
+            // once (Jet 4 rows may leave a gap there).
+            if (countSize == 1 && varOffsets.back() != trailerLow)
+                throw RowDamage{"a row's variable data does not end where its offsets begin"};
         }
         const int fixedEnd = t.varColumns > 0 ? varOffsets.front() : trailerLow;
         const int rowFixedCols = rowCols - rowVarCols;
@@ -800,6 +806,10 @@ struct Database::Impl {
                 vstart = varOffsets[static_cast<std::size_t>(c.varIndex)];
                 vsize = varOffsets[static_cast<std::size_t>(c.varIndex) + 1] - vstart;
                 present = true;
+                // A null variable value takes no bytes: bytes under a null
+                // bit mean the mask or the offsets are wrong.
+                if (null && vsize > 0 && c.type != kTypeBool)
+                    throw RowDamage{"a null value of column " + quoted(c.name) + " holds bytes"};
             }
             if (!present)
                 null = true;
@@ -855,13 +865,27 @@ struct Database::Impl {
                 note("page " + std::to_string(pg) + " cannot be read");
                 continue;
             }
-            if (b[0] != kPageData || le32(b + kDataPageOwnerOffset) != t.page)
-                continue; // a stale map entry
+            // Access lists only the table's own data pages in its map.
+            if (b[0] != kPageData || le32(b + kDataPageOwnerOffset) != t.page) {
+                note("its page map lists page " + std::to_string(pg) + ", which holds no rows of the table");
+                continue;
+            }
             const int rows = le16(b + L.rowCountOffset);
-            if (L.rowCountOffset + 2 + 2 * rows > ps()) {
+            const int tableEnd = L.rowCountOffset + 2 + 2 * rows;
+            if (tableEnd > ps()) {
                 note("page " + std::to_string(pg) + " has more rows than fit on a page");
                 continue;
             }
+            // The free space Access keeps in the page header is exactly the
+            // gap between the offset table and the lowest row: when they
+            // disagree, the row count or an offset was changed. The rows
+            // that read whole are kept; if none of them is found damaged,
+            // the count is, and rows are missing.
+            int lowest = ps();
+            for (int r = 0; r < rows; ++r)
+                lowest = std::min(lowest, le16(b + L.rowCountOffset + 2 + 2 * r) & kRowOffsetMask);
+            const bool spaceDisagrees = le16(b + 2) != lowest - tableEnd;
+            const std::size_t damagedBefore = report.damaged;
             for (int r = 0; r < rows; ++r) {
                 int start = 0, end = 0, flags = 0;
                 if (!rowBounds(b, r, start, end, flags)) {
@@ -887,6 +911,9 @@ struct Database::Impl {
                 if (!b)
                     break;
             }
+            if (spaceDisagrees && report.damaged == damagedBefore)
+                note("page " + std::to_string(pg) + " has " + std::to_string(rows)
+                     + " rows, which its free space contradicts");
         }
     }
 

@@ -37,7 +37,9 @@ enum TypeCode : int {
     kTypeBool = 0x01, kTypeByte = 0x02, kTypeInt = 0x03, kTypeLong = 0x04,
     kTypeMoney = 0x05, kTypeFloat = 0x06, kTypeDouble = 0x07, kTypeDateTime = 0x08,
     kTypeBinary = 0x09, kTypeText = 0x0A, kTypeOle = 0x0B, kTypeMemo = 0x0C,
-    kTypeGuid = 0x0F, kTypeNumeric = 0x10, kTypeComplex = 0x12
+    kTypeGuid = 0x0F, kTypeNumeric = 0x10, kTypeComplex = 0x12,
+    // Bytes of a kind Access keeps for itself (MSysAccessObjects), read as binary.
+    kTypeBinary0D = 0x0D, kTypeBinary11 = 0x11
 };
 
 // Text in a single-byte code page other than Windows-1252, appended to `out`
