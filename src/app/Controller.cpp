@@ -201,6 +201,12 @@ void Controller::tellDamaged(const QString& consequence, const QString& detail)
                          MessageIcon::Warning, MessageButtons::Ok);
 }
 
+void Controller::noteDamage(const char* step, const QString& subject)
+{
+    if (const std::optional<db::JetError> damage = repository_.newDamage())
+        noteFailure(step, subject, *damage);
+}
+
 void Controller::checkSettingsSaved()
 {
     // During start-up the user hears of it once the main window is up.
@@ -271,6 +277,7 @@ void Controller::selectSection(const QString& userTableName)
         } catch (const db::JetError& e) {
             noteFailure("listing section", state_.currentTable, e);
         }
+        noteDamage("listing section", state_.currentTable);
         paragraphs_.clear();
         emit paragraphsChanged();
         setRows(ids);
@@ -360,6 +367,7 @@ void Controller::readAllSections()
                           });
     for (const auto& [table, e] : std::as_const(failures))
         noteFailure("listing section", table, e);
+    noteDamage("listing sections of", state_.dataPath);
     // Only a complete, faultless reading is kept; a cancelled or failed one
     // is read again next time.
     allSectionsRead_ = failures.isEmpty() && perSection.size() == count;

@@ -223,6 +223,8 @@ private:
     // Whether a job can start on `printer`; when not, the user is told why.
     bool printingPossible(const QString& title, QPrinter* printer);
     void tellPrintFailure(const QString& title, const QString& reason);
+    // Tells of rows the repository left out as damaged, as noteFailure does.
+    void noteDamage(const char* step, const QString& subject);
     // Tells the user, once per run, when the settings store refused a value.
     void checkSettingsSaved();
 

@@ -4,6 +4,7 @@
 #include "db/JetLike.h"
 #include "db/JetLikeList.h"
 #include "db/JetSql.h"
+#include "db/Log.h"
 
 #include <QHash>
 #include <QLoggingCategory>
@@ -15,8 +16,6 @@
 namespace orvane::db {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcDb, "orvane.db", QtWarningMsg)
 
 constexpr const char* kCollation = "JETGENERAL";
 
@@ -175,12 +174,14 @@ struct Statement {
 
 struct Database::Impl {
     QString path;
-    TableSource source;
+    TableStream source;
     sqlite3* db = nullptr;
     QHash<QString, QString> loaded;   // case-folded name as written -> stored name
     bool loading = false;             // the authorizer lets table loading through
     bool joinLikeRuns = true;
     QStringList keyColumns;           // indexed in every table loaded
+    QHash<QString, TableDamage> damaged; // case-folded stored name -> what was left out
+    DamageReport statementDamage;  // of the tables the running statement read
 
     ~Impl() { closeConnection(); }
 
@@ -258,100 +259,184 @@ struct Database::Impl {
     }
 
     // Loads a table the first time a statement names it; returns the name it
-    // has in the engine (as stored in the file).
+    // has in the engine (as stored in the file). Damage the table holds is
+    // added to the statement's.
     QString ensureTable(const QString& written)
     {
         const QString key = written.toCaseFolded();
-        if (const auto it = loaded.constFind(key); it != loaded.constEnd())
+        if (const auto it = loaded.constFind(key); it != loaded.constEnd()) {
+            noteDamage(it.value());
             return it.value();
+        }
 
-        jet::TableData data;
+        Loader loader(*this);
+        jet::TableReport report;
         try {
-            data = source(written);
+            report = source(written, loader);
+        } catch (const Loader::Duplicate&) {
+            loader.abandon();
         } catch (const JetError&) {
+            loader.abandon();
             throw;
         } catch (const std::bad_alloc&) {
+            loader.abandon();
             failResources("while reading a table");
         } catch (const std::exception& e) {
+            loader.abandon();
             qCInfo(lcDb) << "error" << int(kTableNotFound) << "reading table" << written << "failed:" << e.what();
             failTable(written);
         }
-        const QString stored = data.name.isEmpty() ? written : data.name;
-        if (const auto it = loaded.constFind(stored.toCaseFolded()); it != loaded.constEnd()) {
-            loaded.insert(key, it.value());
-            return it.value();
-        }
-        if (data.columns.isEmpty())
+        if (!loader.started)
             failTable(written);
-
-        loading = true;
-        struct Restore {
-            Impl* impl;
-            ~Restore()
-            {
-                sqlite3_exec(impl->db, "PRAGMA query_only=1", nullptr, nullptr, nullptr);
-                impl->loading = false;
-            }
-        } restore{this};
-        exec("PRAGMA query_only=0");
-
-        // Every column is text in the Jet order, Null kept.
-        QStringList defs;
-        QStringList marks;
-        for (const QString& column : data.columns) {
-            defs << quoteIdentifier(column) + QStringLiteral(" TEXT COLLATE ") + QLatin1String(kCollation);
-            marks << QStringLiteral("?");
+        const QString stored = loader.stored;
+        if (loader.duplicate) {
+            loaded.insert(key, stored);
+            noteDamage(stored);
+            return stored;
         }
-        exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(stored), defs.join(QLatin1String(", "))));
+        loader.finish();
 
-        exec("BEGIN");
-        {
-            Statement insert;
-            const QByteArray sql = QStringLiteral("INSERT INTO %1 VALUES (%2)")
-                                       .arg(quoteIdentifier(stored), marks.join(QLatin1String(", ")))
-                                       .toUtf8();
-            const int prepared = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &insert.s, nullptr);
-            if (outOfMemory(prepared))
-                failResources("while loading a table");
-            if (prepared != SQLITE_OK)
-                failSyntax();
-            const int width = int(data.columns.size());
-            for (auto& row : data.rows) {
-                for (int c = 0; c < width; ++c) {
-                    const std::optional<QString>* cell =
-                        c < int(row.size()) ? &row[std::size_t(c)] : nullptr;
-                    if (!cell || !cell->has_value()) {
-                        sqlite3_bind_null(insert.s, c + 1);
-                    } else {
-                        const QByteArray utf8 = (*cell)->toUtf8();
-                        sqlite3_bind_text(insert.s, c + 1, utf8.constData(), int(utf8.size()),
-                                          SQLITE_TRANSIENT);
-                    }
-                }
-                const int stepped = sqlite3_step(insert.s);
-                if (outOfMemory(stepped))
-                    failResources("while loading a table");
-                if (stepped != SQLITE_DONE)
-                    failSyntax();
-                sqlite3_reset(insert.s);
-                row.clear();
-                row.shrink_to_fit();   // keep the peak memory near one copy of the table
-            }
-        }
-        exec("COMMIT");
-
-        for (const QString& column : data.columns) {
-            if (keyColumns.contains(column, Qt::CaseInsensitive)) {
-                exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                         .arg(quoteIdentifier(QStringLiteral("orvane_key_") + stored + QLatin1Char('_') + column),
-                              quoteIdentifier(stored), quoteIdentifier(column)));
-            }
+        if (report.damaged > 0) {
+            TableDamage d;
+            d.table = stored;
+            d.message = QString::fromStdString(report.damage);
+            d.rows = report.damaged;
+            qCDebug(lcDb) << "error" << int(kDatabaseDamaged) << d.message << "-" << d.rows << "row(s) left out";
+            damaged.insert(stored.toCaseFolded(), d);
         }
 
         loaded.insert(key, stored);
         loaded.insert(stored.toCaseFolded(), stored);
+        noteDamage(stored);
         return stored;
     }
+
+    void noteDamage(const QString& stored)
+    {
+        const auto it = damaged.constFind(stored.toCaseFolded());
+        if (it == damaged.constEnd())
+            return;
+        for (const TableDamage& d : statementDamage)
+            if (d.table == it->table)
+                return;
+        statementDamage.push_back(*it);
+    }
+
+    // Takes a table's rows from the reader straight into SQLite: each value
+    // is bound as the UTF-8 text the reader made, without a copy, inside one
+    // transaction that a failure rolls back (the table is then not there).
+    class Loader : public jet::TableSink {
+    public:
+        explicit Loader(Impl& impl) : impl_(impl) {}
+        ~Loader() override { abandon(); }
+        Loader(const Loader&) = delete;
+        Loader& operator=(const Loader&) = delete;
+
+        void columns(const std::string& table, const std::vector<jet::Column>& cols) override
+        {
+            stored = QString::fromStdString(table);
+            started = true;
+            if (impl_.loaded.contains(stored.toCaseFolded())) {
+                // Written differently, stored the same: loaded already.
+                duplicate = true;
+                throw Duplicate{};
+            }
+            impl_.loading = true;
+            impl_.exec("PRAGMA query_only=0");
+            impl_.exec("BEGIN");
+            inTransaction_ = true;
+            // Every column is text in the Jet order, Null kept.
+            QStringList defs;
+            QStringList marks;
+            for (const jet::Column& c : cols) {
+                const QString name = QString::fromStdString(c.name);
+                columnNames << name;
+                defs << quoteIdentifier(name) + QStringLiteral(" TEXT COLLATE ") + QLatin1String(kCollation);
+                marks << QStringLiteral("?");
+            }
+            impl_.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(stored), defs.join(QLatin1String(", "))));
+            const QByteArray sql = QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                                       .arg(quoteIdentifier(stored), marks.join(QLatin1String(", ")))
+                                       .toUtf8();
+            const int prepared = sqlite3_prepare_v2(impl_.db, sql.constData(), int(sql.size()), &insert_.s, nullptr);
+            if (outOfMemory(prepared))
+                failResources("while loading a table");
+            if (prepared != SQLITE_OK)
+                failSyntax();
+            width_ = int(cols.size());
+        }
+
+        void row(const jet::Cell* cells, std::size_t count) override
+        {
+            sqlite3_stmt* s = insert_.s;
+            for (int c = 0; c < width_; ++c) {
+                const jet::Cell* cell = std::size_t(c) < count ? &cells[c] : nullptr;
+                if (!cell || cell->null)
+                    sqlite3_bind_null(s, c + 1);
+                else
+                    sqlite3_bind_text(s, c + 1, cell->size ? cell->data : "", int(cell->size), SQLITE_STATIC);
+            }
+            const int stepped = sqlite3_step(s);
+            if (outOfMemory(stepped))
+                failResources("while loading a table");
+            if (stepped != SQLITE_DONE)
+                failSyntax();
+            sqlite3_reset(s);
+            sqlite3_clear_bindings(s);
+        }
+
+        void finish()
+        {
+            sqlite3_finalize(insert_.s);
+            insert_.s = nullptr;
+            // The columns the caller looks rows up and sorts by.
+            for (const QString& column : columnNames) {
+                if (impl_.keyColumns.contains(column, Qt::CaseInsensitive)) {
+                    impl_.exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                                   .arg(quoteIdentifier(QStringLiteral("orvane_key_") + stored + QLatin1Char('_') + column),
+                                        quoteIdentifier(stored), quoteIdentifier(column)));
+                }
+            }
+            if (inTransaction_) {
+                inTransaction_ = false;
+                impl_.exec("COMMIT");
+            }
+            restore();
+        }
+
+        // Undoes a load that did not finish. Never throws.
+        void abandon() noexcept
+        {
+            sqlite3_finalize(insert_.s);
+            insert_.s = nullptr;
+            if (inTransaction_) {
+                inTransaction_ = false;
+                sqlite3_exec(impl_.db, "ROLLBACK", nullptr, nullptr, nullptr);
+            }
+            restore();
+        }
+
+        struct Duplicate {};
+
+        QString stored;
+        QStringList columnNames;
+        bool started = false;
+        bool duplicate = false;
+
+    private:
+        void restore() noexcept
+        {
+            if (impl_.loading) {
+                sqlite3_exec(impl_.db, "PRAGMA query_only=1", nullptr, nullptr, nullptr);
+                impl_.loading = false;
+            }
+        }
+
+        Impl& impl_;
+        Statement insert_;
+        int width_ = 0;
+        bool inTransaction_ = false;
+    };
 
     // Runs one statement and hands its column names, then each row, to the
     // callers' collectors. Memory running out while the rows are collected
@@ -359,6 +444,7 @@ struct Database::Impl {
     template <typename Header, typename Cell, typename RowEnd>
     void run(const QString& jetSql, Header header, Cell cell, RowEnd rowEnd)
     {
+        statementDamage.clear();
         try {
             runStatement(jetSql, header, cell, rowEnd);
         } catch (const std::bad_alloc&) {
@@ -418,17 +504,60 @@ struct Database::Impl {
 
 // ---- Database ----------------------------------------------------------------
 
+JetError damageError(const DamageReport& damage)
+{
+    std::size_t rows = 0;
+    for (const TableDamage& d : damage)
+        rows += d.rows;
+    const QString first = damage.empty() ? QString() : damage.front().message;
+    return JetError(kDatabaseDamaged,
+                    QStringLiteral("%1 Damaged rows left out: %2.").arg(first).arg(rows));
+}
+
 Database::Database(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 
 Database::~Database() = default;
 
-std::unique_ptr<Database> Database::fromTableSource(const QString& path, TableSource source)
+std::unique_ptr<Database> Database::fromTableStream(const QString& path, TableStream stream)
 {
     auto impl = std::make_unique<Impl>();
     impl->path = path;
-    impl->source = std::move(source);
+    impl->source = std::move(stream);
     impl->openConnection();
     return std::unique_ptr<Database>(new Database(std::move(impl)));
+}
+
+std::unique_ptr<Database> Database::fromTableSource(const QString& path, TableSource source)
+{
+    return fromTableStream(path, [source = std::move(source)](const QString& name, jet::TableSink& sink) {
+        const jet::TableData data = source(name);
+        if (data.columns.isEmpty())
+            failTable(name);
+        std::vector<jet::Column> columns;
+        for (qsizetype i = 0; i < data.columns.size(); ++i) {
+            jet::Column c;
+            c.name = data.columns[i].toStdString();
+            c.type = std::size_t(i) < data.columnTypes.size() ? data.columnTypes[std::size_t(i)] : jet::kTypeText;
+            columns.push_back(std::move(c));
+        }
+        sink.columns((data.name.isEmpty() ? name : data.name).toStdString(), columns);
+        std::vector<QByteArray> utf8(columns.size());
+        std::vector<jet::Cell> cells(columns.size());
+        for (const auto& row : data.rows) {
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                const bool present = c < row.size() && row[c].has_value();
+                utf8[c] = present ? row[c]->toUtf8() : QByteArray();
+                cells[c] = jet::Cell{utf8[c].constData(), std::size_t(utf8[c].size()), !present};
+            }
+            sink.row(cells.data(), cells.size());
+        }
+        jet::TableReport report;
+        report.name = (data.name.isEmpty() ? name : data.name).toStdString();
+        report.rows = data.rows.size();
+        report.damaged = data.damagedRows;
+        report.damage = data.damage.toStdString();
+        return report;
+    });
 }
 
 const QString& Database::path() const { return d->path; }
@@ -476,6 +605,7 @@ Snapshot Database::execute(const QString& sql)
             snap.rows.push_back(std::move(row));
             row = {};
         });
+    snap.damage = d->statementDamage;
     return snap;
 }
 
@@ -501,6 +631,7 @@ CompactSnapshot Database::executeCompact(const QString& sql)
             held.add(rowBytes);
             rowBytes = 0;
         });
+    snap.damage = d->statementDamage;
     return snap;
 }
 
@@ -533,6 +664,7 @@ void Database::close()
 {
     d->closeConnection();
     d->loaded.clear();
+    d->damaged.clear();
     d->source = nullptr;   // releases the file
 }
 
@@ -574,8 +706,9 @@ std::unique_ptr<Database> Workspace::openDatabase(const QString& path, bool excl
     if (!jet::passwordAccepts(header, passwordOf(connect)))
         throw JetError(kInvalidPassword, QStringLiteral("Not a valid password."));
 
-    auto file = std::make_shared<jet::MdbFile>(path);
-    return Database::fromTableSource(path, [file](const QString& name) { return file->readTable(name); });
+    auto file = std::make_shared<jet::JetFile>(path);
+    return Database::fromTableStream(
+        path, [file](const QString& name, jet::TableSink& sink) { return file->streamTable(name, sink); });
 }
 
 } // namespace orvane::db

@@ -18,10 +18,27 @@
 
 namespace orvane::db {
 
+// Rows of a table that the file holds damaged and the engine left out (the
+// rows that read whole are kept). Damage is error 3049: `message` is its text
+// for the first damaged row, naming the table.
+struct TableDamage {
+    QString table;
+    QString message;
+    std::size_t rows = 0;
+};
+
+// The damage of every table a statement read; empty when there was none.
+using DamageReport = std::vector<TableDamage>;
+
+// The error a statement's damage amounts to: 3049 naming the first damaged
+// table and how many rows were left out in all.
+JetError damageError(const DamageReport& damage);
+
 // The rows of one query, fixed at the moment it ran.
 struct Snapshot {
     QStringList columns;
     std::vector<std::vector<std::optional<QString>>> rows;   // nullopt = Null
+    DamageReport damage;   // rows of the tables read that were left out as damaged
 };
 
 // The same rows with every value kept as UTF-8, row after row: about half
@@ -30,6 +47,7 @@ struct Snapshot {
 struct CompactSnapshot {
     QStringList columns;
     std::vector<std::optional<QByteArray>> cells;   // row-major; nullopt = Null
+    DamageReport damage;   // rows of the tables read that were left out as damaged
 
     std::size_t rowCount() const { return columns.isEmpty() ? 0 : cells.size() / std::size_t(columns.size()); }
     const std::optional<QByteArray>& cell(std::size_t row, int column) const
@@ -45,12 +63,16 @@ using RowCells = std::vector<std::optional<std::string_view>>;
 // Where an open database gets a table's rows the first time a statement
 // names it. Throws JetError 3078 for a table that does not exist.
 using TableSource = std::function<jet::TableData(const QString& name)>;
+// The same, streamed: the rows go into the sink as the file is read, and
+// damaged rows are counted in the report.
+using TableStream = std::function<jet::TableReport(const QString& name, jet::TableSink& sink)>;
 
 class Database {
 public:
     // A database whose tables come from `source` rather than a file: the
     // workspace uses it over a Jet file, tests over rows held in memory.
     static std::unique_ptr<Database> fromTableSource(const QString& path, TableSource source);
+    static std::unique_ptr<Database> fromTableStream(const QString& path, TableStream stream);
 
     ~Database();
     Database(const Database&) = delete;

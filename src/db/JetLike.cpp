@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -130,13 +131,7 @@ inline bool caseEqualAscii(const unsigned char* d, const char* needle, std::size
 #ifdef ORVANE_LIKE_SSE2
 inline unsigned lowestBit(unsigned mask)
 {
-#if defined(_MSC_VER) && !defined(__clang__)
-    unsigned long i;
-    _BitScanForward(&i, mask);
-    return i;
-#else
-    return static_cast<unsigned>(__builtin_ctz(mask));
-#endif
+    return static_cast<unsigned>(std::countr_zero(mask));
 }
 
 // Bytes equal to the folded ASCII byte c, either case: setting bit 0x20
@@ -749,7 +744,7 @@ std::size_t JetLikePattern::findByFailures(const Segment& s, const CoreScan& c, 
     ruledOut.assign(starts, 0);
     for (std::size_t i = from; i < last + m; ++i) {
         for (std::uint32_t fails = ~kindsMatching(c, text[i]) & all; fails; fails &= fails - 1) {
-            for (const std::uint32_t o : c.offsets[std::size_t(__builtin_ctz(fails))]) {
+            for (const std::uint32_t o : c.offsets[std::size_t(std::countr_zero(fails))]) {
                 if (i < from + o)
                     break;   // offsets ascend
                 const std::size_t start = i - o - from;

@@ -1,5 +1,11 @@
 #pragma once
 
-// The database layer's logging category "orvane.db" (see db/jet/Log.h).
+// Logging category of the database layer ("orvane.db"): every error the layer
+// or its tools catch and then swallow or turn into something else is logged
+// here with its Jet number and text.
 
-#include "db/jet/Log.h"
+#include <QLoggingCategory>
+
+namespace orvane::db {
+Q_DECLARE_LOGGING_CATEGORY(lcDb)
+}

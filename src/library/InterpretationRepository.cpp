@@ -89,6 +89,8 @@ void InterpretationRepository::open(const QString& path)
 
 void InterpretationRepository::close()
 {
+    damage_.clear();
+    damageChanged_ = false;
     if (!database_)
         return;
     try {
@@ -129,7 +131,24 @@ db::Database& InterpretationRepository::database()
 
 db::CompactSnapshot InterpretationRepository::run(const QString& sql)
 {
-    return database().executeCompact(sql);
+    db::CompactSnapshot rows = database().executeCompact(sql);
+    for (const db::TableDamage& d : rows.damage) {
+        const bool known = std::any_of(damage_.begin(), damage_.end(),
+                                       [&](const db::TableDamage& k) { return k.table == d.table; });
+        if (!known) {
+            damage_.push_back(d);
+            damageChanged_ = true;
+        }
+    }
+    return rows;
+}
+
+std::optional<db::JetError> InterpretationRepository::newDamage()
+{
+    if (!damageChanged_)
+        return std::nullopt;
+    damageChanged_ = false;
+    return db::damageError(damage_);
 }
 
 SectionListing InterpretationRepository::sections()

@@ -116,6 +116,12 @@ public:
     // Identifiers in the order the database sorts them, as a search lists them.
     static QStringList sortedIdentifiers(QStringList ids);
 
+    // Rows of the database's tables that the file holds damaged and that
+    // statements since the last call left out (the rest was read): error
+    // 3049 naming the first damaged table and counting the rows of all.
+    // Nothing when no new damage was met. Never throws.
+    std::optional<db::JetError> newDamage();
+
     // The paragraph index of a section table: "INT" -> "INX", same suffix.
     static QString indexTableOf(const QString& table);
     // Whether a table name from the database can go into a statement: plain
@@ -129,6 +135,8 @@ private:
     db::CompactSnapshot run(const QString& sql);
     std::optional<Interpretation> lookUpIn(const QString& table, const QString& id);
 
+    db::DamageReport damage_;  // every damaged table met, once each
+    bool damageChanged_ = false;
     std::unique_ptr<db::Workspace> workspace_;
     std::unique_ptr<db::Database> database_;
     Opener opener_;

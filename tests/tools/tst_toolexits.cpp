@@ -102,6 +102,14 @@ private slots:
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.startsWith("error 3049: "), r.err.constData());
         QVERIFY(!r.out.contains("Interpretation:"));
+
+        // The rows that read whole are printed before the error.
+        const Run all = run(kSql, {path, QStringLiteral("SELECT INTER_STR FROM INT09"), QStringLiteral("--password"),
+                                   QStringLiteral("tolvaren")});
+        QCOMPARE(all.exitCode, 1);
+        QVERIFY2(all.err.startsWith("error 3049: ") && all.err.contains("INT09"), all.err.constData());
+        QCOMPARE(all.out.count('\n'), 1 + 5); // header and the five whole rows
+        QVERIFY(!all.out.contains(orvane::testing::kLongId.toUtf8()));
     }
 
     // An error is one line on stderr; the database layer's own log of it

@@ -31,7 +31,8 @@ const char* const kUsage =
     "\n"
     "Exit status: 0 success; 1 error (the database or the statement failed,\n"
     "reported on standard error as \"error NNNN: message\" with the Jet error\n"
-    "number); 2 usage error.\n";
+    "number); 2 usage error. Rows the file holds damaged are left out: the\n"
+    "rows that read whole are printed, then error 3049 and status 1.\n";
 
 QString escape(const QString& v)
 {
@@ -118,6 +119,10 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "orvane-int-sql: cannot write the rows: %s\n", std::strerror(errno));
             return 1;
         }
+        // Rows the file holds damaged were left out: the rows above are
+        // whole, but not all there is.
+        if (!snap.damage.empty())
+            throw orvane::db::damageError(snap.damage);
         return 0;
     } catch (const orvane::db::JetError& e) {
         std::fprintf(stderr, "error %d: %s\n", e.number(), e.message().toUtf8().constData());

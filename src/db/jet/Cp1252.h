@@ -5,17 +5,14 @@
 // unassigned bytes differently from platform to platform, so the mapping is
 // spelled out here once for both directions.
 
+#include "db/jet/Cp1252Table.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
 namespace orvane::jet {
-
-// Byte for a UTF-16 code unit, or -1 when Windows-1252 has no such
-// character. The five unassigned bytes (0x81, 0x8D, 0x8F, 0x90, 0x9D) are
-// never produced: other readers turn them into '?' or U+FFFD.
-int cp1252Byte(char16_t ch);
 
 // Encodes `text`. Returns true on success; otherwise leaves `out` unspecified
 // and sets `badIndex` to the index of the first character that has no

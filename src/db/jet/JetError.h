@@ -1,7 +1,8 @@
 #pragma once
 
-// The error type of the whole database layer. It lives with the file reader,
-// the lowest layer that throws it; the engine above includes it from here
+// The error type of the whole database layer, for Qt code. The file reader
+// underneath is standard C++ and throws its ReadError (db/jet/JetReader.h),
+// which its Qt face turns into this; the engine above includes it from here
 // (through db/JetError.h).
 
 #include <QString>
@@ -27,8 +28,8 @@ enum JetErrorNumber : int {
 };
 
 // Every failure of the database layer is reported as a JetError carrying the
-// engine's error number. Callers above the database layer never see SQLite or
-// libmdb details.
+// engine's error number. Callers above the database layer never see SQLite's
+// or the file reader's own details.
 class JetError : public std::exception {
 public:
     JetError(int number, QString message)

@@ -192,7 +192,7 @@ QByteArray utf16le(const QString& s)
 int readEverything(const QString& path)
 {
     return jetErrorOf([&] {
-        MdbFile f(path);
+        JetFile f(path);
         for (const QString& n : f.tableNames())
             f.readTable(n);
         // A damaged catalog may have lost its own row; that is not a fault.
@@ -273,7 +273,7 @@ void TestJetFile::readsAsTheExporterDoes()
     const QList<CsvRow> expected = parseCsv(csv);
     QVERIFY(!expected.isEmpty());
 
-    MdbFile f(path);
+    JetFile f(path);
     const TableData t = f.readTable(table);
     QCOMPARE(t.name, table);
     QCOMPARE(t.columnTypes.size(), std::size_t(t.columns.size()));
@@ -318,7 +318,7 @@ void TestJetFile::listsUserTablesOnly()
         const QStringList want =
             QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QVERIFY(!want.isEmpty());
-        QCOMPARE(MdbFile(fixture(file)).tableNames(), want);
+        QCOMPARE(JetFile(fixture(file)).tableNames(), want);
     }
 }
 
@@ -326,7 +326,7 @@ void TestJetFile::skipsDeletedRowsAndKeepsNulls()
 {
     REQUIRE_FIXTURES();
     using Row = std::vector<std::optional<QString>>;
-    const TableData del = MdbFile(fixture(QStringLiteral("delTestV1997.mdb"))).readTable(QStringLiteral("Table"));
+    const TableData del = JetFile(fixture(QStringLiteral("delTestV1997.mdb"))).readTable(QStringLiteral("Table"));
     const std::vector<Row> live = {{QStringLiteral("z"), QStringLiteral("y")},
                                    {QStringLiteral("v"), QStringLiteral("u")}};
     QVERIFY(del.rows == live);
@@ -334,13 +334,13 @@ void TestJetFile::skipsDeletedRowsAndKeepsNulls()
     // Unset text columns of Access rows are NULL, not empty text; booleans
     // are never NULL.
     const TableData ovf =
-        MdbFile(fixture(QStringLiteral("overflowTestV1997.mdb"))).readTable(QStringLiteral("Table1"));
+        JetFile(fixture(QStringLiteral("overflowTestV1997.mdb"))).readTable(QStringLiteral("Table1"));
     QCOMPARE(ovf.rows.size(), std::size_t(7));
     QCOMPARE(ovf.rows[0][0], std::optional<QString>(QStringLiteral("row1col1")));
     for (std::size_t c = 1; c < ovf.rows[0].size(); ++c)
         QVERIFY(!ovf.rows[0][c].has_value());
 
-    const TableData t1 = MdbFile(fixture(QStringLiteral("testV1997.mdb"))).readTable(QStringLiteral("Table1"));
+    const TableData t1 = JetFile(fixture(QStringLiteral("testV1997.mdb"))).readTable(QStringLiteral("Table1"));
     const auto boolCol = std::size_t(t1.columns.indexOf(QStringLiteral("I")));
     QCOMPARE(t1.columnTypes[boolCol], 0x01);
     for (const Row& r : t1.rows)
@@ -350,7 +350,7 @@ void TestJetFile::skipsDeletedRowsAndKeepsNulls()
 void TestJetFile::looksUpTablesIgnoringCase()
 {
     REQUIRE_FIXTURES();
-    MdbFile f(fixture(QStringLiteral("testV1997.mdb")));
+    JetFile f(fixture(QStringLiteral("testV1997.mdb")));
     QCOMPARE(f.readTable(QStringLiteral("table1")).name, QStringLiteral("Table1"));
     QCOMPARE(f.readTable(QStringLiteral("TABLE4")).name, QStringLiteral("Table4"));
     QCOMPARE(jetErrorOf([&] { f.readTable(QStringLiteral("Table5")); }), int(orvane::db::kTableNotFound));
@@ -411,14 +411,14 @@ void TestJetFile::rejectsWhatIsNotAJetFile()
     const bool headerOnlyFault = QByteArray(QTest::currentDataTag()).startsWith("valid header");
     const int header = jetErrorOf([&] { readHeader(path); });
     QCOMPARE(header, headerOnlyFault ? 0 : int(orvane::db::kUnrecognizedFormat));
-    QCOMPARE(jetErrorOf([&] { MdbFile f(path); }), int(orvane::db::kUnrecognizedFormat));
+    QCOMPARE(jetErrorOf([&] { JetFile f(path); }), int(orvane::db::kUnrecognizedFormat));
 }
 
 void TestJetFile::reportsMissingFile()
 {
     const QString path = tmp_.filePath(QStringLiteral("no-such.mdb"));
     QCOMPARE(jetErrorOf([&] { readHeader(path); }), int(orvane::db::kFileNotFound));
-    QCOMPARE(jetErrorOf([&] { MdbFile f(path); }), int(orvane::db::kFileNotFound));
+    QCOMPARE(jetErrorOf([&] { JetFile f(path); }), int(orvane::db::kFileNotFound));
     QCOMPARE(jetErrorOf([&] { readHeader(QString()); }), int(orvane::db::kFileNotFound));
 }
 
@@ -495,7 +495,7 @@ void TestJetFile::readsAccessHeader()
     QCOMPARE(h.pageSize, 2048);
     QCOMPARE(h.codePage, 1252);
     QVERIFY(h.password.isEmpty());
-    QCOMPARE(MdbFile(fixture(QStringLiteral("test2V1997.mdb"))).header().version, 0);
+    QCOMPARE(JetFile(fixture(QStringLiteral("test2V1997.mdb"))).header().version, 0);
 }
 
 // ---- read-only and damage -------------------------------------------------
@@ -520,8 +520,8 @@ void TestJetFile::neverWritesTheFile()
     const QByteArray before = QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256);
 
     QCOMPARE(readEverything(path), 0);
-    QVERIFY(MdbFile(path).readTable(QStringLiteral("MSP_PROJECTS")).rows
-            == MdbFile(fixture(QStringLiteral("test2V1997.mdb"))).readTable(QStringLiteral("MSP_PROJECTS")).rows);
+    QVERIFY(JetFile(path).readTable(QStringLiteral("MSP_PROJECTS")).rows
+            == JetFile(fixture(QStringLiteral("test2V1997.mdb"))).readTable(QStringLiteral("MSP_PROJECTS")).rows);
 
     QCOMPARE(QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256), before);
     QCOMPARE(QFileInfo(path).lastModified().toUTC(), stamp);

@@ -114,14 +114,12 @@ void TestJetFileRegressions::memoChainLoopOfBarePointersEnds()
     put32(file, page + kPage - 4, lvPage << 8); // ...pointing at itself
     QVERIFY(writeAll(path, file));
 
-    MdbFile f(path);
-    int err = 0;
-    try {
-        f.readTable(QStringLiteral("Notes"));
-    } catch (const JetError& e) {
-        err = e.number();
-    }
-    QCOMPARE(err, int(orvane::db::kDatabaseDamaged));
+    JetFile f(path);
+    const TableData data = f.readTable(QStringLiteral("Notes"));
+    // The row is left out as damaged; the table itself reads.
+    QCOMPARE(data.rows.size(), std::size_t(0));
+    QCOMPARE(data.damagedRows, std::size_t(1));
+    QVERIFY2(data.damage.contains(QLatin1String("loop")), qPrintable(data.damage));
 }
 
 // libmdb range-checks a date before converting its day count to an integer,
@@ -155,7 +153,7 @@ void TestJetFileRegressions::nanDateReadsAsADateOutsideTheCalendar()
     std::memcpy(file.data() + atB, &outside, 8);
     QVERIFY(writeAll(path, file));
 
-    const TableData data = MdbFile(path).readTable(QStringLiteral("Dates"));
+    const TableData data = JetFile(path).readTable(QStringLiteral("Dates"));
     QCOMPARE(data.rows.size(), std::size_t(3));
     QVERIFY(data.rows[1][1].has_value());
     QCOMPARE(data.rows[0][1], data.rows[1][1]);

@@ -52,7 +52,7 @@ void TestSampleDb::ourReaderAgreesWithTheSource()
     const jet::HeaderInfo header = jet::readHeader(path_);
     QCOMPARE(header.version, 0);
     QCOMPARE(header.password, QStringLiteral("tolvaren"));
-    jet::MdbFile file(path_);
+    jet::JetFile file(path_);
     for (const jet::TableDef& t : def_.tables) {
         const jet::TableData data = file.readTable(t.name);
         QCOMPARE(data.rows.size(), t.rows.size());

@@ -1,4 +1,4 @@
-#include "db/jet/Log.h"
+#include "db/Log.h"
 
 namespace orvane::db {
 Q_LOGGING_CATEGORY(lcDb, "orvane.db", QtWarningMsg)
