@@ -500,7 +500,7 @@ struct Database::Impl {
     }
 
     // The pages the usage map at row pointer `ptr` lists, in order.
-    std::vector<std::uint32_t> mapPages(std::uint32_t ptr, std::size_t& damage, std::string& firstDamage)
+    std::vector<std::uint32_t> mapPages(std::uint32_t ptr)
     {
         const std::uint32_t pg = ptr >> 8;
         const std::uint8_t* b = page(pg, kOther);
@@ -513,13 +513,11 @@ struct Database::Impl {
         auto add = [&](std::uint64_t p) {
             if (p == 0)
                 return;
-            if (p >= pageCount) {
-                if (firstDamage.empty())
-                    firstDamage = "its page map lists page " + std::to_string(p) + " of a file of "
-                        + std::to_string(pageCount) + " pages";
-                ++damage;
-                return;
-            }
+            // A table with pages past the end: the file was cut short, and
+            // which rows are missing cannot be told.
+            if (p >= pageCount)
+                throw damaged("its page map lists page " + std::to_string(p) + " of a file of "
+                              + std::to_string(pageCount) + " pages");
             pages.push_back(static_cast<std::uint32_t>(p));
         };
         if (map[0] == 0) {
@@ -851,14 +849,7 @@ struct Database::Impl {
             if (report.damage.empty())
                 report.damage = damaged(what).what();
         };
-        std::string mapDamage;
-        std::size_t mapDamaged = 0;
-        const std::vector<std::uint32_t> pages = mapPages(t.usageMap, mapDamaged, mapDamage);
-        if (mapDamaged) {
-            report.damaged += mapDamaged;
-            if (report.damage.empty())
-                report.damage = damaged(mapDamage).what();
-        }
+        const std::vector<std::uint32_t> pages = mapPages(t.usageMap);
         for (const std::uint32_t pg : pages) {
             const std::uint8_t* b = page(pg, kData);
             if (!b) {
@@ -949,6 +940,9 @@ struct Database::Impl {
             if (c.type == kTypeMemo || c.type == kTypeOle)
                 c.type = kTypeBinary;
         TableReport report;
+        // A catalog whose page map cannot be followed leaves nothing to
+        // open: the file is not a database this reader can use.
+        try {
         forEachRow(four, report, [&](const std::uint8_t* b, int start, int end) {
             crackRow(four, b, start, end);
             const Span& type = spans[static_cast<std::size_t>(typeCol)];
@@ -965,6 +959,9 @@ struct Database::Impl {
             e.flags = fl.null ? 0 : static_cast<std::uint32_t>(std::stol(rowText.substr(fl.at, fl.size)));
             tables.push_back(std::move(e));
         });
+        } catch (const ReadError&) {
+            throw notJetFile(where, "unreadable catalog");
+        }
         if (report.damaged)
             throw ReadError(kDatabaseDamaged, report.damage);
     }
