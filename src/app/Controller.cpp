@@ -104,6 +104,10 @@ bool Controller::initiateProgram()
             tellDamaged(QStringLiteral("its list of sections cannot be read"), listing.failure->message());
         return false;
     }
+    // A damaged row of the list leaves that section out; the others work.
+    if (const std::optional<db::JetError> damage = repository_.newDamage())
+        tellDamaged(QStringLiteral("sections in its list of sections cannot be read and are left out"),
+                    damage->message());
     warnWhenOutOfDate();
 
     // The list has room for twenty sections; the count never names an entry
