@@ -57,15 +57,7 @@ StartupOutcome Controller::openStartupDatabase()
     // stays drawn meanwhile.
     std::optional<db::JetError> failure;
     repository_.ensureWorkspace();
-    platform_.runWhileWaiting([this, &failure] {
-        try {
-            repository_.open(state_.dataPath);
-        } catch (const db::JetError& e) {
-            failure = e;
-        } catch (const std::exception& e) {
-            failure = db::JetError(db::kSystemResourceExceeded, QString::fromLocal8Bit(e.what()));
-        }
-    });
+    platform_.runWhileWaiting([this, &failure] { failure = openDataPath(); });
     if (!failure)
         return StartupOutcome::Opened;
     // Any failure but a wrong password surfaces when the main window initiates.
@@ -168,6 +160,19 @@ void Controller::activate()
     processCommandLine();
     state_.startingUp = false;
     checkSettingsSaved();
+}
+
+std::optional<db::JetError> Controller::openDataPath()
+{
+    // Runs off the window's thread: the failure is handed back, not told.
+    try {
+        repository_.open(state_.dataPath);
+    } catch (const db::JetError& e) {
+        return e;
+    } catch (const std::exception& e) {
+        return db::JetError(db::kSystemResourceExceeded, QString::fromLocal8Bit(e.what()));
+    }
+    return std::nullopt;
 }
 
 void Controller::noteFailure(const char* step, const QString& subject, const db::JetError& e)
@@ -428,15 +433,7 @@ void Controller::importDatabase()
         std::optional<db::JetError> failure;
         const bool opened = platform_.runLongWork(
             {QStringLiteral("Open"), QStringLiteral("Opening %1").arg(QDir::toNativeSeparators(*chosen))},
-            [this, &failure](WorkProgress&) {
-                try {
-                    repository_.open(state_.dataPath);
-                } catch (const db::JetError& e) {
-                    failure = e;
-                } catch (const std::exception& e) {
-                    failure = db::JetError(db::kSystemResourceExceeded, QString::fromLocal8Bit(e.what()));
-                }
-            });
+            [this, &failure](WorkProgress&) { failure = openDataPath(); });
         if (failure)
             noteFailure("importing", state_.dataPath, *failure);
         if (!opened) {

@@ -227,6 +227,8 @@ private:
     void noteDamage(const char* step, const QString& subject);
     // Tells the user, once per run, when the settings store refused a value.
     void checkSettingsSaved();
+    // Opens the database at the data path; the failure, if any.
+    std::optional<db::JetError> openDataPath();
 
     Platform& platform_;
     QFont textFont_;

@@ -1,5 +1,6 @@
 #include "db/jet/JetReader.h"
 
+#include "db/jet/JetErrorNumber.h"
 #include "db/jet/JetFormat.h"
 
 #include <algorithm>
@@ -18,11 +19,6 @@ using namespace format;
 
 namespace {
 
-constexpr int kFileNotFound = 3024;
-constexpr int kDatabaseDamaged = 3049;
-constexpr int kCannotOpenFile = 3051;
-constexpr int kTableNotFound = 3078;
-constexpr int kUnrecognizedFormat = 3343;
 
 // Where the fields of each structure sit, per version: Jet 3 (version 0)
 // and Jet 4 and later differ in offsets and sizes, not in the reading.
