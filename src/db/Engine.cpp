@@ -254,6 +254,11 @@ struct Database::Impl {
         // Sorting and DISTINCT work in memory too, under the same ceiling,
         // rather than in files the program would leave behind.
         exec("PRAGMA temp_store=MEMORY");
+        // Interpretations run to a few kilobytes each: on the default 4 KB
+        // pages most rows would take a page of their own, half of it empty
+        // (and zeroed when it is taken). Larger pages hold them several to
+        // a page.
+        exec("PRAGMA page_size=16384");
         exec("PRAGMA query_only=1");
         sqlite3_set_authorizer(db, authorize, this);
     }

@@ -211,11 +211,25 @@ void appendNumeric(const std::uint8_t* b, int scale, std::string& out)
 
 void appendCp1252(const std::uint8_t* p, std::size_t n, std::string& out)
 {
-    for (std::size_t i = 0; i < n; ++i) {
-        if (p[i] < 0x80)
-            out.push_back(static_cast<char>(p[i]));
-        else
-            appendCodePoint(cp1252Char(p[i]), out);
+    // Texts are nearly all ASCII: runs of it are copied whole, and the
+    // output grows once (a byte becomes at most three).
+    out.reserve(out.size() + n + n / 8);
+    std::size_t i = 0;
+    while (i < n) {
+        std::size_t run = i;
+        // Eight bytes at a time while none has its high bit set.
+        for (std::uint64_t word = 0; run + 8 <= n; run += 8) {
+            std::memcpy(&word, p + run, 8);
+            if (word & 0x8080808080808080ull)
+                break;
+        }
+        while (run < n && p[run] < 0x80)
+            ++run;
+        out.append(reinterpret_cast<const char*>(p + i), run - i);
+        if (run == n)
+            break;
+        appendCodePoint(cp1252Char(p[run]), out);
+        i = run + 1;
     }
 }
 
