@@ -386,8 +386,8 @@ struct Database::Impl {
                 failResources("while loading a table");
             if (stepped != SQLITE_DONE)
                 failSyntax();
+            // Every parameter is bound again for the next row.
             sqlite3_reset(s);
-            sqlite3_clear_bindings(s);
         }
 
         void finish()
