@@ -640,8 +640,8 @@ CompactSnapshot Database::executeCompact(const QString& sql)
     return snap;
 }
 
-void Database::stream(const QString& sql, const std::function<void(const QStringList& columns)>& header,
-                      const std::function<void(const RowCells& row)>& row)
+DamageReport Database::stream(const QString& sql, const std::function<void(const QStringList& columns)>& header,
+                              const std::function<void(const RowCells& row)>& row)
 {
     if (!d->db)
         failClosed();
@@ -658,6 +658,7 @@ void Database::stream(const QString& sql, const std::function<void(const QString
             row(cells);
             cells.clear();
         });
+    return d->statementDamage;
 }
 
 void Database::setKeyColumns(const QStringList& columns)

@@ -91,8 +91,8 @@ public:
     CompactSnapshot executeCompact(const QString& sql);
     // The same statement with nothing collected: the column names, then each
     // row as it is stepped. Errors as above; a callback's exception ends the
-    // statement and passes through.
-    void stream(const QString& sql, const std::function<void(const QStringList& columns)>& header,
+    // statement and passes through. Returns the damage of the tables read.
+    DamageReport stream(const QString& sql, const std::function<void(const QStringList& columns)>& header,
                 const std::function<void(const RowCells& row)>& row);
 
     // Columns that statements look rows up or sort by: every table loaded

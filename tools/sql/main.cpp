@@ -101,7 +101,7 @@ int main(int argc, char** argv)
             const QByteArray line = fields.join(QLatin1Char('\t')).toUtf8() + '\n';
             std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
         };
-        db->stream(
+        const orvane::db::DamageReport damage = db->stream(
             positional[1],
             [&](const QStringList& columns) {
                 QStringList header;
@@ -121,8 +121,8 @@ int main(int argc, char** argv)
         }
         // Rows the file holds damaged were left out: the rows above are
         // whole, but not all there is.
-        if (!snap.damage.empty())
-            throw orvane::db::damageError(snap.damage);
+        if (!damage.empty())
+            throw orvane::db::damageError(damage);
         return 0;
     } catch (const orvane::db::JetError& e) {
         std::fprintf(stderr, "error %d: %s\n", e.number(), e.message().toUtf8().constData());
