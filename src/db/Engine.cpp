@@ -254,6 +254,11 @@ struct Database::Impl {
         // Sorting and DISTINCT work in memory too, under the same ceiling,
         // rather than in files the program would leave behind.
         exec("PRAGMA temp_store=MEMORY");
+        // Interpretations run to a few kilobytes each: on the default 4 KB
+        // pages most rows would take a page of their own, half of it empty
+        // (and zeroed when it is taken). Larger pages hold them several to
+        // a page.
+        exec("PRAGMA page_size=16384");
         exec("PRAGMA query_only=1");
         sqlite3_set_authorizer(db, authorize, this);
     }
@@ -381,8 +386,8 @@ struct Database::Impl {
                 failResources("while loading a table");
             if (stepped != SQLITE_DONE)
                 failSyntax();
+            // Every parameter is bound again for the next row.
             sqlite3_reset(s);
-            sqlite3_clear_bindings(s);
         }
 
         void finish()
@@ -636,7 +641,7 @@ CompactSnapshot Database::executeCompact(const QString& sql)
 }
 
 DamageReport Database::stream(const QString& sql, const std::function<void(const QStringList& columns)>& header,
-                      const std::function<void(const RowCells& row)>& row)
+                              const std::function<void(const RowCells& row)>& row)
 {
     if (!d->db)
         failClosed();

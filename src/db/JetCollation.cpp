@@ -1,6 +1,7 @@
 #include "db/JetCollation.h"
 
 #include <QChar>
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -194,7 +195,20 @@ int jetCompareUtf8(std::string_view a, std::string_view b)
 {
     if (a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0)
         return 0;
-    return compareWith(Utf8Reader{a}, Utf8Reader{b});
+    // Characters are weighed one by one, each on its own: a run of the same
+    // characters at the start (identifiers of a section share most of
+    // theirs) weighs the same on both sides at every level, and is skipped.
+    // The cut is moved back until neither side is inside a character there.
+    const std::size_t shorter = std::min(a.size(), b.size());
+    std::size_t same = 0;
+    while (same < shorter && a[same] == b[same])
+        ++same;
+    auto continues = [](std::string_view s, std::size_t i) {
+        return i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80;
+    };
+    while (same > 0 && (continues(a, same) || continues(b, same)))
+        --same;
+    return compareWith(Utf8Reader{a.substr(same)}, Utf8Reader{b.substr(same)});
 }
 
 int jetCompare(QStringView a, QStringView b)

@@ -312,6 +312,10 @@ void TestJetLike::order_data()
     QTest::newRow("accent after base") << "e" << "\u00e9";
     QTest::newRow("accent before next letter") << "\u00e9" << "f";
     QTest::newRow("accent weaker than later letter") << "\u00e9a" << "eb";
+    // Texts that share their first bytes, down to part of a character.
+    QTest::newRow("accents sharing a lead byte") << "x\u00e8" << "x\u00e9";
+    QTest::newRow("characters sharing two bytes") << "QW\u20ac" << "QW\u20ad";
+    QTest::newRow("accent in a shared run, letter after") << "QW-406 \u00e90" << "QW-406 e1";
 }
 
 void TestJetLike::order()

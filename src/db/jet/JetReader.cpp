@@ -13,6 +13,11 @@
 #include <system_error>
 #include <unordered_set>
 
+#ifndef _WIN32
+#include <cerrno>
+#include <unistd.h>
+#endif
+
 namespace orvane::jet {
 
 using namespace format;
@@ -154,18 +159,28 @@ public:
     {
         if (offset > size_ || size > size_ - offset)
             return false;
-        if (pos_ != offset) {
-#ifdef _WIN32
-            if (_fseeki64(f_, static_cast<long long>(offset), SEEK_SET) != 0)
+#ifndef _WIN32
+        // Pages are read one by one, data and long-value pages in turn: a
+        // positioned read takes each straight from the system, where the
+        // stream would drop its buffer at every seek and copy twice.
+        const int fd = fileno(f_);
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t got = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
                 return false;
-#else
-            if (fseeko(f_, static_cast<off_t>(offset), SEEK_SET) != 0)
-                return false;
-#endif
+            done += static_cast<std::size_t>(got);
         }
+        return true;
+#else
+        if (pos_ != offset && _fseeki64(f_, static_cast<long long>(offset), SEEK_SET) != 0)
+            return false;
         const std::size_t got = std::fread(out, 1, size, f_);
         pos_ = offset + got;
         return got == size;
+#endif
     }
     std::uint64_t size() const override { return size_; }
 
@@ -570,10 +585,12 @@ struct Database::Impl {
         return {b + start, end - start};
     }
 
-    // Appends the bytes of the memo or OLE value whose 12-byte field is at
-    // p (size bytes in the row) to `out`. The stored length must match the
-    // bytes found, so that damage is never a cut-off or foreign text.
-    void longValue(const std::uint8_t* p, int size, std::vector<std::uint8_t>& out)
+    // The bytes of the memo or OLE value whose 12-byte field is at p (size
+    // bytes in the row). A value held in one place is read where it lies
+    // (valid until the next page is read); a chain is gathered in `out`.
+    // The stored length must match the bytes found, so that damage is never
+    // a cut-off or foreign text.
+    std::string_view longValue(const std::uint8_t* p, int size, std::vector<std::uint8_t>& out)
     {
         out.clear();
         if (size < kLongValueFieldSize)
@@ -589,15 +606,13 @@ struct Database::Impl {
             const auto inRow = static_cast<std::uint32_t>(size - kLongValueFieldSize);
             if (inRow != total)
                 throw lengthError(inRow);
-            out.assign(p + kLongValueFieldSize, p + kLongValueFieldSize + total);
-            return;
+            return bytesOf(p + kLongValueFieldSize, total);
         }
         if (kind == kLongValueSingleRow) {
             const auto [row, n] = longValueRow(first);
             if (static_cast<std::uint32_t>(n) != total)
                 throw lengthError(static_cast<std::uint64_t>(n));
-            out.assign(row, row + n);
-            return;
+            return bytesOf(row, static_cast<std::size_t>(n));
         }
         if (kind != kLongValueChain)
             throw RowDamage{"a memo value of unknown kind " + std::to_string(kind)};
@@ -617,7 +632,15 @@ struct Database::Impl {
         }
         if (out.size() != total)
             throw lengthError(out.size());
+        return bytesOf(out.data(), out.size());
     }
+
+    static std::string_view bytesOf(const std::uint8_t* p, std::size_t n)
+    {
+        return std::string_view(reinterpret_cast<const char*>(p), n);
+    }
+
+    static const std::uint8_t* data(std::string_view v) { return reinterpret_cast<const std::uint8_t*>(v.data()); }
 
     // ---- Values ----------------------------------------------------------------
 
@@ -688,14 +711,16 @@ struct Database::Impl {
         case kTypeBinary11:
             text::appendLatin1(p, static_cast<std::size_t>(size), out);
             return;
-        case kTypeMemo:
-            longValue(p, size, lv);
-            appendText(lv.data(), lv.size(), out);
+        case kTypeMemo: {
+            const std::string_view v = longValue(p, size, lv);
+            appendText(data(v), v.size(), out);
             return;
-        case kTypeOle:
-            longValue(p, size, lv);
-            text::appendLatin1(lv.data(), lv.size(), out);
+        }
+        case kTypeOle: {
+            const std::string_view v = longValue(p, size, lv);
+            text::appendLatin1(data(v), v.size(), out);
             return;
+        }
         default:
             return;
         }

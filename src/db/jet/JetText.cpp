@@ -6,6 +6,8 @@
 #include "db/jet/JetFormat.h"
 #include "db/jet/JetReader.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -209,13 +211,74 @@ void appendNumeric(const std::uint8_t* b, int scale, std::string& out)
     }
 }
 
+namespace {
+
+// The UTF-8 form of each byte from 0x80 up: its length, then its bytes.
+struct Utf8Of {
+    std::uint8_t size = 0;
+    char bytes[3] = {};
+};
+
+const std::array<Utf8Of, 128>& cp1252Utf8()
+{
+    static const std::array<Utf8Of, 128> table = [] {
+        std::array<Utf8Of, 128> t{};
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            std::string s;
+            appendCodePoint(cp1252Char(static_cast<std::uint8_t>(b)), s);
+            Utf8Of& e = t[static_cast<std::size_t>(b - 0x80)];
+            e.size = static_cast<std::uint8_t>(s.size());
+            std::memcpy(e.bytes, s.data(), s.size());
+        }
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
 void appendCp1252(const std::uint8_t* p, std::size_t n, std::string& out)
 {
-    for (std::size_t i = 0; i < n; ++i) {
-        if (p[i] < 0x80)
-            out.push_back(static_cast<char>(p[i]));
-        else
-            appendCodePoint(cp1252Char(p[i]), out);
+    // Texts are nearly all ASCII: eight bytes are copied at once while none
+    // has its high bit set. Characters are gathered in a small buffer and
+    // appended a block at a time, so that the output is neither grown for
+    // every character nor cleared ahead of being written.
+    const auto& high = cp1252Utf8();
+    constexpr std::size_t kBlock = 4096;
+    char block[kBlock + 8];
+    out.reserve(out.size() + n + n / 8);
+    std::size_t i = 0;
+    while (i < n) {
+        char* w = block;
+        // Room for eight bytes in, each at most three out.
+        while (i < n && w + 24 <= block + kBlock + 8) {
+            if (i + 8 <= n) {
+                std::uint64_t word;
+                std::memcpy(&word, p + i, 8);
+                const std::uint64_t highBits = word & 0x8080808080808080ull;
+                // The ASCII bytes before the first other one go as they are
+                // (all eight are written, only they are kept).
+                std::size_t ascii = 8;
+                if (highBits)
+                    ascii = std::endian::native == std::endian::little
+                                ? static_cast<std::size_t>(std::countr_zero(highBits)) / 8
+                                : 0;
+                std::memcpy(w, p + i, 8);
+                w += ascii;
+                i += ascii;
+                if (!highBits)
+                    continue;
+            }
+            const std::uint8_t b = p[i++];
+            if (b < 0x80) {
+                *w++ = static_cast<char>(b);
+            } else {
+                const Utf8Of& e = high[b - 0x80];
+                std::memcpy(w, e.bytes, 3);
+                w += e.size;
+            }
+        }
+        out.append(block, static_cast<std::size_t>(w - block));
     }
 }
 

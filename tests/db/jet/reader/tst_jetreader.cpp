@@ -6,6 +6,7 @@
 #include "Check.h"
 #include "JetBytes.h"
 
+#include "db/jet/Cp1252Table.h"
 #include "db/jet/JetReader.h"
 
 #include <cmath>
@@ -177,6 +178,32 @@ TEST(numericGuidAndText)
 }
 
 // ---- Files built byte by byte -------------------------------------------------
+
+// Long texts go through a faster path than short ones: ASCII runs of every
+// length, every byte above 0x7F at every alignment, text appended after
+// what is there and across the converter's internal blocks, must read as
+// the character-by-character conversion does.
+TEST(longWindows1252TextsConvertAsEachCharacter)
+{
+    std::vector<std::uint8_t> in;
+    for (int run = 0; run < 40; ++run) {
+        for (int k = 0; k < run; ++k)
+            in.push_back(static_cast<std::uint8_t>('a' + (run + k) % 26));
+        in.push_back(static_cast<std::uint8_t>(0x80 + (run * 7) % 128));
+    }
+    for (int b = 0x80; b <= 0xFF; ++b)
+        in.push_back(static_cast<std::uint8_t>(b));
+    while (in.size() < 20000)
+        in.push_back(static_cast<std::uint8_t>(in.size() % 97 == 0 ? 0x80 + in.size() % 128 : 'x'));
+    for (const std::size_t size : {std::size_t(0), std::size_t(7), std::size_t(8), std::size_t(9), std::size_t(1000), in.size()}) {
+        std::string expected = "head";
+        for (std::size_t i = 0; i < size; ++i)
+            text::appendCodePoint(cp1252Char(in[i]), expected);
+        std::string got = "head";
+        text::appendCp1252(in.data(), size, got);
+        CHECK_EQ(got, expected);
+    }
+}
 
 TEST(everyMemoKindReadsBack)
 {
