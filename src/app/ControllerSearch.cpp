@@ -107,14 +107,15 @@ void Controller::performSearch()
         searchAllSections(request);
     else
         setRows(searchOrNothing(request));
-    emit viewCleared();
     // The first row found is selected and shown, so that the buttons step
-    // on from it and Print prints it.
+    // on from it and Print prints it; its text replaces the last one at
+    // once. With nothing found the view is left empty.
     const bool found = !rows().isEmpty();
     if (found) {
         selectRow(1);
         loadInterpretationFrom(rows().first().section, rows().first().identifier);
     } else {
+        emit viewCleared();
         updateNavigation();
     }
     if (found) {

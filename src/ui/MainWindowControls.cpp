@@ -204,9 +204,14 @@ void orvaneIntMain::createViewControls()
     textView_->setReadOnly(true);
     textView_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     const QFont courier = designFont(QStringLiteral("Courier"), 9.75);
-    textView_->setFont(courier);
-    textView_->document()->setDefaultFont(courier);
-    textView_->setCurrentFont(courier);
+    // Latin text in a fixed-pitch face has nothing for OpenType shaping to
+    // do (no ligatures, no kerning pairs), and shaping is most of the cost
+    // of laying an interpretation out: the view skips it.
+    QFont viewFont = courier;
+    viewFont.setStyleStrategy(QFont::PreferNoShaping);
+    textView_->setFont(viewFont);
+    textView_->document()->setDefaultFont(viewFont);
+    textView_->setCurrentFont(viewFont);
     // Printed pages set the text in the font the view shows it in.
     controller_.setTextFont(courier);
     // The view is read-only: there is nothing to undo, and keeping the

@@ -14,10 +14,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QAbstractTextDocumentLayout>
 #include <QToolBar>
 
 namespace orvane::ui {
@@ -341,24 +345,33 @@ void orvaneIntMain::showLabels()
 
 void orvaneIntMain::clearView()
 {
-    textView_->setPlainText(QString());
+    if (!textView_->document()->isEmpty())
+        textView_->document()->clear();
 }
 
 void orvaneIntMain::showInterpretation()
 {
     const app::ShownInterpretation& shown = controller_.shown();
-    // The document is filled and coloured in one edit block before control
-    // returns to the event loop, so the view is painted once, with the
-    // finished text, and nothing else in the window is.
-    QTextDocument* doc = textView_->document();
-    if (shown.found) {
+    // The text is built and coloured in a document of its own, which the
+    // view then takes whole. Editing the shown document would lay all of it
+    // out again at once; a document the view receives is laid out as far as
+    // the view shows it, and the rest in steps once the window is idle.
+    auto* doc = new QTextDocument(textView_);
+    // No page yet: nothing is laid out until the view gives the document its
+    // width.
+    doc->setPageSize(QSizeF(0, 0));
+    doc->setDefaultFont(textView_->font());
+    // The view is read-only: there is nothing to undo.
+    doc->setUndoRedoEnabled(false);
+    doc->documentLayout()->setPaintDevice(textView_->viewport());
+    if (shown.found)
         view::formatInterpretation(*doc, shown.text, shown.keywords, shown.phrase);
+    replaceDocument(doc);
+    if (shown.found) {
         QTextCursor caret(doc);
-        caret.setPosition(qMin(view::restingCaret(doc->toPlainText(), shown.keywords, shown.phrase),
+        caret.setPosition(qMin(view::restingCaret(view::documentText(shown.text), shown.keywords, shown.phrase),
                                doc->characterCount() - 1));
         textView_->setTextCursor(caret);
-    } else {
-        doc->setPlainText(QString());
     }
     volumeLabel_->setText(shown.volume);
     identifierLabel_->setText(shown.identifierLabel);
@@ -368,6 +381,18 @@ void orvaneIntMain::showInterpretation()
     // the first load runs before the window is shown.
     growToText(identifierLabel_);
     growToText(volumeLabel_);
+}
+
+void orvaneIntMain::replaceDocument(QTextDocument* doc)
+{
+    const QPointer<QTextDocument> old = textView_->document();
+    // Each text is shown from its start, wherever the last one was read; at
+    // the top first, the view lays out only the new text's first screen.
+    textView_->verticalScrollBar()->setValue(0);
+    textView_->setDocument(doc);
+    // The view's first document belonged to the view and went with the
+    // change; the ones given to it since are this window's.
+    delete old.data();
 }
 
 void orvaneIntMain::showNavigation(const view::NavigationButtons& buttons)

@@ -6,6 +6,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+#include <vector>
+
 namespace orvane::view {
 
 QString documentText(const QString& stored)
@@ -105,20 +108,40 @@ void formatInterpretation(QTextDocument& doc, const QString& stored, const QStri
                           bool phrase)
 {
     const QString shown = documentText(stored);
-    // One edit block over the filling and all the colouring: the document is
-    // laid out once, at its end, instead of after every step.
-    QTextCursor block(&doc);
-    block.beginEditBlock();
-    doc.setPlainText(shown);
-    QTextCharFormat plain;
-    plain.setForeground(kBodyColour);
-    plain.setFontWeight(QFont::Normal);
-    QTextCursor all(&doc);
-    all.select(QTextCursor::Document);
-    all.mergeCharFormat(plain);
-    colourSpans(doc, headingSpans(shown), kHeadingColour);
-    colourSpans(doc, keywordSpans(shown, keywords, phrase), kSearchColour);
-    block.endEditBlock();
+    // Each character's colour, the spans applied in their order so that a
+    // later one wins (a searched word inside a heading is red). The text then
+    // goes in run by run, each already in its colour: no format is merged into
+    // text that is in the document.
+    enum : unsigned char { Body, Heading, Search };
+    std::vector<unsigned char> colour(std::size_t(shown.size()), Body);
+    const auto paint = [&](const QList<TextSpan>& spans, unsigned char c) {
+        for (const TextSpan& span : spans) {
+            const qsizetype from = qBound(qsizetype(0), qsizetype(span.start), shown.size());
+            const qsizetype to = qBound(from, qsizetype(span.start) + span.length, shown.size());
+            std::fill(colour.begin() + from, colour.begin() + to, c);
+        }
+    };
+    paint(headingSpans(shown), Heading);
+    paint(keywordSpans(shown, keywords, phrase), Search);
+
+    QTextCharFormat formats[3];
+    const QColor colours[3] = {kBodyColour, kHeadingColour, kSearchColour};
+    for (int i = 0; i < 3; ++i) {
+        formats[i].setForeground(colours[i]);
+        formats[i].setFontWeight(QFont::Normal);
+    }
+    // One edit block: whoever lays the document out does so once, at its end.
+    QTextCursor cursor(&doc);
+    cursor.beginEditBlock();
+    doc.clear();
+    for (qsizetype at = 0; at < shown.size();) {
+        qsizetype end = at + 1;
+        while (end < shown.size() && colour[std::size_t(end)] == colour[std::size_t(at)])
+            ++end;
+        cursor.insertText(shown.mid(at, end - at), formats[colour[std::size_t(at)]]);
+        at = end;
+    }
+    cursor.endEditBlock();
 }
 
 } // namespace orvane::view
