@@ -364,13 +364,13 @@ void orvaneIntMain::showInterpretation()
     // The view is read-only: there is nothing to undo.
     doc->setUndoRedoEnabled(false);
     doc->documentLayout()->setPaintDevice(textView_->viewport());
+    const QString text = shown.found ? view::documentText(shown.text) : QString();
     if (shown.found)
-        view::formatInterpretation(*doc, shown.text, shown.keywords, shown.phrase);
+        view::formatDocumentText(*doc, text, shown.keywords, shown.phrase);
     replaceDocument(doc);
     if (shown.found) {
         QTextCursor caret(doc);
-        caret.setPosition(qMin(view::restingCaret(view::documentText(shown.text), shown.keywords, shown.phrase),
-                               doc->characterCount() - 1));
+        caret.setPosition(qMin(view::restingCaret(text, shown.keywords, shown.phrase), doc->characterCount() - 1));
         textView_->setTextCursor(caret);
     }
     volumeLabel_->setText(shown.volume);

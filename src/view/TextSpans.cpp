@@ -7,16 +7,31 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace orvane::view {
 
 QString documentText(const QString& stored)
 {
-    QString text = stored;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    const auto isLineEnd = [](QChar c) { return c == u'\r' || c == QChar::ParagraphSeparator; };
+    const auto first = std::find_if(stored.begin(), stored.end(), isLineEnd);
+    if (first == stored.end())
+        return stored;
+    QString text;
+    text.reserve(stored.size());
+    text.append(QStringView(stored.begin(), first));
+    for (auto it = first; it != stored.end(); ++it) {
+        if (*it == u'\r') {
+            text.append(u'\n');
+            if (it + 1 != stored.end() && it[1] == u'\n')
+                ++it;
+        } else if (*it == QChar::ParagraphSeparator) {
+            text.append(u'\n');
+        } else {
+            text.append(*it);
+        }
+    }
     return text;
 }
 
@@ -42,29 +57,66 @@ QList<TextSpan> headingSpans(const QString& text)
     return spans;
 }
 
-QList<TextSpan> occurrences(const QString& text, const QString& searchString)
+namespace {
+
+// QString's case-insensitive search compares UTF-16 units by their simple
+// case folding. Folding the text once and each search string once gives the
+// same matches with a plain search, instead of folding all of the text again
+// for every word. A surrogate pair folds as a pair, not unit by unit: text
+// holding one is searched case-insensitively as it is.
+std::optional<QString> foldedUnits(QStringView text)
+{
+    QString folded(text.size(), Qt::Uninitialized);
+    QChar* out = folded.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const char32_t f = QChar::toCaseFolded(char32_t(c));
+        if (QChar::isSurrogate(c) || f > 0xFFFF)
+            return std::nullopt;
+        out[i] = QChar(char16_t(f));
+    }
+    return folded;
+}
+
+void appendOccurrences(QList<TextSpan>& spans, QStringView text, QStringView searchString,
+                       Qt::CaseSensitivity cs)
+{
+    const qsizetype length = searchString.size();
+    if (length == 0)
+        return;
+    for (qsizetype at = text.indexOf(searchString, 0, cs); at >= 0; at = text.indexOf(searchString, at + length, cs))
+        spans.append({int(at), int(length)});
+}
+
+// The spans of each search string in turn, letter case ignored.
+QList<TextSpan> spansOf(const QString& text, const QStringList& searchStrings)
 {
     QList<TextSpan> spans;
-    if (searchString.isEmpty())
-        return spans;
-    const int length = int(searchString.size());
-    for (qsizetype at = text.indexOf(searchString, 0, Qt::CaseInsensitive); at >= 0;
-         at = text.indexOf(searchString, at + length, Qt::CaseInsensitive))
-        spans.append({int(at), length});
+    const std::optional<QString> folded = foldedUnits(text);
+    for (const QString& s : searchStrings) {
+        const std::optional<QString> foldedString = folded ? foldedUnits(s) : std::nullopt;
+        if (foldedString)
+            appendOccurrences(spans, *folded, *foldedString, Qt::CaseSensitive);
+        else
+            appendOccurrences(spans, text, s, Qt::CaseInsensitive);
+    }
     return spans;
+}
+
+} // namespace
+
+QList<TextSpan> occurrences(const QString& text, const QString& searchString)
+{
+    if (searchString.isEmpty())
+        return {};
+    return spansOf(text, {searchString});
 }
 
 QList<TextSpan> keywordSpans(const QString& text, const QString& keywords, bool phrase)
 {
     if (keywords.isEmpty() || text.isEmpty())
         return {};
-    if (phrase)
-        return occurrences(text, keywords);
-
-    QList<TextSpan> spans;
-    for (const QString& word : search::splitKeywords(keywords))
-        spans += occurrences(text, word);
-    return spans;
+    return spansOf(text, phrase ? QStringList{keywords} : search::splitKeywords(keywords));
 }
 
 int restingCaret(const QString& text, const QString& keywords, bool phrase)
@@ -107,7 +159,11 @@ void colourSpans(QTextDocument& doc, const QList<TextSpan>& spans, const QColor&
 void formatInterpretation(QTextDocument& doc, const QString& stored, const QString& keywords,
                           bool phrase)
 {
-    const QString shown = documentText(stored);
+    formatDocumentText(doc, documentText(stored), keywords, phrase);
+}
+
+void formatDocumentText(QTextDocument& doc, const QString& shown, const QString& keywords, bool phrase)
+{
     // Each character's colour, the spans applied in their order so that a
     // later one wins (a searched word inside a heading is red). The text then
     // goes in run by run, each already in its colour: no format is merged into

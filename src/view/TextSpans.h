@@ -1,18 +1,19 @@
 #pragma once
 
 // Which characters of an interpretation to colour: the four headings in navy,
-// the searched words in red. Plain functions over one string; the colouring
-// itself is one call per colour on the view's QTextDocument.
+// the searched words in red. Plain functions over one string, and the
+// document built from it with each run already in its colour.
 //
 // Positions. An interpretation is stored with CR LF line ends. QTextEdit turns
 // each line end into one paragraph break, which counts as one position, so
 // every position below is an index into documentText(stored), the string with
-// each line end reduced to "\n". Put exactly that string into the view:
+// each line end reduced to "\n". A document holding exactly that string
+// (doc->toPlainText() == shown) takes the spans as they are:
 //
 //   const QString shown = documentText(stored);
-//   view->setPlainText(shown);                          // doc->toPlainText() == shown
-//   colourSpans(*view->document(), headingSpans(shown), kHeadingColour);
-//   colourSpans(*view->document(), keywordSpans(shown, Text1[1]->text(), phrase), kSearchColour);
+//   formatDocumentText(doc, shown, Text1[1]->text(), phrase);   // or:
+//   doc.setPlainText(shown);
+//   colourSpans(doc, keywordSpans(shown, Text1[1]->text(), phrase), kSearchColour);
 //
 // Because a line end is "\n" and never a blank, a phrase never matches across
 // a line break.
@@ -72,5 +73,7 @@ void colourSpans(QTextDocument& doc, const QList<TextSpan>& spans, const QColor&
 // and search words as a loaded interpretation shows them.
 void formatInterpretation(QTextDocument& doc, const QString& stored, const QString& keywords,
                           bool phrase);
+// The same for text already converted by documentText().
+void formatDocumentText(QTextDocument& doc, const QString& text, const QString& keywords, bool phrase);
 
 } // namespace orvane::view

@@ -98,6 +98,13 @@ private slots:
         QTest::newRow("no overlap") << "aaa" << "aa" << false << Spans{{0, 2}};
         QTest::newRow("aaaa twice") << "aaaa" << "aa" << false << Spans{{0, 2}, {2, 2}};
         QTest::newRow("case ignored") << "Preheat PREHEAT" << "pREheat" << false << Spans{{0, 7}, {8, 7}};
+        QTest::newRow("case ignored beyond ASCII") << QString::fromUtf8("ÄNDERUNG änderung")
+                                                   << QString::fromUtf8("Änderung") << false
+                                                   << Spans{{0, 8}, {9, 8}};
+        QTest::newRow("final sigma folds to sigma") << QString::fromUtf8("ΣΟΦΟΣ σοφος")
+                                                    << QString::fromUtf8("σοφοσ") << true << Spans{{0, 5}, {6, 5}};
+        QTest::newRow("case ignored in surrogate pairs") << QString::fromUtf8("𐐀x 𐐨x") << QString::fromUtf8("𐐨X")
+                                                         << false << Spans{{0, 3}, {4, 3}};
         QTest::newRow("first character") << "weld" << "w" << false << Spans{{0, 1}};
         QTest::newRow("empty pieces colour nothing") << "a b" << " a  b " << false << Spans{{0, 1}, {2, 1}};
         QTest::newRow("phrase whole entry") << "minimum preheat, minimum  preheat" << "minimum preheat" << true
