@@ -70,6 +70,10 @@ std::optional<QString> foldedUnits(QStringView text)
     QChar* out = folded.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
+        if (c < 0x80) {   // most of any interpretation
+            out[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+            continue;
+        }
         const char32_t f = QChar::toCaseFolded(char32_t(c));
         if (QChar::isSurrogate(c) || f > 0xFFFF)
             return std::nullopt;

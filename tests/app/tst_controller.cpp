@@ -142,7 +142,13 @@ void TestController::searchModes()
     QCOMPARE(run.controller.searchRuns(), 0);
     run.controller.editEntry(EntryKind::Keyword, words);
     QSignalSpy labels(&run.controller, &Controller::labelsChanged);
+    QSignalSpy shown(&run.controller, &Controller::interpretationShown);
+    QSignalSpy cleared(&run.controller, &Controller::viewCleared);
     run.controller.performSearch();
+    // The first match replaces the last text in one step; with nothing
+    // found the view is emptied.
+    QCOMPARE(shown.count(), rows.isEmpty() ? 0 : 1);
+    QCOMPARE(cleared.count(), rows.isEmpty() ? 1 : 0);
 
     QCOMPARE(run.controller.lastSearchSql(), sql);
     QCOMPARE(run.controller.rowTexts(), rows);

@@ -11,6 +11,7 @@
 #include "support/WindowControls.h"
 
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QtTest>
@@ -758,7 +759,10 @@ void TestView::searchShowsTheFirstMatchHighlighted()
     // with its words in red; stepping on keeps the words.
     Fixture f;
     controls(*f.w).Text1[1]->setText(QStringLiteral("minimum preheat"));
+    QSignalSpy shown(&f.w->controller(), &orvane::app::Controller::interpretationShown);
     f.w->controller().performSearch();
+    // Selecting the first row does not load it a second time.
+    QCOMPARE(shown.count(), 1);
     QVERIFY(f.results()->rowCount() >= 2);
     const QString first = f.results()->rowText(0);
     QCOMPARE(controls(*f.w).Label1[0]->text(), first);
