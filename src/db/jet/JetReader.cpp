@@ -460,6 +460,8 @@ struct Database::Impl {
             pg = le32(b + 4);
         }
 
+        if (def.empty())   // page 0 is the file's header, never a definition
+            throw damaged("its definition names page 0");
         TableDef t;
         t.page = first;
         const std::size_t size = def.size();
