@@ -240,16 +240,19 @@ std::size_t likeOneByOne(const SearchShape& s)
 
 // ---- benchmarks ---------------------------------------------------------------
 
-// Runs `sql` as the repository does (rows kept as UTF-8) and appends the
-// INTER_STR of each row to `out`.
+// Runs `sql` as the repository does (only the one column taken from each
+// row as it is stepped) and appends the INTER_STR of each row to `out`.
 void walkIdentifiers(db::Database& database, const QString& sql, QStringList& out)
 {
-    const db::CompactSnapshot rows = database.executeCompact(sql);
-    const auto column = rows.columns.indexOf(QStringLiteral("INTER_STR"));
-    for (std::size_t r = 0; column >= 0 && r < rows.rowCount(); ++r) {
-        const auto& cell = rows.cell(r, int(column));
-        out << (cell ? QString::fromUtf8(*cell) : QString());
-    }
+    qsizetype column = -1;
+    database.stream(
+        sql, [&](const QStringList& columns) { column = columns.indexOf(QStringLiteral("INTER_STR")); },
+        [&](const db::RowCells& row) {
+            if (column < 0)
+                return;
+            const auto& cell = row[std::size_t(column)];
+            out << (cell ? QString::fromUtf8(cell->data(), qsizetype(cell->size())) : QString());
+        });
 }
 
 std::unique_ptr<db::Database> openIndexed(db::Workspace& workspace, const QString& path)

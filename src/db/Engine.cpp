@@ -614,6 +614,30 @@ Snapshot Database::execute(const QString& sql)
     return snap;
 }
 
+void CompactSnapshot::appendCell(const char* utf8, std::size_t size)
+{
+    if (!utf8) {
+        cells_.push_back({nullptr, 0});
+        return;
+    }
+    if (size == 0) {
+        cells_.push_back({"", 0});   // empty, not Null
+        return;
+    }
+    if (size > left_) {
+        // A value longer than a block gets a block of its own.
+        constexpr std::size_t kBlock = 256 * 1024;
+        const std::size_t n = std::max(kBlock, size);
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(n));
+        free_ = blocks_.back().get();
+        left_ = n;
+    }
+    std::memcpy(free_, utf8, size);
+    cells_.push_back({free_, size});
+    free_ += size;
+    left_ -= size;
+}
+
 CompactSnapshot Database::executeCompact(const QString& sql)
 {
     if (!d->db)
@@ -624,13 +648,8 @@ CompactSnapshot Database::executeCompact(const QString& sql)
     d->run(
         sql, [&](QStringList columns) { snap.columns = std::move(columns); },
         [&](const char* text, int len) {
-            rowBytes += kCellOverhead;
-            if (text) {
-                snap.cells.emplace_back(QByteArray(text, len));
-                rowBytes += len;
-            } else {
-                snap.cells.emplace_back(std::nullopt);
-            }
+            rowBytes += kCellOverhead + (text ? len : 0);
+            snap.appendCell(text, std::size_t(len));
         },
         [&] {
             held.add(rowBytes);

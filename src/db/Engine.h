@@ -8,6 +8,7 @@
 #include "db/jet/JetFile.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -41,19 +42,38 @@ struct Snapshot {
     DamageReport damage;   // rows of the tables read that were left out as damaged
 };
 
-// The same rows with every value kept as UTF-8, row after row: about half
-// the memory of a Snapshot for long texts, which is what the program's
-// queries over whole section tables return.
+// The same rows with every value kept as UTF-8 in one buffer, row after row:
+// about half the memory of a Snapshot for long texts, which is what the
+// program's queries over whole section tables return, and no allocation per
+// value.
 struct CompactSnapshot {
     QStringList columns;
-    std::vector<std::optional<QByteArray>> cells;   // row-major; nullopt = Null
     DamageReport damage;   // rows of the tables read that were left out as damaged
 
-    std::size_t rowCount() const { return columns.isEmpty() ? 0 : cells.size() / std::size_t(columns.size()); }
-    const std::optional<QByteArray>& cell(std::size_t row, int column) const
+    std::size_t rowCount() const { return columns.isEmpty() ? 0 : cells_.size() / std::size_t(columns.size()); }
+    // A value of the snapshot (valid while it lives); nullopt for Null.
+    std::optional<QByteArrayView> cell(std::size_t row, int column) const
     {
-        return cells[row * std::size_t(columns.size()) + std::size_t(column)];
+        const Cell& c = cells_[row * std::size_t(columns.size()) + std::size_t(column)];
+        if (!c.data)
+            return std::nullopt;
+        return QByteArrayView(c.data, c.size);
     }
+
+    // Appends the next value, row after row; nullptr for Null.
+    void appendCell(const char* utf8, std::size_t size);
+
+private:
+    struct Cell {
+        const char* data;   // nullptr for Null
+        std::size_t size;
+    };
+    // Values are copied into blocks that never move, so that a cell's view
+    // stays valid as the snapshot grows and when it is moved.
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* free_ = nullptr;
+    std::size_t left_ = 0;
+    std::vector<Cell> cells_;   // row-major
 };
 
 // One row as the engine steps it: a cell per column as UTF-8, nullopt for

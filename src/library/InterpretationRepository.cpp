@@ -42,20 +42,9 @@ int requireColumn(const db::CompactSnapshot& s, const QString& name)
     return c;
 }
 
-QString textOf(const std::optional<QByteArray>& cell)
+QString textOf(std::optional<QByteArrayView> cell)
 {
     return cell ? QString::fromUtf8(*cell) : QString();
-}
-
-// One column of every row, by name.
-QStringList columnTexts(const db::CompactSnapshot& rows, const QString& name)
-{
-    const int c = requireColumn(rows, name);
-    QStringList out;
-    out.reserve(qsizetype(rows.rowCount()));
-    for (std::size_t r = 0; r < rows.rowCount(); ++r)
-        out << textOf(rows.cell(r, c));
-    return out;
 }
 
 // The statement that fetches one identifier's row from `table`.
@@ -132,7 +121,36 @@ db::Database& InterpretationRepository::database()
 db::CompactSnapshot InterpretationRepository::run(const QString& sql)
 {
     db::CompactSnapshot rows = database().executeCompact(sql);
-    for (const db::TableDamage& d : rows.damage) {
+    noteDamage(rows.damage);
+    return rows;
+}
+
+QStringList InterpretationRepository::runColumn(const QString& sql, const QString& name)
+{
+    // Only the one column is kept: the rest of each row (a section's texts,
+    // megabytes of them) is never copied out of the engine.
+    int column = -1;
+    QStringList out;
+    const db::DamageReport damage = database().stream(
+        sql,
+        [&](const QStringList& columns) {
+            for (int i = 0; i < columns.size() && column < 0; ++i)
+                if (columns.at(i).compare(name, Qt::CaseInsensitive) == 0)
+                    column = i;
+            if (column < 0)
+                throw db::JetError(db::kItemNotFound, QStringLiteral("Item not found in this collection."));
+        },
+        [&](const db::RowCells& row) {
+            const auto& cell = row[std::size_t(column)];
+            out << (cell ? QString::fromUtf8(cell->data(), qsizetype(cell->size())) : QString());
+        });
+    noteDamage(damage);
+    return out;
+}
+
+void InterpretationRepository::noteDamage(const db::DamageReport& damage)
+{
+    for (const db::TableDamage& d : damage) {
         const bool known = std::any_of(damage_.begin(), damage_.end(),
                                        [&](const db::TableDamage& k) { return k.table == d.table; });
         if (!known) {
@@ -140,7 +158,6 @@ db::CompactSnapshot InterpretationRepository::run(const QString& sql)
             damageChanged_ = true;
         }
     }
-    return rows;
 }
 
 std::optional<db::JetError> InterpretationRepository::newDamage()
@@ -180,16 +197,15 @@ SectionListing InterpretationRepository::sections()
 QStringList InterpretationRepository::sectionRows(const QString& table)
 {
     requirePlain(table);
-    return columnTexts(run(QStringLiteral("SELECT * FROM [") + table + QStringLiteral("] ORDER BY INTER_STR")),
-                       kIdColumn);
+    return runColumn(QStringLiteral("SELECT * FROM [") + table + QStringLiteral("] ORDER BY INTER_STR"), kIdColumn);
 }
 
 QStringList InterpretationRepository::paragraphs(const QString& table)
 {
     requirePlain(table);
-    return columnTexts(run(QStringLiteral("SELECT DISTINCT reference FROM ") + indexTableOf(table)
-                           + QStringLiteral(" ORDER BY reference")),
-                       QStringLiteral("Reference"));
+    return runColumn(QStringLiteral("SELECT DISTINCT reference FROM ") + indexTableOf(table)
+                         + QStringLiteral(" ORDER BY reference"),
+                     QStringLiteral("Reference"));
 }
 
 QHash<QString, QList<int>> InterpretationRepository::lineLengths(const QString& table)
@@ -234,7 +250,7 @@ QStringList InterpretationRepository::search(const SearchRequest& request)
     // the order the database sorts its identifiers, which puts the notice
     // (its name starts with blanks) first. The statement itself stays as
     // built, so that the text sent is the documented one.
-    return sortedIdentifiers(columnTexts(run(searchStatement(request)), kIdColumn));
+    return sortedIdentifiers(runColumn(searchStatement(request), kIdColumn));
 }
 
 QStringList InterpretationRepository::sortedIdentifiers(QStringList ids)

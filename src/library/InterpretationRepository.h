@@ -133,6 +133,9 @@ public:
 private:
     db::Database& database();
     db::CompactSnapshot run(const QString& sql);
+    // One column (named in any case) of every row of `sql`.
+    QStringList runColumn(const QString& sql, const QString& name);
+    void noteDamage(const db::DamageReport& damage);
     std::optional<Interpretation> lookUpIn(const QString& table, const QString& id);
 
     db::DamageReport damage_;  // every damaged table met, once each

@@ -349,9 +349,15 @@ struct Database::Impl {
     std::uint64_t pageCount = 0;
     std::vector<Entry> tables;
     std::string reading; // the table being read, for messages
+    // Each slot holds a run of pages read at once: a table's data and
+    // long-value pages mostly follow one another in the file, and one read
+    // of a run costs little more than one of a page.
+    static constexpr std::uint32_t kRunPages = 16;
     std::vector<std::uint8_t> buffers[kSlots];
-    std::uint32_t cached[kSlots] = {0, 0, 0};
-    bool valid[kSlots] = {false, false, false};
+    std::uint32_t first[kSlots] = {0, 0, 0};   // the run's first page
+    std::uint32_t count[kSlots] = {0, 0, 0};   // pages in the run; 0 = none held
+    std::uint32_t last[kSlots] = {0, 0, 0};    // the page handed out last
+    std::uint32_t clear[kSlots] = {0, 0, 0};   // bit i: page first + i decrypted already
     std::uint64_t pagesRead = 0;
 
     int ps() const { return L.pageSize; }
@@ -367,22 +373,42 @@ struct Database::Impl {
     {
         if (n >= pageCount)
             return nullptr;
-        if (valid[slot] && cached[slot] == n)
-            return buffers[slot].data();
+        const std::size_t size = static_cast<std::size_t>(ps());
+        if (count[slot] != 0 && n - first[slot] < count[slot]) {
+            if (n != last[slot])
+                ++pagesRead;
+            last[slot] = n;
+            return plain(slot, n - first[slot]);
+        }
         const std::uint64_t offset = static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(ps());
         ++pagesRead;
         if (const std::uint8_t* direct = src->direct(); direct && (header.databaseKey == 0 || n == 0))
             return direct + offset;
+        // Page 0 is never encrypted: it is read on its own.
+        const std::uint32_t pages =
+            n == 0 ? 1 : static_cast<std::uint32_t>(std::min<std::uint64_t>(kRunPages, pageCount - n));
         std::vector<std::uint8_t>& buf = buffers[slot];
-        buf.resize(static_cast<std::size_t>(ps()));
-        valid[slot] = false;
+        buf.resize(std::size_t(pages) * size);
+        count[slot] = 0;
         if (!src->read(offset, buf.data(), buf.size()))
             return nullptr;
-        if (header.databaseKey != 0 && n != 0)
-            cryptPage(header.databaseKey, n, buf.data(), buf.size());
-        cached[slot] = n;
-        valid[slot] = true;
-        return buf.data();
+        first[slot] = n;
+        count[slot] = pages;
+        last[slot] = n;
+        clear[slot] = (header.databaseKey == 0 || n == 0) ? ~std::uint32_t(0) : 0;
+        return plain(slot, 0);
+    }
+
+    // Page `i` of the slot's run, decrypted the first time it is asked for.
+    const std::uint8_t* plain(Slot slot, std::uint32_t i)
+    {
+        const std::size_t size = static_cast<std::size_t>(ps());
+        std::uint8_t* p = buffers[slot].data() + std::size_t(i) * size;
+        if (!(clear[slot] & (std::uint32_t(1) << i))) {
+            cryptPage(header.databaseKey, first[slot] + i, p, size);
+            clear[slot] |= std::uint32_t(1) << i;
+        }
+        return p;
     }
 
     std::string name(const std::uint8_t* p, std::size_t n) const
@@ -434,6 +460,8 @@ struct Database::Impl {
             pg = le32(b + 4);
         }
 
+        if (def.empty())   // page 0 is the file's header, never a definition
+            throw damaged("its definition names page 0");
         TableDef t;
         t.page = first;
         const std::size_t size = def.size();

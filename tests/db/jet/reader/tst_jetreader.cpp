@@ -356,6 +356,10 @@ TEST(damagedStructuresAreCaughtRowByRow)
         {"definition page of another kind", MemoKind::Inline, [](Built& b) {
              b.bytes[static_cast<std::size_t>(b.tables[0].defPage) * kPage] = 0x01;
          }, std::nullopt},
+        {"catalog entry naming page 0", MemoKind::Inline, [](Built& b) {
+             const std::size_t catalog = static_cast<std::size_t>(b.catalogDataPage) * kPage;
+             set32(b.bytes, catalog + (get16(b.bytes, catalog + 10) & 0x1FFF) + 1, 0);
+         }, std::nullopt},
         {"usage map of unknown kind", MemoKind::Inline,
          [](Built& b) { b.bytes[static_cast<std::size_t>(b.tables[0].mapRow)] = 7; }, std::nullopt},
         {"usage map listing a page past the end", MemoKind::Inline,
