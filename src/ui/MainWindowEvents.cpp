@@ -10,6 +10,7 @@
 #include "ui/Controls.h"
 #include "view/TextSpans.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,7 +22,6 @@
 #include <QSignalBlocker>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QAbstractTextDocumentLayout>
 #include <QToolBar>
 
 namespace orvane::ui {
