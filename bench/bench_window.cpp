@@ -447,13 +447,17 @@ void benchStatement(benchmark::State& state, const QString& sql, int expected)
 {
     int rows = 0;
     for (auto _ : state) {
-        // As the repository runs it: rows kept as UTF-8, identifiers read.
-        const db::CompactSnapshot result = g->database->executeCompact(sql);
-        const auto id = result.columns.indexOf(QStringLiteral("INTER_STR"));
-        rows = int(result.rowCount());
-        for (std::size_t r = 0; id >= 0 && r < result.rowCount(); ++r)
-            if (const auto& cell = result.cell(r, int(id)))
-                benchmark::DoNotOptimize(QString::fromUtf8(*cell));
+        // As the repository runs it: stepped, the identifiers taken as they come.
+        QStringList ids;
+        qsizetype id = -1;
+        g->database->stream(
+            sql, [&](const QStringList& columns) { id = columns.indexOf(QStringLiteral("INTER_STR")); },
+            [&](const db::RowCells& row) {
+                if (id >= 0 && row[std::size_t(id)])
+                    ids << QString::fromUtf8(row[std::size_t(id)]->data(), qsizetype(row[std::size_t(id)]->size()));
+            });
+        rows = int(ids.size());
+        benchmark::DoNotOptimize(ids);
     }
     if (expected >= 0 && rows != expected)
         fail(state, "the statement returned " + std::to_string(rows) + " rows, expected " + std::to_string(expected));
