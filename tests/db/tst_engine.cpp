@@ -116,6 +116,7 @@ private slots:
     void engineStaysReadOnly();
     void closedDatabase();
     void tableReadOutOfMemory();
+    void compactRowsKeepEveryValue();
 
     void thousandWordSearches();
     void memoryCeiling();
@@ -299,6 +300,29 @@ void TestEngine::tableReadOutOfMemory()
     });
     QCOMPARE(errorOf(*failing, "SELECT * FROM INT09"), int(kSystemResourceExceeded));
     QCOMPARE(failing->execute("SELECT * FROM INT08").rows.size(), db->execute("SELECT * FROM INT08").rows.size());
+}
+
+void TestEngine::compactRowsKeepEveryValue()
+{
+    // The compact form holds its values in shared blocks: every value comes
+    // back as the plain form has it, whether empty (not Null), Null, longer
+    // than a block, or the one that fills a block up.
+    std::vector<Row> rows{{QString(""), std::nullopt}, {QString(300 * 1024, u'L'), QString("x")}};
+    for (int i = 0; i < 2000; ++i)
+        rows.push_back({QString(1000 + i % 7, QChar(u'a' + i % 26)), i % 3 ? QString::number(i) : QString("")});
+    MemorySource s;
+    s.add(table("T", {"a", "b"}, rows));
+    auto d = Database::fromTableSource("compact", s.source());
+    const Snapshot plain = d->execute("SELECT * FROM T");
+    const CompactSnapshot compact = d->executeCompact("SELECT * FROM T");
+    QCOMPARE(compact.rowCount(), plain.rows.size());
+    for (std::size_t r = 0; r < plain.rows.size(); ++r)
+        for (int c = 0; c < 2; ++c) {
+            const auto& want = plain.rows[r][std::size_t(c)];
+            const auto got = compact.cell(r, c);
+            if (bool(want) != bool(got) || (got && QString::fromUtf8(*got) != *want))
+                QFAIL(qPrintable(QStringLiteral("row %1, column %2 differs").arg(r).arg(c)));
+        }
 }
 
 void TestEngine::thousandWordSearches()
