@@ -255,10 +255,9 @@ void walkIdentifiers(db::Database& database, const QString& sql, QStringList& ou
         });
 }
 
-std::unique_ptr<db::Database> openIndexed(db::Workspace& workspace, const QString& path)
+std::unique_ptr<db::Database> openBench(db::Workspace& workspace, const QString& path)
 {
     auto database = workspace.openDatabase(path, false, false, kConnect);
-    database->setKeyColumns(library::InterpretationRepository::keyColumns());
     return database;
 }
 
@@ -279,7 +278,7 @@ void benchFirstSectionQuery(benchmark::State& state)
     std::size_t rows = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto database = openIndexed(g->workspace, g->path);
+        auto database = openBench(g->workspace, g->path);
         QStringList listed;
         state.ResumeTiming();
         walkIdentifiers(*database, sql, listed);
@@ -374,7 +373,7 @@ int measureMemory(const QString& path)
     const qint64 baseline = statusKb("VmRSS:");
     try {
         db::Workspace workspace;
-        auto database = openIndexed(workspace, path);
+        auto database = openBench(workspace, path);
         QStringList tables;
         const db::CompactSnapshot sections = database->executeCompact(QStringLiteral("SELECT * FROM AuthorizedTablesTab"));
         const auto name = sections.columns.indexOf(QStringLiteral("dbTableName"));
@@ -415,7 +414,7 @@ std::optional<Memory> memoryOfChild(const QString& path)
 // Reads what the floor scans: the section's texts and its paragraph index.
 void loadSection(Setup& s)
 {
-    s.loaded = openIndexed(s.workspace, s.path);
+    s.loaded = openBench(s.workspace, s.path);
     const db::Snapshot texts = s.loaded->execute(QStringLiteral("SELECT INTER_STR, INTER_TEXT FROM %1").arg(s.table));
     for (const auto& row : texts.rows) {
         s.ids.push_back(row[0].value_or(QString()));

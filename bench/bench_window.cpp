@@ -596,7 +596,6 @@ bool openWindow(Setup& s, int sections)
         s.controller.openDatabase(s.path);
         s.database = s.workspace.openDatabase(s.path, false, true,
                                               QString::fromLatin1(library::InterpretationRepository::kConnect));
-        s.database->setKeyColumns(library::InterpretationRepository::keyColumns());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(s.path), e.what());
         return false;

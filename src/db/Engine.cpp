@@ -4,6 +4,7 @@
 #include "db/JetLike.h"
 #include "db/JetLikeList.h"
 #include "db/JetSql.h"
+#include "db/LoadedTable.h"
 #include "db/Log.h"
 
 #include <QHash>
@@ -108,6 +109,15 @@ int collate(void*, int la, const void* a, int lb, const void* b)
                           std::string_view(static_cast<const char*>(b), std::size_t(lb)));
 }
 
+// A value as UTF-8 text. Text is read where it lies: asking SQLite for
+// 0-terminated text would copy every value the loaded tables hand over.
+std::string_view utf8Of(sqlite3_value* v)
+{
+    const char* p = sqlite3_value_type(v) == SQLITE_TEXT ? static_cast<const char*>(sqlite3_value_blob(v))
+                                                         : reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return {p ? p : "", std::size_t(sqlite3_value_bytes(v))};
+}
+
 // Calls of like(pattern, value) and of the run functions below: Null
 // when either argument is Null, else whether the compiled matcher accepts
 // the value. The matcher is kept as auxiliary data, so that a constant
@@ -119,16 +129,14 @@ void matchFunction(sqlite3_context* ctx, sqlite3_value** argv, Compile compile, 
         sqlite3_result_null(ctx);
         return;
     }
-    const auto* v = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
-    const std::string_view value(v ? v : "", std::size_t(sqlite3_value_bytes(argv[1])));
+    const std::string_view value = utf8Of(argv[1]);
     if (const auto* cached = static_cast<const Matcher*>(sqlite3_get_auxdata(ctx, 0))) {
         sqlite3_result_int(ctx, cached->matchesUtf8(value));
         return;
     }
-    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     std::unique_ptr<Matcher> matcher;
     try {
-        matcher = compile(std::string_view(p ? p : "", std::size_t(sqlite3_value_bytes(argv[0]))));
+        matcher = compile(utf8Of(argv[0]));
     } catch (const JetError& e) {
         qCInfo(lcDb) << "error" << e.number() << e.message() << what;
         sqlite3_result_error(ctx, "invalid pattern", -1);
@@ -179,7 +187,7 @@ struct Database::Impl {
     QHash<QString, QString> loaded;   // case-folded name as written -> stored name
     bool loading = false;             // the authorizer lets table loading through
     bool joinLikeRuns = true;
-    QStringList keyColumns;           // indexed in every table loaded
+    LoadedTables tables;              // loaded, waiting for SQLite to take them
     QHash<QString, TableDamage> damaged; // case-folded stored name -> what was left out
     DamageReport statementDamage;  // of the tables the running statement read
 
@@ -254,11 +262,10 @@ struct Database::Impl {
         // Sorting and DISTINCT work in memory too, under the same ceiling,
         // rather than in files the program would leave behind.
         exec("PRAGMA temp_store=MEMORY");
-        // Interpretations run to a few kilobytes each: on the default 4 KB
-        // pages most rows would take a page of their own, half of it empty
-        // (and zeroed when it is taken). Larger pages hold them several to
-        // a page.
-        exec("PRAGMA page_size=16384");
+        if (tables.registerModule(db, kCollation) != SQLITE_OK) {
+            closeConnection();
+            throw JetError(kSyntaxError, QStringLiteral("Cannot start the query engine."));
+        }
         exec("PRAGMA query_only=1");
         sqlite3_set_authorizer(db, authorize, this);
     }
@@ -279,15 +286,11 @@ struct Database::Impl {
         try {
             report = source(written, loader);
         } catch (const Loader::Duplicate&) {
-            loader.abandon();
         } catch (const JetError&) {
-            loader.abandon();
             throw;
         } catch (const std::bad_alloc&) {
-            loader.abandon();
             failResources("while reading a table");
         } catch (const std::exception& e) {
-            loader.abandon();
             qCInfo(lcDb) << "error" << int(kTableNotFound) << "reading table" << written << "failed:" << e.what();
             failTable(written);
         }
@@ -327,13 +330,12 @@ struct Database::Impl {
         statementDamage.push_back(*it);
     }
 
-    // Takes a table's rows from the reader straight into SQLite: each value
-    // is bound as the UTF-8 text the reader made, without a copy, inside one
-    // transaction that a failure rolls back (the table is then not there).
+    // Takes a table's rows from the reader into a LoadedTable, which SQLite
+    // then reads as a virtual table under the stored name. A load that fails
+    // leaves nothing behind: the table exists only once every row is in.
     class Loader : public jet::TableSink {
     public:
         explicit Loader(Impl& impl) : impl_(impl) {}
-        ~Loader() override { abandon(); }
         Loader(const Loader&) = delete;
         Loader& operator=(const Loader&) = delete;
 
@@ -346,101 +348,47 @@ struct Database::Impl {
                 duplicate = true;
                 throw Duplicate{};
             }
-            impl_.loading = true;
-            impl_.exec("PRAGMA query_only=0");
-            impl_.exec("BEGIN");
-            inTransaction_ = true;
-            // Every column is text in the Jet order, Null kept.
-            QStringList defs;
-            QStringList marks;
-            for (const jet::Column& c : cols) {
-                const QString name = QString::fromStdString(c.name);
-                columnNames << name;
-                defs << quoteIdentifier(name) + QStringLiteral(" TEXT COLLATE ") + QLatin1String(kCollation);
-                marks << QStringLiteral("?");
-            }
-            impl_.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(stored), defs.join(QLatin1String(", "))));
-            const QByteArray sql = QStringLiteral("INSERT INTO %1 VALUES (%2)")
-                                       .arg(quoteIdentifier(stored), marks.join(QLatin1String(", ")))
-                                       .toUtf8();
-            const int prepared = sqlite3_prepare_v2(impl_.db, sql.constData(), int(sql.size()), &insert_.s, nullptr);
-            if (outOfMemory(prepared))
-                failResources("while loading a table");
-            if (prepared != SQLITE_OK)
-                failSyntax();
-            width_ = int(cols.size());
+            QStringList names;
+            for (const jet::Column& c : cols)
+                names << QString::fromStdString(c.name);
+            rows_ = std::make_shared<LoadedTable>(names);
         }
 
-        void row(const jet::Cell* cells, std::size_t count) override
-        {
-            sqlite3_stmt* s = insert_.s;
-            for (int c = 0; c < width_; ++c) {
-                const jet::Cell* cell = std::size_t(c) < count ? &cells[c] : nullptr;
-                if (!cell || cell->null)
-                    sqlite3_bind_null(s, c + 1);
-                else
-                    sqlite3_bind_text(s, c + 1, cell->size ? cell->data : "", int(cell->size), SQLITE_STATIC);
-            }
-            const int stepped = sqlite3_step(s);
-            if (outOfMemory(stepped))
-                failResources("while loading a table");
-            if (stepped != SQLITE_DONE)
-                failSyntax();
-            // Every parameter is bound again for the next row.
-            sqlite3_reset(s);
-        }
+        void row(const jet::Cell* cells, std::size_t count) override { rows_->appendRow(cells, count); }
 
         void finish()
         {
-            sqlite3_finalize(insert_.s);
-            insert_.s = nullptr;
-            // The columns the caller looks rows up and sorts by.
-            for (const QString& column : columnNames) {
-                if (impl_.keyColumns.contains(column, Qt::CaseInsensitive)) {
-                    impl_.exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                                   .arg(quoteIdentifier(QStringLiteral("orvane_key_") + stored + QLatin1Char('_') + column),
-                                        quoteIdentifier(stored), quoteIdentifier(column)));
+            const int id = impl_.tables.adopt(std::move(rows_));
+            impl_.loading = true;
+            struct Restore {
+                Impl& impl;
+                ~Restore()
+                {
+                    sqlite3_exec(impl.db, "PRAGMA query_only=1", nullptr, nullptr, nullptr);
+                    impl.loading = false;
                 }
-            }
-            if (inTransaction_) {
-                inTransaction_ = false;
-                impl_.exec("COMMIT");
-            }
-            restore();
-        }
-
-        // Undoes a load that did not finish. Never throws.
-        void abandon() noexcept
-        {
-            sqlite3_finalize(insert_.s);
-            insert_.s = nullptr;
-            if (inTransaction_) {
-                inTransaction_ = false;
-                sqlite3_exec(impl_.db, "ROLLBACK", nullptr, nullptr, nullptr);
-            }
-            restore();
+            } restore{impl_};
+            impl_.exec("PRAGMA query_only=0");
+            const int rc = sqlite3_exec(
+                impl_.db,
+                QStringLiteral("CREATE VIRTUAL TABLE %1 USING jet_rows(%2)").arg(quoteIdentifier(stored)).arg(id).toUtf8().constData(),
+                nullptr, nullptr, nullptr);
+            impl_.tables.take(id);   // released if the statement never took it
+            if (outOfMemory(rc))
+                failResources("while loading a table");
+            if (rc != SQLITE_OK)
+                failSyntax();
         }
 
         struct Duplicate {};
 
         QString stored;
-        QStringList columnNames;
         bool started = false;
         bool duplicate = false;
 
     private:
-        void restore() noexcept
-        {
-            if (impl_.loading) {
-                sqlite3_exec(impl_.db, "PRAGMA query_only=1", nullptr, nullptr, nullptr);
-                impl_.loading = false;
-            }
-        }
-
         Impl& impl_;
-        Statement insert_;
-        int width_ = 0;
-        bool inTransaction_ = false;
+        std::shared_ptr<LoadedTable> rows_;
     };
 
     // Runs one statement and hands its column names, then each row, to the
@@ -495,11 +443,13 @@ struct Database::Impl {
             if (step != SQLITE_ROW)
                 failSyntax();
             for (int c = 0; c < width; ++c) {
-                if (sqlite3_column_type(st.s, c) == SQLITE_NULL) {
+                // Text is read where it lies, as utf8Of does.
+                const int type = sqlite3_column_type(st.s, c);
+                if (type == SQLITE_NULL) {
                     cell(nullptr, 0);
                 } else {
-                    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st.s, c));
-                    cell(text ? text : "", sqlite3_column_bytes(st.s, c));
+                    const void* p = type == SQLITE_TEXT ? sqlite3_column_blob(st.s, c) : sqlite3_column_text(st.s, c);
+                    cell(p ? static_cast<const char*>(p) : "", sqlite3_column_bytes(st.s, c));
                 }
             }
             rowEnd();
@@ -678,11 +628,6 @@ DamageReport Database::stream(const QString& sql, const std::function<void(const
             cells.clear();
         });
     return d->statementDamage;
-}
-
-void Database::setKeyColumns(const QStringList& columns)
-{
-    d->keyColumns = columns;
 }
 
 void Database::close()

@@ -116,11 +116,6 @@ public:
     DamageReport stream(const QString& sql, const std::function<void(const QStringList& columns)>& header,
                 const std::function<void(const RowCells& row)>& row);
 
-    // Columns that statements look rows up or sort by: every table loaded
-    // from now on gets an index on each of them it has (names compared
-    // without regard to case).
-    void setKeyColumns(const QStringList& columns);
-
     // Releases the file and everything loaded from it; further use throws.
     void close();
 

@@ -72,8 +72,6 @@ void InterpretationRepository::open(const QString& path)
     const QString connect = QString::fromLatin1(kConnect);
     database_ = opener_ ? opener_(*workspace_, path, connect)
                         : workspace_->openDatabase(path, false, false, connect);
-    if (database_)
-        database_->setKeyColumns(keyColumns());
 }
 
 void InterpretationRepository::close()

@@ -58,11 +58,6 @@ public:
     // The password every database of the program is opened with.
     static constexpr const char* kConnect = ";pwd=tolvaren";
 
-    // The columns the engine indexes in every table it loads: lookups and
-    // sorts go by the interpretation identifier, a paragraph search and the
-    // paragraph list by the reference.
-    static QStringList keyColumns() { return {QStringLiteral("INTER_STR"), QStringLiteral("reference")}; }
-
     // How a database file is opened. Tests replace it to simulate slow,
     // missing or wrongly protected files; by default it asks the workspace.
     using Opener = std::function<std::unique_ptr<db::Database>(

@@ -108,6 +108,8 @@ private slots:
     void searchExamples_data();
     void searchExamples();
     void selectionQueries();
+    void rowOrders_data();
+    void rowOrders();
     void textComparesIgnoringCase();
     void nullsAndLike();
     void tablesLoadOnceByAnySpelling();
@@ -120,7 +122,7 @@ private slots:
 
     void thousandWordSearches();
     void memoryCeiling();
-
+    void loadedTablesCountAgainstCeiling();
 
 private:
     std::unique_ptr<Database> db;
@@ -196,6 +198,41 @@ void TestEngine::selectionQueries()
              std::size_t(0));
 
     QCOMPARE(column(db->execute("SELECT * FROM AuthorizedTablesTab"), 1), (QStringList{"INT08", "INT09"}));
+}
+
+void TestEngine::rowOrders_data()
+{
+    // Rows come out in an order the statement asks for or that Jet gives a
+    // DISTINCT (General order); equal values keep the order of the file,
+    // reversed when descending.
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("distinct search")
+        << "SELECT DISTINCT [INTER_STR] FROM INT09 WHERE [INTER_TEXT] LIKE \"*preheat*\""
+        << QStringList{"IX-01-07", "IX-89-12", "IX-92-01"};
+    QTest::newRow("descending, Null last") << "SELECT [Reference] FROM INX09 ORDER BY [Reference] DESC"
+                                           << QStringList{"QW-407", "QW-406", "qw-406", "QW-406", "QW-406",
+                                                          "QW-200.1", "<null>"};
+    QTest::newRow("equal values in file order") << "SELECT [section] FROM INX09 ORDER BY [Reference]"
+                                                << QStringList{"09", "09", "09", "09", "09", "08", "09"};
+    QTest::newRow("looked up, ordered by another column")
+        << "SELECT [INTER_STR] FROM INX09 WHERE [Reference] = \"qw-406\" ORDER BY [INTER_STR] DESC"
+        << QStringList{"VIII-1-83-100", "IX-92-01", "IX-89-12", "IX-89-12"};
+    QTest::newRow("looked up in a list")
+        << "SELECT [INTER_STR] FROM INT09 WHERE [INTER_STR] IN (\"IX-95-30\", \"ix-01-07\") ORDER BY [INTER_STR]"
+        << QStringList{"IX-01-07", "IX-95-30"};
+    QTest::newRow("number against text") << "SELECT [INTER_STR] FROM INT09 WHERE [vol] = 14"
+                                         << QStringList{"IX-92-01"};
+    QTest::newRow("two sort keys") << "SELECT [INTER_STR] FROM INX09 ORDER BY [section], [INTER_STR] DESC"
+                                   << QStringList{"VIII-1-83-100", "IX-95-30", "IX-92-01", "IX-92-01", "IX-89-12",
+                                                  "IX-89-12", "IX-01-07"};
+}
+
+void TestEngine::rowOrders()
+{
+    QFETCH(QString, sql);
+    QFETCH(QStringList, rows);
+    QCOMPARE(column(db->execute(sql)), rows);
 }
 
 void TestEngine::textComparesIgnoringCase()
@@ -447,6 +484,28 @@ void TestEngine::memoryCeiling()
     QCOMPARE(stepped, std::size_t(40000));
     // What a failed collection counted is released with it.
     QCOMPARE(crossDb->execute("SELECT COUNT(*) AS n FROM T AS a, T AS b").rows.at(0).at(0), QStringLiteral("40000"));
+}
+
+void TestEngine::loadedTablesCountAgainstCeiling()
+{
+    // A table's rows count against the ceiling once loaded: one larger than
+    // the ceiling is refused, the engine stays usable, and it loads later
+    // under a ceiling that has room for it.
+    std::vector<Row> rows;
+    for (int i = 0; i < 3000; ++i)
+        rows.push_back({QString::number(i), QString(2000, QChar(u'a' + i % 26))});
+    MemorySource big;
+    big.add(table("T", {"k", "v"}, rows));
+    big.add(table("S", {"k"}, {{"1"}}));
+    auto d = Database::fromTableSource("memory", big.source());
+    const qint64 before = Database::memoryCeiling();
+    Database::setMemoryCeiling(4 << 20);
+    const int refused = errorOf(*d, "SELECT k FROM T WHERE k = \"7\"");
+    const std::size_t small = d->execute("SELECT * FROM S").rows.size();
+    Database::setMemoryCeiling(before);
+    QCOMPARE(refused, int(kSystemResourceExceeded));
+    QCOMPARE(small, std::size_t(1));
+    QCOMPARE(column(d->execute("SELECT k FROM T WHERE k = \"2999\"")), QStringList{"2999"});
 }
 
 QTEST_APPLESS_MAIN(TestEngine)
