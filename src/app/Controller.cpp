@@ -36,6 +36,9 @@ int monthBoundaries(const QDate& from, const QDate& to)
 Controller::Controller(Platform& platform, QObject* parent)
     : QObject(parent), platform_(platform), results_([this](int entry) { return sectionName(entry); })
 {
+    // Settings are written behind the window's back: a write that fails is
+    // told when it has failed.
+    whenSettingsWriteFails(this, [this] { checkSettingsSaved(); });
 }
 
 Controller::~Controller() = default;
@@ -235,6 +238,7 @@ void Controller::checkSettingsSaved()
 void Controller::shutdown()
 {
     repository_.shutdown();
+    flushSettings();
 }
 
 // --- sections and import ------------------------------------------------------------
@@ -256,7 +260,6 @@ void Controller::rememberSection(int entry)
     state_.defaultSection = qint16(entry);
     writeSetting(QStringLiteral("default section"), QString::number(entry));
     rememberAllSections(false);
-    checkSettingsSaved();
 }
 
 void Controller::rememberAllSections(bool all)
@@ -268,7 +271,6 @@ void Controller::rememberAllSections(bool all)
         return;
     state_.allSections = all;
     writeSetting(QStringLiteral("all sections"), all ? QStringLiteral("1") : QStringLiteral("0"));
-    checkSettingsSaved();
 }
 
 void Controller::selectSection(const QString& userTableName)
@@ -427,7 +429,6 @@ void Controller::importDatabase()
         // the next start looks for.
         state_.dataPath = *chosen;
         writeSetting(QStringLiteral("data path"), state_.dataPath);
-        checkSettingsSaved();
         // A file on a slow share: the window stays drawn, and a Cancel
         // brings the file dialog back.
         std::optional<db::JetError> failure;

@@ -157,7 +157,9 @@ void Controller::searchAllSections(library::SearchRequest request)
 
 void Controller::listRows(QList<ResultRow> rows)
 {
-    noticeShown_ = !rows.isEmpty() && rows.first().kind == RowKind::Notice;
+    // Read without detaching: the rows may be shared with a kept listing, and
+    // a copy of 30,000 rows would cost more than the listing itself.
+    noticeShown_ = !rows.isEmpty() && rows.constFirst().kind == RowKind::Notice;
     currentRow_ = 0;
     results_.setRows(std::move(rows));
     emit resultsChanged();
@@ -170,7 +172,7 @@ void Controller::setRows(const QStringList& ids)
     for (const QString& id : ids) {
         rows << view::resultRow(id);
         // The notice is followed by its separator row; neither is counted.
-        if (rows.last().kind == RowKind::Notice)
+        if (rows.constLast().kind == RowKind::Notice)
             rows << ResultRow{RowKind::Separator, QString(), 0};
     }
     listRows(std::move(rows));

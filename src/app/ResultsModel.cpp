@@ -11,6 +11,18 @@ QVariant header(const ListLook& look, int section, Qt::Orientation orientation, 
     return {};
 }
 
+// A tree view asks every row for its index and, twice, its flags whenever
+// it lays a list out (30,000 rows with every section listed): both are
+// answered from the row count alone, without the generic checks' virtual
+// calls. The flags are the ones a list model gives its rows.
+bool isRow(int row, int column, const QModelIndex& parent, qsizetype rows)
+{
+    return row >= 0 && row < rows && column == 0 && !parent.isValid();
+}
+
+constexpr Qt::ItemFlags kRowFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled
+                                  | Qt::ItemIsDropEnabled | Qt::ItemNeverHasChildren;
+
 } // namespace
 
 // --- results ------------------------------------------------------------------------
@@ -38,6 +50,16 @@ void ResultsModel::setRows(QList<ResultRow> rows)
 int ResultsModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(rows_.size());
+}
+
+QModelIndex ResultsModel::index(int row, int column, const QModelIndex& parent) const
+{
+    return isRow(row, column, parent, rows_.size()) ? createIndex(row, column) : QModelIndex();
+}
+
+Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const
+{
+    return index.isValid() && index.model() == this ? kRowFlags : QAbstractListModel::flags(index);
 }
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const
@@ -94,6 +116,16 @@ void PickListModel::setRows(const QStringList& rows)
 int PickListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(rows_.size());
+}
+
+QModelIndex PickListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    return isRow(row, column, parent, rows_.size()) ? createIndex(row, column) : QModelIndex();
+}
+
+Qt::ItemFlags PickListModel::flags(const QModelIndex& index) const
+{
+    return index.isValid() && index.model() == this ? kRowFlags : QAbstractListModel::flags(index);
 }
 
 QVariant PickListModel::data(const QModelIndex& index, int role) const

@@ -52,6 +52,8 @@ public:
     ResultRow row(int row) const { return rows_.value(row - 1); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QModelIndex index(int row, int column = 0, const QModelIndex& parent = QModelIndex()) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
@@ -72,6 +74,8 @@ public:
     const QStringList& rows() const { return rows_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QModelIndex index(int row, int column = 0, const QModelIndex& parent = QModelIndex()) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 

@@ -7,9 +7,15 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSettings>
+#include <QCoreApplication>
 #include <QStandardPaths>
 
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace orvane {
 
@@ -19,10 +25,30 @@ constexpr const char* kApplication = "Halvorn software";
 constexpr const char* kSection = "orvaneINT";
 constexpr const char* kEnvOverride = "ORVANE_SETTINGS_FILE";
 
+// The failure slot is shared by the writing thread and the callers.
+std::mutex& failureMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
 std::optional<SettingsWriteFailure>& pendingFailure()
 {
     static std::optional<SettingsWriteFailure> failure;
     return failure;
+}
+
+struct FailureWatcher {
+    QObject* context;
+    std::function<void()> handler;
+};
+
+// Guarded by failureMutex(): a context leaves the list under the lock before
+// it is gone, so a failure is never posted to a destroyed object.
+std::vector<FailureWatcher>& failureWatchers()
+{
+    static std::vector<FailureWatcher> watchers;
+    return watchers;
 }
 
 QString& overridePath()
@@ -58,9 +84,10 @@ QString registryKey()
 // another run (or a test) is seen, and nothing is cached between calls.
 class Store {
 public:
-    Store()
+    Store() : Store(iniPath()) {}
+    // `ini` as iniPath() gave it when the value was written.
+    explicit Store(const QString& ini)
     {
-        const QString ini = iniPath();
         if (ini.isEmpty()) {
             settings_ = std::make_unique<QSettings>(registryKey(), QSettings::NativeFormat);
         } else if (const QFileInfo info(ini); info.exists() && !info.isFile()) {
@@ -132,8 +159,11 @@ private:
     static void noteWriteFailure(const QString& location, const QString& reason)
     {
         qCInfo(lcCore).noquote() << "settings not saved to" << location << ":" << reason;
+        const std::lock_guard lock(failureMutex());
         if (!pendingFailure())
             pendingFailure() = SettingsWriteFailure{location, reason};
+        for (const FailureWatcher& w : failureWatchers())
+            QMetaObject::invokeMethod(w.context, w.handler, Qt::QueuedConnection);
     }
 
     std::unique_ptr<QSettings> settings_;   // null when the path was refused
@@ -142,15 +172,120 @@ private:
     bool written_ = false;
 };
 
+// Writes reach the store on a thread of their own, in the order they were
+// made: a synced settings file costs more than the window's whole answer to a
+// click (the file is locked, re-read, written beside and renamed, and flushed
+// to the disk), and nobody needs to wait for it.
+class Writer {
+public:
+    static Writer& instance()
+    {
+        static Writer writer;
+        return writer;
+    }
+
+    void add(const QString& location, const QString& key, const QString& value)
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            queue_.push_back({location, key, value});
+            if (!thread_.joinable()) {
+                thread_ = std::thread([this] { run(); });
+                // Whatever was written is in the store before the program's
+                // application object goes.
+                qAddPostRoutine(flushSettings);
+            }
+        }
+        wake_.notify_one();
+    }
+
+    void flush()
+    {
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return queue_.empty() && !busy_; });
+    }
+
+    ~Writer()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_one();
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+private:
+    struct Write {
+        QString location;
+        QString key;
+        QString value;
+    };
+
+    void run()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+            if (queue_.empty())
+                return;   // stopping, with nothing left to write
+            std::deque<Write> writes;
+            writes.swap(queue_);
+            busy_ = true;
+            lock.unlock();
+            // Writes that came together to the same store are synced once.
+            for (std::size_t i = 0; i < writes.size();) {
+                Store store(writes[i].location);
+                const QString& location = writes[i].location;
+                for (; i < writes.size() && writes[i].location == location; ++i)
+                    store.write(writes[i].key, writes[i].value);
+            }
+            lock.lock();
+            busy_ = false;
+            idle_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable idle_;
+    std::deque<Write> queue_;
+    bool busy_ = false;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
 } // namespace
+
+void flushSettings()
+{
+    Writer::instance().flush();
+}
+
+void whenSettingsWriteFails(QObject* context, std::function<void()> handler)
+{
+    {
+        const std::lock_guard lock(failureMutex());
+        failureWatchers().push_back({context, std::move(handler)});
+    }
+    // Direct: destroyed() is emitted on the context's own thread while it
+    // still exists.
+    QObject::connect(context, &QObject::destroyed, context, [context] {
+        const std::lock_guard lock(failureMutex());
+        std::erase_if(failureWatchers(), [context](const FailureWatcher& w) { return w.context == context; });
+    }, Qt::DirectConnection);
+}
 
 QString peekSetting(const QString& key)
 {
+    flushSettings();
     return Store().read(key);
 }
 
 QString readSetting(const QString& key, const QString& defaultValue)
 {
+    flushSettings();
     Store store;
     if (store.read(key).isEmpty())
         store.write(key, defaultValue);
@@ -161,18 +296,23 @@ QString readSetting(const QString& key, const QString& defaultValue)
 
 void writeSetting(const QString& key, const QString& value)
 {
-    Store store;
-    store.write(key, value);
+    // Where it goes is decided now, by the caller's override or environment.
+    Writer::instance().add(iniPath(), key, value);
 }
 
 void setSettingsFile(const QString& path)
 {
+    // What was written for the old store lands there before anything else
+    // (a test's folder) is let go.
+    flushSettings();
     overridePath() = path;
 }
 
 std::optional<SettingsWriteFailure> takeSettingsWriteFailure()
 {
+    flushSettings();
     std::optional<SettingsWriteFailure> failure;
+    const std::lock_guard lock(failureMutex());
     std::swap(failure, pendingFailure());
     return failure;
 }

@@ -23,14 +23,27 @@
 // never opened: it reads as empty and refuses every write.
 
 #include <QString>
+#include <functional>
 #include <optional>
+
+class QObject;
 
 namespace orvane {
 
 // Reads `key`; an empty or missing value is replaced by `defaultValue`, which
 // is written back, and the value is read again and returned.
 QString readSetting(const QString& key, const QString& defaultValue);
+// The value reaches the store on a thread of its own, writes in the order
+// they were made; nothing waits for the disk. Every read, setSettingsFile and
+// takeSettingsWriteFailure first waits for the writes made before it, and
+// all writes are in the store before the application object goes.
 void writeSetting(const QString& key, const QString& value);
+// Waits until every write made so far has reached the store (or failed).
+void flushSettings();
+// After a write failed, `handler` runs on `context`'s thread from its event
+// loop (the failure is then waiting in takeSettingsWriteFailure); for as
+// long as `context` exists.
+void whenSettingsWriteFails(QObject* context, std::function<void()> handler);
 // Reads `key` without writing a default back: for the program's optional
 // settings, which a store only holds once the user made the choice.
 QString peekSetting(const QString& key);

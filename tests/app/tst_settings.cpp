@@ -24,9 +24,11 @@ class tst_Settings : public QObject {
     QTemporaryDir dir_;
     QString file_;
 
-    // The file as another program (or the next run) sees it.
+    // The file as another program (or the next run) sees it once the writes
+    // made so far have landed.
     QString stored(const QString& key) const
     {
+        flushSettings();
         QSettings s(file_, QSettings::IniFormat);
         s.beginGroup(QStringLiteral("orvaneINT"));
         return s.value(key).toString();
@@ -84,6 +86,7 @@ private slots:
         QCOMPARE(stored("data path"), QString("/data/intasme.mdb"));
         QCOMPARE(stored("default section"), QString("3"));
         // Three distinct keys, not one mangled key: a blank is not a separator.
+        flushSettings();
         QSettings s(file_, QSettings::IniFormat);
         s.beginGroup(QStringLiteral("orvaneINT"));
         QCOMPARE(s.childKeys().size(), 3);
@@ -137,6 +140,53 @@ private slots:
         // A folder in place of the file: unreadable and unwritable.
         setSettingsFile(dir_.path());
         QCOMPARE(readSetting("default section", "8"), QString("8"));
+    }
+
+    void writesLandInTheirOrderAndReadsSeeThem()
+    {
+        // Written behind the caller's back, yet a read right after sees the
+        // last value, and the file ends as the writes were made.
+        for (int i = 1; i <= 40; ++i) {
+            writeSetting("default section", QString::number(i));
+            writeSetting("all sections", QString::number(i % 2));
+        }
+        QCOMPARE(peekSetting("default section"), QString("40"));
+        writeSetting("data path", "last");
+        QCOMPARE(stored("data path"), QString("last"));
+        QCOMPARE(stored("all sections"), QString("0"));
+
+        // A write to another store lands there, not in the one chosen next.
+        const QString other = dir_.filePath(QStringLiteral("other.ini"));
+        setSettingsFile(other);
+        writeSetting("data path", "elsewhere");
+        setSettingsFile(file_);
+        QCOMPARE(stored("data path"), QString("last"));
+        QSettings s(other, QSettings::IniFormat);
+        QCOMPARE(s.value("orvaneINT/data path").toString(), QString("elsewhere"));
+    }
+
+    void failedWriteIsToldThroughTheEventLoop()
+    {
+        takeSettingsWriteFailure();
+        int told = 0;
+        auto watcher = std::make_unique<QObject>();
+        whenSettingsWriteFails(watcher.get(), [&told] { ++told; });
+        {
+            // A watcher that is gone is not called.
+            QObject gone;
+            whenSettingsWriteFails(&gone, [] { QFAIL("called after its context was destroyed"); });
+        }
+        setSettingsFile(dir_.path());   // a folder: every write fails
+        writeSetting("default section", "3");
+        QTRY_COMPARE(told, 1);
+        const auto failure = takeSettingsWriteFailure();
+        QVERIFY(failure);
+        QCOMPARE(failure->location, dir_.path());
+        watcher.reset();
+        writeSetting("default section", "4");
+        QVERIFY(takeSettingsWriteFailure());   // waits for the write
+        QCoreApplication::processEvents();
+        QCOMPARE(told, 1);
     }
 
     void fifoIsRefusedWithoutBeingOpened()
