@@ -42,6 +42,10 @@ void ResultsModel::setLook(const ListLook& look)
 
 void ResultsModel::setRows(QList<ResultRow> rows)
 {
+    // The same list again (a search repeated, a section chosen again): the
+    // views keep their layout instead of laying every row out anew.
+    if (rows == rows_)
+        return;
     beginResetModel();
     rows_ = std::move(rows);
     endResetModel();
@@ -108,6 +112,8 @@ void PickListModel::setLook(const ListLook& look)
 
 void PickListModel::setRows(const QStringList& rows)
 {
+    if (rows == rows_)
+        return;
     beginResetModel();
     rows_ = rows;
     endResetModel();

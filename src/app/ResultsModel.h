@@ -45,7 +45,8 @@ public:
     explicit ResultsModel(std::function<QString(int)> sectionName, QObject* parent = nullptr);
 
     void setLook(const ListLook& look);
-    // The new list replaces the old in one reset.
+    // The new list replaces the old in one reset; the same list again
+    // changes nothing.
     void setRows(QList<ResultRow> rows);
     const QList<ResultRow>& rows() const { return rows_; }
     // Row `row` (1-based); an interpretation row with no identifier when out of range.

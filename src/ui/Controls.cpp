@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QPaintEvent>
 #include <QProxyStyle>
 #include <QStyleOptionMenuItem>
 #include <QStyleOptionButton>
@@ -176,7 +177,7 @@ void Frame::setCaptionColor(const QColor& color)
     update();
 }
 
-void Frame::paintEvent(QPaintEvent*)
+void Frame::paintEvent(QPaintEvent* e)
 {
     if (!bordered_)
         return;
@@ -189,7 +190,10 @@ void Frame::paintEvent(QPaintEvent*)
     p.drawRect(r.adjusted(0, 0, -1, -1));
     p.setPen(palette().color(QPalette::Light));
     p.drawRect(r.adjusted(1, 1, 0, 0));
-    if (caption_.isEmpty())
+    // Most repaints are of a child's surroundings (a scroll bar over the
+    // frame's background), well below the caption: the caption is measured
+    // and drawn only when its band is to be painted.
+    if (caption_.isEmpty() || !e->region().intersects(QRect(0, 0, width(), fm.height())))
         return;
     const QString text = labelText(caption_);
     const int x = 6;

@@ -11,6 +11,7 @@
 #include "support/WindowControls.h"
 
 #include <QClipboard>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace orvane::ui;
@@ -550,6 +551,27 @@ void TestSearch::largeSectionKeystroke()
     QCOMPARE(entry->text(), QStringLiteral("QW-100"));
     QCOMPARE(f.rows().size(), 2500);
     QCOMPARE(f.rows().constLast(), QStringLiteral("IX-2499"));
+
+    // The same search again lists from the top with its first row shown,
+    // wherever the user had gone, without laying the same list out anew; a
+    // search that finds other rows does replace the list.
+    orvane::ui::ListView* list = controls(f.w).ListView1[2];
+    QSignalSpy resets(list->model(), &QAbstractItemModel::modelReset);
+    list->setCurrentRow(2000);
+    f.controller.clickRow(2001);
+    QCOMPARE(controls(f.w).Label1[0]->text(), QStringLiteral("IX-2000"));
+    QVERIFY(list->verticalScrollBar()->value() > 0);
+    f.controller.performSearch();
+    QCOMPARE(resets.size(), 0);
+    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(list->selectedRow(), 0);
+    QCOMPARE(list->verticalScrollBar()->value(), 0);
+    QCOMPARE(controls(f.w).Label1[0]->text(), QStringLiteral("IX-0000"));
+    QCOMPARE(f.position(), QStringLiteral("1"));
+    f.controller.setEntryText(orvane::search::EntryKind::Keyword, QStringLiteral("1999"));
+    f.controller.performSearch();
+    QCOMPARE(resets.size(), 1);
+    QCOMPARE(f.rows(), QStringList{QStringLiteral("IX-1999")});
 }
 
 QTEST_MAIN(TestSearch)
