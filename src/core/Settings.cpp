@@ -86,7 +86,7 @@ class Store {
 public:
     Store() : Store(iniPath()) {}
     // `ini` as iniPath() gave it when the value was written.
-    explicit Store(const QString& ini)
+    explicit Store(const QString& ini) : location_(ini.isEmpty() ? registryKey() : ini)
     {
         if (ini.isEmpty()) {
             settings_ = std::make_unique<QSettings>(registryKey(), QSettings::NativeFormat);
@@ -116,12 +116,12 @@ public:
         if (!written_)
             return;
         if (!settings_) {
-            noteWriteFailure(settingsLocation(), refused_);
+            noteWriteFailure(location_, refused_);
             return;
         }
         settings_->sync();
         if (settings_->status() == QSettings::AccessError)
-            noteWriteFailure(settingsLocation(), reasonOf(settings_->fileName()));
+            noteWriteFailure(location_, reasonOf(settings_->fileName()));
     }
 
     QString read(const QString& key) const
@@ -166,6 +166,9 @@ private:
             QMetaObject::invokeMethod(w.context, w.handler, Qt::QueuedConnection);
     }
 
+    // Where the values go, as settingsLocation() named it when they were
+    // written (the writing thread does not look at the override again).
+    QString location_;
     std::unique_ptr<QSettings> settings_;   // null when the path was refused
     QString refused_;                       // why the path was refused
     QHash<QString, QString> refusedValues_; // what this call wrote to a refused path
