@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace orvane::db {
@@ -85,7 +86,10 @@ const LoadedTable::Keys& LoadedTable::keys(int column)
         std::size_t total = 0;
         for (std::size_t r = 0; r < rowCount(); ++r)
             total += value(r, column).size;
-        k->bytes.resize(3 * total);   // UTF-8 takes at least a byte a character
+        // UTF-8 takes at least a byte a character; the ends are kept in 32 bits.
+        if (3 * total > std::numeric_limits<std::uint32_t>::max())
+            throw std::bad_alloc();
+        k->bytes.resize(3 * total);
         char* out = k->bytes.data();
         for (std::size_t r = 0; r < rowCount(); ++r) {
             const Value& v = value(r, column);
