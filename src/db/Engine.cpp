@@ -238,7 +238,10 @@ struct Database::Impl {
     {
         if (!g_ceilingApplied)
             applyMemoryCeiling();
-        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+        // No mutex per connection: a database is used by one thread at a
+        // time (the rest of this class is not shared either), and every
+        // value read would otherwise lock and unlock one.
+        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
             != SQLITE_OK) {
             closeConnection();
             throw JetError(kSyntaxError, QStringLiteral("Cannot start the query engine."));

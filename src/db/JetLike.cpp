@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <memory>
@@ -682,7 +683,16 @@ std::size_t JetLikePattern::findByRuns(const Segment& s, const CoreScan& c, cons
     if (streaks.size() < (m + 1) * kinds)
         streaks.resize((m + 1) * kinds);
     std::uint32_t* const ring = streaks.data();
-    std::fill(ring + (m - 1) * kinds, ring + m * kinds, 0);   // before the first position
+    // The streaks at the last position are kept apart from the ring, where
+    // the compiler can hold them in registers: reading each back from the
+    // ring would make every character wait for the store before it.
+    thread_local std::vector<std::uint32_t> lastStreaks;
+    std::array<std::uint32_t, Kinds ? Kinds : 1> fixed{};
+    std::uint32_t* current = fixed.data();
+    if constexpr (Kinds == 0) {
+        lastStreaks.assign(kinds, 0);
+        current = lastStreaks.data();
+    }
     const Run& lastRun = c.runs.back();
     std::size_t slot = 0;   // i % m
     char32_t high = 0;      // the last character from U+0100 on, and its kinds
@@ -700,9 +710,10 @@ std::size_t JetLikePattern::findByRuns(const Segment& s, const CoreScan& c, cons
             highIn = in;
         }
         std::uint32_t* row = ring + slot * kinds;
-        const std::uint32_t* prev = ring + (slot == 0 ? m - 1 : slot - 1) * kinds;
-        for (std::size_t k = 0; k < kinds; ++k)
-            row[k] = (in >> k & 1) ? prev[k] + 1 : 0;
+        for (std::size_t k = 0; k < kinds; ++k) {
+            current[k] = (in >> k & 1) ? current[k] + 1 : 0;
+            row[k] = current[k];
+        }
         if (++slot == m)
             slot = 0;
         if (i + 1 < m || row[lastRun.kind] < lastRun.count)

@@ -4,9 +4,11 @@
 #include "db/Log.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace orvane::db {
@@ -18,7 +20,7 @@ constexpr std::size_t kBlock = 64 * 1024;
 } // namespace
 
 LoadedTable::LoadedTable(QStringList columns)
-    : columns_(std::move(columns)), width_(std::size_t(columns_.size())), orders_(width_)
+    : columns_(std::move(columns)), width_(std::size_t(columns_.size())), orders_(width_), keys_(width_)
 {
 }
 
@@ -65,12 +67,62 @@ void LoadedTable::appendRow(const jet::Cell* cells, std::size_t count)
     }
 }
 
-int LoadedTable::compare(std::size_t a, std::size_t b, int column) const
+const LoadedTable::Keys& LoadedTable::keys(int column)
+{
+    std::unique_ptr<Keys>& slot = keys_[std::size_t(column)];
+    if (!slot) {
+        auto keyOf = [](char32_t c) {
+            const JetCharWeight w = jetCharWeight(c);
+            return std::uint32_t(w.cls) << 21 | (std::uint32_t(w.primary) & 0x1FFFFF);
+        };
+        static const auto ascii = [&] {
+            std::array<std::uint32_t, 128> t{};
+            for (char32_t c = 0; c < 128; ++c)
+                t[c] = keyOf(c);
+            return t;
+        }();
+        auto k = std::make_unique<Keys>();
+        k->ends.resize(rowCount());
+        std::size_t total = 0;
+        for (std::size_t r = 0; r < rowCount(); ++r)
+            total += value(r, column).size;
+        // UTF-8 takes at least a byte a character; the ends are kept in 32 bits.
+        if (3 * total > std::numeric_limits<std::uint32_t>::max())
+            throw std::bad_alloc();
+        k->bytes.resize(3 * total);
+        char* out = k->bytes.data();
+        for (std::size_t r = 0; r < rowCount(); ++r) {
+            const Value& v = value(r, column);
+            const std::string_view text(v.data ? v.data : "", v.size);
+            for (std::size_t i = 0; i < text.size();) {
+                const auto b = static_cast<unsigned char>(text[i]);
+                std::uint32_t key;
+                if (b < 0x80) {
+                    key = ascii[b];
+                    ++i;
+                } else {
+                    key = keyOf(jetDecodeUtf8(text, i));
+                }
+                *out++ = char(key >> 16);
+                *out++ = char(key >> 8);
+                *out++ = char(key);
+            }
+            k->ends[r] = std::uint32_t(out - k->bytes.data());
+        }
+        slot = std::move(k);
+    }
+    return *slot;
+}
+
+int LoadedTable::compare(std::size_t a, std::size_t b, int column)
 {
     const Value& x = value(a, column);
     const Value& y = value(b, column);
     if (!x.data || !y.data)
         return (x.data ? 1 : 0) - (y.data ? 1 : 0);
+    const Keys& k = keys(column);
+    if (const int first = k.of(a).compare(k.of(b)))
+        return first;
     return jetCompareUtf8({x.data, x.size}, {y.data, y.size});
 }
 

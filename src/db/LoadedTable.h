@@ -68,12 +68,28 @@ public:
     const Rows& order(int column);
 
     // Compares two rows by one column in the order `order` gives them.
-    int compare(std::size_t a, std::size_t b, int column) const;
+    // Throws std::bad_alloc (the column's sort keys are built on first use).
+    int compare(std::size_t a, std::size_t b, int column);
     // Compares a row's value with a text (UTF-8), Nulls first.
     int compare(std::size_t row, int column, std::string_view text) const;
 
 private:
     char* store(std::size_t size);
+
+    // Each value's first level of General order as bytes that compare as
+    // the texts do at that level (three per character: class, then base
+    // letter), so that most comparisons are one memcmp; values equal there
+    // are compared in full.
+    struct Keys {
+        std::vector<char, SqliteAllocator<char>> bytes;
+        std::vector<std::uint32_t, SqliteAllocator<std::uint32_t>> ends;   // per row
+        std::string_view of(std::size_t row) const
+        {
+            const std::uint32_t begin = row ? ends[row - 1] : 0;
+            return {bytes.data() + begin, ends[row] - begin};
+        }
+    };
+    const Keys& keys(int column);
 
     QStringList columns_;
     std::size_t width_;
@@ -82,6 +98,7 @@ private:
     char* free_ = nullptr;
     std::size_t left_ = 0;
     std::vector<std::unique_ptr<Rows>> orders_;           // per column, once built
+    std::vector<std::unique_ptr<Keys>> keys_;             // per column, once built
 };
 
 // Registers the module under which the engine creates its tables:

@@ -253,8 +253,11 @@ QStringList InterpretationRepository::search(const SearchRequest& request)
 
 QStringList InterpretationRepository::sortedIdentifiers(QStringList ids)
 {
-    std::sort(ids.begin(), ids.end(),
-              [](const QString& a, const QString& b) { return db::jetCompare(a, b) < 0; });
+    // The engine mostly hands them over sorted already (a DISTINCT is
+    // answered in the identifiers' order), which one pass confirms.
+    const auto less = [](const QString& a, const QString& b) { return db::jetCompare(a, b) < 0; };
+    if (!std::is_sorted(ids.begin(), ids.end(), less))
+        std::sort(ids.begin(), ids.end(), less);
     return ids;
 }
 
