@@ -14,14 +14,13 @@ QVariant header(const ListLook& look, int section, Qt::Orientation orientation, 
 // A tree view asks every row for its index and, twice, its flags whenever
 // it lays a list out (30,000 rows with every section listed): both are
 // answered from the row count alone, without the generic checks' virtual
-// calls. The flags are the ones a list model gives its rows.
+// calls. The flags are the ones QAbstractListModel gives its rows.
 bool isRow(int row, int column, const QModelIndex& parent, qsizetype rows)
 {
     return row >= 0 && row < rows && column == 0 && !parent.isValid();
 }
 
-constexpr Qt::ItemFlags kRowFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled
-                                  | Qt::ItemIsDropEnabled | Qt::ItemNeverHasChildren;
+constexpr Qt::ItemFlags kRowFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
 
 } // namespace
 
