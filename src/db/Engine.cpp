@@ -289,6 +289,9 @@ struct Database::Impl {
         try {
             report = source(written, loader);
         } catch (const Loader::Duplicate&) {
+            // Not a failure: the name as written is another spelling of a
+            // table loaded already, which is used as it is (below).
+            qCDebug(lcDb) << "table" << written << "is loaded already as" << loader.stored;
         } catch (const JetError&) {
             throw;
         } catch (const std::bad_alloc&) {
