@@ -124,7 +124,6 @@ private:
     void showLabels();
     void showInterpretation();
     // Gives the view `doc` (a child of the view) in place of its document.
-    void replaceDocument(QTextDocument* doc);
     void clearView();
     void showNavigation(const view::NavigationButtons& buttons);
     // A list's look: its column caption and the image list's icons.

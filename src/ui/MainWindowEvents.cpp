@@ -15,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -352,27 +351,29 @@ void orvaneIntMain::clearView()
 void orvaneIntMain::showInterpretation()
 {
     const app::ShownInterpretation& shown = controller_.shown();
-    // The text is built and coloured in a document of its own, which the
-    // view then takes whole. Editing the shown document would lay all of it
-    // out again at once; a document the view receives is laid out as far as
-    // the view shows it, and the rest in steps once the window is idle.
-    auto* doc = new QTextDocument(textView_);
-    // No page yet: nothing is laid out until the view gives the document its
-    // width.
-    doc->setPageSize(QSizeF(0, 0));
-    doc->setDefaultFont(textView_->font());
-    // The view is read-only: there is nothing to undo.
-    doc->setUndoRedoEnabled(false);
-    doc->documentLayout()->setPaintDevice(textView_->viewport());
+    QTextDocument* doc = textView_->document();
     const QString text = shown.found ? view::documentText(shown.text) : QString();
+    // Each text is shown from its start, wherever the last one was read.
+    textView_->verticalScrollBar()->setValue(0);
+    // The view keeps its document and its layout; the text is replaced with
+    // the layout paused (a null page), which then starts again from the top
+    // as for a new document: the first screen now, the rest in steps once
+    // the window is idle. Laid out while being edited, all of it would be
+    // laid out at once.
+    const QSizeF page = doc->pageSize();
+    doc->setPageSize(QSizeF(0, 0));
     if (shown.found)
         view::formatDocumentText(*doc, text, shown.keywords, shown.phrase);
-    replaceDocument(doc);
-    if (shown.found) {
-        QTextCursor caret(doc);
-        caret.setPosition(qMin(view::restingCaret(text, shown.keywords, shown.phrase), doc->characterCount() - 1));
-        textView_->setTextCursor(caret);
-    }
+    else if (!doc->isEmpty())
+        doc->clear();
+    // The view's caret was carried to the end of the new text as it went in;
+    // placed while the layout is paused, the view asks no position of the
+    // old caret, which would lay out everything up to it.
+    QTextCursor caret(doc);
+    caret.setPosition(shown.found ? qMin(view::restingCaret(text, shown.keywords, shown.phrase), doc->characterCount() - 1)
+                                  : 0);
+    textView_->setTextCursor(caret);
+    doc->setPageSize(page);
     volumeLabel_->setText(shown.volume);
     identifierLabel_->setText(shown.identifierLabel);
     // The status line adds the full text to this when it has to shorten it.
@@ -381,18 +382,6 @@ void orvaneIntMain::showInterpretation()
     // the first load runs before the window is shown.
     growToText(identifierLabel_);
     growToText(volumeLabel_);
-}
-
-void orvaneIntMain::replaceDocument(QTextDocument* doc)
-{
-    const QPointer<QTextDocument> old = textView_->document();
-    // Each text is shown from its start, wherever the last one was read; at
-    // the top first, the view lays out only the new text's first screen.
-    textView_->verticalScrollBar()->setValue(0);
-    textView_->setDocument(doc);
-    // The view's first document belonged to the view and went with the
-    // change; the ones given to it since are this window's.
-    delete old.data();
 }
 
 void orvaneIntMain::showNavigation(const view::NavigationButtons& buttons)
