@@ -31,6 +31,7 @@
 #include "ui/MainWindow.h"
 #include "app/Controller.h"
 #include "app/ProgramState.h"
+#include "support/DrawnColours.h"
 #include "support/ScriptedPlatform.h"
 #include "support/WindowControls.h"
 #include "view/Navigation.h"
@@ -306,11 +307,8 @@ void benchKeywordEnter(benchmark::State& state)
 QSet<QString> highlighted()
 {
     QSet<QString> words;
-    const QTextDocument* doc = controls(*g->w).RichTextBox1->document();
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
-        for (auto it = b.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().foreground().color() == view::kSearchColour)
-                words.insert(it.fragment().text().toLower());
+    for (const QString& run : orvane::testing::drawnRuns(*controls(*g->w).RichTextBox1->document(), view::kSearchColour))
+        words.insert(run.toLower());
     return words;
 }
 

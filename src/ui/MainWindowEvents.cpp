@@ -363,7 +363,7 @@ void orvaneIntMain::showInterpretation()
     const QSizeF page = doc->pageSize();
     doc->setPageSize(QSizeF(0, 0));
     if (shown.found)
-        view::formatDocumentText(*doc, text, shown.keywords, shown.phrase);
+        view::showDocumentText(*doc, text, shown.keywords, shown.phrase);
     else if (!doc->isEmpty())
         doc->clear();
     // The view's caret was carried to the end of the new text as it went in;

@@ -3,7 +3,10 @@
 #include "search/SearchStatement.h"
 
 #include <QTextCharFormat>
+#include <QStringMatcher>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -88,7 +91,11 @@ void appendOccurrences(QList<TextSpan>& spans, QStringView text, QStringView sea
     const qsizetype length = searchString.size();
     if (length == 0)
         return;
-    for (qsizetype at = text.indexOf(searchString, 0, cs); at >= 0; at = text.indexOf(searchString, at + length, cs))
+    // One matcher for all occurrences: QStringView::indexOf prepares its
+    // search table again on every call, which costs more than the search
+    // between two occurrences.
+    const QStringMatcher matcher(searchString, cs);
+    for (qsizetype at = matcher.indexIn(text, 0); at >= 0; at = matcher.indexIn(text, at + length))
         spans.append({int(at), int(length)});
 }
 
@@ -166,24 +173,15 @@ void formatInterpretation(QTextDocument& doc, const QString& stored, const QStri
     formatDocumentText(doc, documentText(stored), keywords, phrase);
 }
 
-void formatDocumentText(QTextDocument& doc, const QString& shown, const QString& keywords, bool phrase)
-{
-    // Each character's colour, the spans applied in their order so that a
-    // later one wins (a searched word inside a heading is red). The text then
-    // goes in run by run, each already in its colour: no format is merged into
-    // text that is in the document.
-    enum : unsigned char { Body, Heading, Search };
-    std::vector<unsigned char> colour(std::size_t(shown.size()), Body);
-    const auto paint = [&](const QList<TextSpan>& spans, unsigned char c) {
-        for (const TextSpan& span : spans) {
-            const qsizetype from = qBound(qsizetype(0), qsizetype(span.start), shown.size());
-            const qsizetype to = qBound(from, qsizetype(span.start) + span.length, shown.size());
-            std::fill(colour.begin() + from, colour.begin() + to, c);
-        }
-    };
-    paint(headingSpans(shown), Heading);
-    paint(keywordSpans(shown, keywords, phrase), Search);
+namespace {
 
+enum : unsigned char { Body, Heading, Search };
+
+// Sets `doc` to `shown` in one edit, run by run, each run in the colour
+// `colour` gives its characters: no format is merged into text that is in
+// the document.
+void insertRuns(QTextDocument& doc, const QString& shown, const std::vector<unsigned char>& colour)
+{
     QTextCharFormat formats[3];
     const QColor colours[3] = {kBodyColour, kHeadingColour, kSearchColour};
     for (int i = 0; i < 3; ++i) {
@@ -198,10 +196,76 @@ void formatDocumentText(QTextDocument& doc, const QString& shown, const QString&
         qsizetype end = at + 1;
         while (end < shown.size() && colour[std::size_t(end)] == colour[std::size_t(at)])
             ++end;
-        cursor.insertText(shown.mid(at, end - at), formats[colour[std::size_t(at)]]);
+        cursor.insertText(at == 0 && end == shown.size() ? shown : shown.mid(at, end - at),
+                          formats[colour[std::size_t(at)]]);
         at = end;
     }
     cursor.endEditBlock();
+}
+
+void paint(std::vector<unsigned char>& colour, const QList<TextSpan>& spans, unsigned char c)
+{
+    const qsizetype size = qsizetype(colour.size());
+    for (const TextSpan& span : spans) {
+        const qsizetype from = qBound(qsizetype(0), qsizetype(span.start), size);
+        const qsizetype to = qBound(from, qsizetype(span.start) + span.length, size);
+        std::fill(colour.begin() + from, colour.begin() + to, c);
+    }
+}
+
+} // namespace
+
+void formatDocumentText(QTextDocument& doc, const QString& shown, const QString& keywords, bool phrase)
+{
+    // Each character's colour, the spans applied in their order so that a
+    // later one wins (a searched word inside a heading is red).
+    std::vector<unsigned char> colour(std::size_t(shown.size()), Body);
+    paint(colour, headingSpans(shown), Heading);
+    paint(colour, keywordSpans(shown, keywords, phrase), Search);
+    insertRuns(doc, shown, colour);
+}
+
+void showDocumentText(QTextDocument& doc, const QString& shown, const QString& keywords, bool phrase)
+{
+    std::vector<unsigned char> colour(std::size_t(shown.size()), Body);
+    paint(colour, headingSpans(shown), Heading);
+    insertRuns(doc, shown, colour);
+
+    // The searched words are drawn over the text: each paragraph's layout
+    // carries its own red ranges, which override the navy of a heading.
+    QList<TextSpan> spans = keywordSpans(shown, keywords, phrase);
+    if (spans.isEmpty())
+        return;
+    std::sort(spans.begin(), spans.end(), [](const TextSpan& a, const TextSpan& b) { return a.start < b.start; });
+    QTextCharFormat red;
+    red.setForeground(kSearchColour);
+    // A span lies within one paragraph (a line end is never part of a
+    // search word); one that reached past its paragraph would be cut at the
+    // paragraph's end.
+    // Positions are counted along, as asking a block its position costs a
+    // search of the document's tree.
+    QList<QTextLayout::FormatRange> ranges;
+    QTextBlock block = doc.begin();
+    int position = 0;
+    auto flush = [&] {
+        if (!ranges.isEmpty())
+            block.layout()->setFormats(ranges);
+        ranges.clear();
+    };
+    for (const TextSpan& span : spans) {
+        while (block.isValid() && position + block.length() <= span.start) {
+            flush();
+            position += block.length();
+            block = block.next();
+        }
+        if (!block.isValid())
+            break;
+        const int from = std::max(span.start, position);
+        const int to = std::min(span.start + span.length, position + block.length() - 1);
+        if (to > from)
+            ranges.append({from - position, to - from, red});
+    }
+    flush();
 }
 
 } // namespace orvane::view

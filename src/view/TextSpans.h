@@ -75,5 +75,12 @@ void formatInterpretation(QTextDocument& doc, const QString& stored, const QStri
                           bool phrase);
 // The same for text already converted by documentText().
 void formatDocumentText(QTextDocument& doc, const QString& text, const QString& keywords, bool phrase);
+// As formatDocumentText(), for the screen: the headings are in the text's
+// own colours, the search words are drawn red over it by the layout of each
+// paragraph (QTextLayout::formats()), which costs a fraction of splitting
+// the text into runs. A copy taken from such a document carries the navy
+// headings but not the red: a search highlight is not part of the text.
+// Printouts colour both (formatInterpretation).
+void showDocumentText(QTextDocument& doc, const QString& text, const QString& keywords, bool phrase);
 
 } // namespace orvane::view

@@ -6,6 +6,7 @@
 
 #include "app/Controller.h"
 #include "core/Settings.h"
+#include "support/DrawnColours.h"
 #include "support/InterpretationDb.h"
 #include "support/ScriptedPlatform.h"
 #include "support/WindowControls.h"
@@ -176,13 +177,8 @@ private slots:
         controls(*f.w).Option1[2]->click();
         f.search(QStringLiteral("minimum preheat"));
         QCOMPARE(f.controller.rowTexts(), QStringList{QStringLiteral("IX-89-07")});
-        QStringList red;
-        const QTextDocument* doc = controls(*f.w).RichTextBox1->document();
-        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
-            for (auto it = b.begin(); !it.atEnd(); ++it)
-                if (it.fragment().charFormat().foreground().color() == QColor(255, 0, 0))
-                    red << it.fragment().text();
-        QCOMPARE(red, QStringList{QStringLiteral("minimum preheat")});
+        QCOMPARE(orvane::testing::drawnRuns(*controls(*f.w).RichTextBox1->document(), QColor(255, 0, 0)),
+                 QStringList{QStringLiteral("minimum preheat")});
     }
 
     void tabEntersTheOptionGroupAtItsCheckedOption()

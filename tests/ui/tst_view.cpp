@@ -3,6 +3,7 @@
 // pick lists and the time it takes to show a long interpretation.
 
 #include "core/Settings.h"
+#include "support/DrawnColours.h"
 #include "support/InterpretationDb.h"
 #include "ui/MainWindow.h"
 #include "app/Controller.h"
@@ -36,39 +37,18 @@ const QColor kRed(255, 0, 0);
 
 const QString kSeparator = QStringLiteral("    ******************");
 
-// The maximal runs of characters shown in `colour`, in document order; a run
-// ends at a line break.
 QStringList runs(const QTextDocument* doc, const QColor& colour)
 {
-    QStringList out;
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
-        QString run;
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            if (f.charFormat().foreground().color() == colour) {
-                run += f.text();
-            } else if (!run.isEmpty()) {
-                out << run;
-                run.clear();
-            }
-        }
-        if (!run.isEmpty())
-            out << run;
-    }
-    return out;
+    return orvane::testing::drawnRuns(*doc, colour);
 }
 
 // Characters in none of the view's three colours.
 int strayCharacters(const QTextDocument* doc)
 {
-    int stray = 0;
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QColor c = it.fragment().charFormat().foreground().color();
-            if (c != kBlack && c != kNavy && c != kRed)
-                stray += it.fragment().length();
-        }
-    return stray;
+    const QList<QColor> colours = orvane::testing::drawnColours(*doc);
+    return int(std::count_if(colours.begin(), colours.end(), [](const QColor& c) {
+        return c.isValid() && c != kBlack && c != kNavy && c != kRed;
+    }));
 }
 
 // A section table INT07 for colour tests: one row per text, ids T1, T2, ...

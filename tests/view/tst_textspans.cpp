@@ -1,3 +1,4 @@
+#include "support/DrawnColours.h"
 #include "view/TextSpans.h"
 
 #include <QTest>
@@ -20,24 +21,21 @@ char* spansToString(const Spans& spans)
     return qstrdup(out.constData());
 }
 
-// The characters that carry `colour` in the document, as "|"-separated runs.
+// The characters drawn in `colour`, as "|"-separated runs; a paragraph
+// mark inside a run shows as "\n".
 QString colouredRuns(const QTextDocument& doc, const QColor& colour)
 {
     const QString text = doc.toRawText();
-    QList<bool> marked(text.size(), false);
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            if (f.charFormat().foreground().color() == colour)
-                for (int i = f.position(); i < f.position() + f.length(); ++i)
-                    marked[i] = true;
-        }
-    }
+    const QList<QColor> drawn = orvane::testing::drawnColours(doc);
+    const auto marked = [&](qsizetype i) {
+        return drawn[i] == colour || (text.at(i) == QChar::ParagraphSeparator && i > 0 && i + 1 < text.size()
+                                      && drawn[i - 1] == colour && drawn[i + 1] == colour);
+    };
     QString runs;
-    for (int i = 0; i < text.size(); ++i) {
-        if (marked[i])
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (marked(i))
             runs += text.at(i) == QChar::ParagraphSeparator ? QChar('\n') : text.at(i);
-        if (marked[i] && (i + 1 == text.size() || !marked[i + 1]))
+        if (marked(i) && (i + 1 == text.size() || !marked(i + 1)))
             runs += QLatin1Char('|');
     }
     return runs;
@@ -128,23 +126,38 @@ private slots:
         QCOMPARE(keywordSpans(text, keywords, phrase), spans);
     }
 
+    // The printed document (colours in the text) and the shown one (search
+    // words drawn over it) colour the same characters.
+    void documentColours_data()
+    {
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("printed") << false;
+        QTest::newRow("shown") << true;
+    }
     void documentColours()
     {
+        QFETCH(bool, shown);
         QTextDocument doc;
-        const QString stored = "Interpretation: IX-1\r\nSubject: preheat\r\nDate Issued: 1\r\nFile: x";
-        formatInterpretation(doc, stored, "subject PREH", false);
+        const auto load = [&](const QString& stored, const QString& keywords, bool phrase) {
+            if (shown)
+                showDocumentText(doc, documentText(stored), keywords, phrase);
+            else
+                formatInterpretation(doc, stored, keywords, phrase);
+        };
+        load("Interpretation: IX-1\r\nSubject: preheat\r\nDate Issued: 1\r\nFile: x", "subject PREH", false);
         // The keyword that is also a heading turns the heading red.
         QCOMPARE(colouredRuns(doc, kSearchColour), QString("Subject|preh|"));
         QCOMPARE(colouredRuns(doc, kHeadingColour), QString("Interpretation|Date Issued|File|"));
 
         // Reloading resets every colour.
-        formatInterpretation(doc, "plain\r\nSubject: a", "", false);
+        load("plain\r\nSubject: a", "", false);
         QCOMPARE(colouredRuns(doc, kSearchColour), QString());
-        QCOMPARE(colouredRuns(doc, kHeadingColour), QString("plain|Subject: a|"));
+        QCOMPARE(colouredRuns(doc, kHeadingColour), QString("plain\nSubject: a|"));
 
-        // Positions after several line ends still land on the word.
-        formatInterpretation(doc, "Interpretation:\r\n\r\n\r\nx weld y", "weld", true);
-        QCOMPARE(colouredRuns(doc, kSearchColour), QString("weld|"));
+        // Positions after several line ends still land on the word, and
+        // overlapping words and words at a paragraph's ends are drawn whole.
+        load("Interpretation:\r\n\r\n\r\nx weld y\r\nweld\r\nx preheat", "weld eld preh heat", false);
+        QCOMPARE(colouredRuns(doc, kSearchColour), QString("weld|weld|preheat|"));
     }
 
     void spansOutsideAreClipped()
