@@ -357,9 +357,9 @@ void orvaneIntMain::showInterpretation()
     textView_->verticalScrollBar()->setValue(0);
     // The view keeps its document and its layout; the text is replaced with
     // the layout paused (a null page), which then starts again from the top
-    // as for a new document: the first screen now, the rest in steps once
-    // the window is idle. Laid out while being edited, all of it would be
-    // laid out at once.
+    // as for a new document: what the view shows (Qt lays out up to about
+    // 2,000 pixels of it) now, the rest in steps once the window is idle.
+    // Laid out while being edited, all of it would be laid out at once.
     const QSizeF page = doc->pageSize();
     doc->setPageSize(QSizeF(0, 0));
     if (shown.found)
