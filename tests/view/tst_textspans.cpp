@@ -104,6 +104,8 @@ private slots:
         QTest::newRow("case ignored in surrogate pairs") << QString::fromUtf8("𐐀x 𐐨x") << QString::fromUtf8("𐐨X")
                                                          << false << Spans{{0, 3}, {4, 3}};
         QTest::newRow("first character") << "weld" << "w" << false << Spans{{0, 1}};
+        QTest::newRow("near misses, then the last characters") << "pre pr pre" << "pre" << false
+                                                                << Spans{{0, 3}, {7, 3}};
         QTest::newRow("empty pieces colour nothing") << "a b" << " a  b " << false << Spans{{0, 1}, {2, 1}};
         QTest::newRow("phrase whole entry") << "minimum preheat, minimum  preheat" << "minimum preheat" << true
                                             << Spans{{0, 15}};
