@@ -2,12 +2,12 @@
 
 #include "search/SearchStatement.h"
 
-#include <QTextCharFormat>
 #include <QStringMatcher>
 #include <QTextBlock>
+#include <QTextCharFormat>
 #include <QTextCursor>
-#include <QTextLayout>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <optional>
@@ -252,9 +252,8 @@ void showDocumentText(QTextDocument& doc, const QString& shown, const QString& k
     red.setForeground(kSearchColour);
     // A span lies within one paragraph (a line end is never part of a
     // search word); one that reached past its paragraph would be cut at the
-    // paragraph's end.
-    // Positions are counted along, as asking a block its position costs a
-    // search of the document's tree.
+    // paragraph's end. Positions are counted along, as asking a block its
+    // position costs a search of the document's tree.
     QList<QTextLayout::FormatRange> ranges;
     QTextBlock block = doc.begin();
     int position = 0;
