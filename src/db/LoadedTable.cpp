@@ -293,7 +293,7 @@ struct LoadedTableModule {
                 cursor->all = false;
                 if (orderBy >= 0 && orderBy != lookup) {
                     cursor->subset.assign(first, last);
-                    std::stable_sort(cursor->subset.begin(), cursor->subset.end(), [&](std::uint32_t a, std::uint32_t b) {
+                    std::sort(cursor->subset.begin(), cursor->subset.end(), [&](std::uint32_t a, std::uint32_t b) {
                         const int c = t.compare(a, b, orderBy);
                         return c < 0 || (c == 0 && a < b);
                     });

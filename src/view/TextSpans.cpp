@@ -207,8 +207,7 @@ void insertRuns(QTextDocument& doc, const QString& shown, const std::vector<unsi
         qsizetype end = at + 1;
         while (end < shown.size() && colour[std::size_t(end)] == colour[std::size_t(at)])
             ++end;
-        cursor.insertText(at == 0 && end == shown.size() ? shown : shown.mid(at, end - at),
-                          formats[colour[std::size_t(at)]]);
+        cursor.insertText(shown.mid(at, end - at), formats[colour[std::size_t(at)]]);
         at = end;
     }
     cursor.endEditBlock();
