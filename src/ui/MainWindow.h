@@ -40,6 +40,10 @@ class Platform;
 struct ListLook;
 } // namespace orvane::app
 
+namespace orvane::view {
+class ParagraphLayout;
+} // namespace orvane::view
+
 namespace orvane::ui {
 
 
@@ -175,6 +179,7 @@ private:
     QLabel* countLabel_ = nullptr;
     std::array<QLabel*, 11> labels_{};   // Label1(0..10), for the inventory's static captions
     QTextEdit* textView_ = nullptr;
+    view::ParagraphLayout* textLayout_ = nullptr;   // the view's document's
     Shape* textOutline_ = nullptr;
 
     // --- menus ------------------------------------------------------------------

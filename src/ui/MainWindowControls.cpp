@@ -7,6 +7,7 @@
 
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
+#include "view/ParagraphLayout.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -217,6 +218,10 @@ void orvaneIntMain::createViewControls()
     // The view is read-only: there is nothing to undo, and keeping the
     // history of every load would only cost time and memory.
     textView_->document()->setUndoRedoEnabled(false);
+    // Laid out as far as it is read: a long text costs no more to show
+    // than a short one.
+    textLayout_ = new view::ParagraphLayout(textView_->document());
+    textView_->document()->setDocumentLayout(textLayout_);
 
     identifierLabel_ = addLabel(0, view, QStringLiteral("Label1"), {1200, 0, 480, 195}, 9);
     textOutline_ = new Shape(kCaptionRed, view);

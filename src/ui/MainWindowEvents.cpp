@@ -8,11 +8,13 @@
 #include "app/Platform.h"
 #include "ui/AboutBox.h"
 #include "ui/Controls.h"
+#include "view/ParagraphLayout.h"
 #include "view/TextSpans.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -116,6 +118,7 @@ void orvaneIntMain::connectButtonsAndLists()
         connect(list, &ListView::lostFocus, this, [list] { useWindowBackground(list); });
     }
     textView_->installEventFilter(this);
+    textView_->viewport()->installEventFilter(this);
     // Enter in a pick list picks its row (on the release) and nothing else:
     // the press must not reach the window's default button.
     paragraphList_->installEventFilter(this);
@@ -153,6 +156,9 @@ bool orvaneIntMain::eventFilter(QObject* watched, QEvent* e)
             entryKeyUp(EntryKind::Keyword, Qt::Key_Tab);
         return action.swallow;
     }
+    // A new text or width is laid out at once as far down as the view shows.
+    if (watched == textView_->viewport() && e->type() == QEvent::Resize)
+        textLayout_->setEagerHeight(static_cast<QResizeEvent*>(e)->size().height());
     if (watched == keywordEntry_ && e->type() == QEvent::FocusOut)
         enterPress_.pending = false;
     if ((watched == paragraphList_ || watched == historyList_) && e->type() == QEvent::KeyPress) {
@@ -357,9 +363,9 @@ void orvaneIntMain::showInterpretation()
     textView_->verticalScrollBar()->setValue(0);
     // The view keeps its document and its layout; the text is replaced with
     // the layout paused (a null page), which then starts again from the top
-    // as for a new document: what the view shows (Qt lays out up to about
-    // 2,000 pixels of it) now, the rest in steps once the window is idle.
-    // Laid out while being edited, all of it would be laid out at once.
+    // as for a new document: what the view shows now, the rest once the
+    // window is idle. Laid out while being edited, each paragraph would be
+    // laid out as it went in.
     const QSizeF page = doc->pageSize();
     doc->setPageSize(QSizeF(0, 0));
     if (shown.found)
