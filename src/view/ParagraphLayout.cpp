@@ -111,11 +111,10 @@ void ParagraphLayout::layOutNext() const
     }
     layout->endLayout();
 
-    const qreal top = bottom_ + format.topMargin();
-    layout->setPosition(QPointF(page.left, top));
+    layout->setPosition(QPointF(page.left, bottom_));
     height = std::max(y, height);
-    placed_.push_back({top, height});
-    bottom_ = top + height + format.bottomMargin();
+    placed_.push_back({bottom_, height});
+    bottom_ += height;
     next_ = block.next();
 }
 
@@ -147,8 +146,7 @@ QSizeF ParagraphLayout::estimatedSize() const
         // The paragraphs not yet laid out, at the default font's average
         // width, wrapped a little short of the full line, as words wrap.
         const QFontMetricsF metrics(document()->defaultFont());
-        const qreal lineHeight = placed_.empty() ? std::ceil(metrics.lineSpacing())
-                                                 : next_.previous().layout()->lineAt(0).height();
+        const qreal lineHeight = std::ceil(metrics.lineSpacing());
         const qreal width = pageWidth() >= 0 ? pageWidth() - page.left - page.right : kNoWrapWidth;
         const qreal perLine =
             std::max<qreal>(1, 0.92 * width / std::max<qreal>(1, metrics.averageCharWidth()));
@@ -173,15 +171,12 @@ void ParagraphLayout::announceSize()
 void ParagraphLayout::documentChanged(int from, int charsRemoved, int charsAdded)
 {
     Q_UNUSED(charsRemoved);
-    // No paragraph keeps lines laid out for text or a width it no longer has.
+    // No paragraph keeps lines laid out for text or a width it no longer has
+    // (a new width is a change of the whole document).
     QTextBlock end = document()->findBlock(qMax(0, from + charsAdded - 1));
     if (end.isValid())
         end = end.next();
     for (QTextBlock b = document()->findBlock(from); b.isValid() && b != end; b = b.next())
-        b.clearLayout();
-    // Nor one laid out before, now further down or gone.
-    QTextBlock b = document()->begin();
-    for (std::size_t i = 0; i < placed_.size() && b.isValid(); ++i, b = b.next())
         b.clearLayout();
     restart();
     if (document()->pageSize().isNull()) {
@@ -190,7 +185,10 @@ void ParagraphLayout::documentChanged(int from, int charsRemoved, int charsAdded
     }
     layOutTo(eagerHeight_);
     announceSize();
-    idle_.start(kIdleMs, this);
+    if (next_.isValid())
+        idle_.start(kIdleMs, this);
+    else
+        idle_.stop();
     emit update();
 }
 

@@ -10,7 +10,8 @@
 // It serves plain paragraphs: the lines go where Qt's layout puts them (same
 // margins, wrapping and line heights), coloured by their character formats
 // and by the formats each paragraph's QTextLayout carries. Frames, tables,
-// lists, images, floats and block line-height settings are not laid out.
+// lists, images, floats, space above and below paragraphs and line-height
+// settings are not laid out.
 
 #include <QAbstractTextDocumentLayout>
 #include <QBasicTimer>
