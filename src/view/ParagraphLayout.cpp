@@ -118,17 +118,22 @@ void ParagraphLayout::layOutNext() const
     next_ = block.next();
 }
 
-void ParagraphLayout::layOutTo(qreal y, int block) const
+void ParagraphLayout::layOutTo(qreal y, int block, Announce announce) const
 {
     if (document()->pageSize().isNull())
         return;
-    const qreal announcedBottom = announced_.height() - margins().bottom;
     while (next_.isValid() && (bottom_ < y || int(placed_.size()) <= block))
         layOutNext();
     // Laid out past the height the view was told (the estimate fell short):
-    // it hears of the real height as soon as the current event is done.
-    if (bottom_ > announcedBottom && !sizeTimer_.isActive())
-        sizeTimer_.start(0, const_cast<ParagraphLayout*>(this));
+    // the view hears of the real height before it scrolls to what was asked
+    // for, or, from inside a paint, as soon as the paint is done.
+    if (bottom_ <= announced_.height() - margins().bottom)
+        return;
+    auto* self = const_cast<ParagraphLayout*>(this);
+    if (announce == Announce::Now)
+        self->announceSize();
+    else if (!sizeTimer_.isActive())
+        sizeTimer_.start(0, self);
 }
 
 int ParagraphLayout::placedAt(qreal y) const
@@ -214,7 +219,7 @@ void ParagraphLayout::timerEvent(QTimerEvent* event)
 void ParagraphLayout::draw(QPainter* painter, const PaintContext& context)
 {
     const QRectF clip = context.clip;
-    layOutTo(clip.isValid() ? clip.bottom() : std::numeric_limits<qreal>::infinity());
+    layOutTo(clip.isValid() ? clip.bottom() : std::numeric_limits<qreal>::infinity(), -1, Announce::Later);
     if (placed_.empty())
         return;
     bool ok = false;

@@ -55,9 +55,10 @@ private:
     Margins margins() const;
     qreal pageWidth() const;
     void restart();
+    enum class Announce { Now, Later };
     // Lays out paragraphs in order until `y` is passed, or the one numbered
     // `block` is done, or the end.
-    void layOutTo(qreal y, int block = -1) const;
+    void layOutTo(qreal y, int block = -1, Announce announce = Announce::Now) const;
     void layOutNext() const;
     // The number of the laid-out paragraph at `y` (the nearest one above or
     // below when `y` is outside them).

@@ -5,6 +5,7 @@
 #include "view/ParagraphLayout.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QSignalSpy>
@@ -14,8 +15,6 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
-#include <memory>
-
 using orvane::view::ParagraphLayout;
 
 class TestParagraphLayout : public QObject {
@@ -24,9 +23,17 @@ private slots:
     void linesHitsAndPixelsAsQt_data();
     void linesHitsAndPixelsAsQt();
     void laysOutOnlyWhatIsAsked();
+    void heightFallingShortIsToldBeforeScrolling();
 };
 
 namespace {
+
+QFont textFont()
+{
+    QFont font(QStringLiteral("Courier"), 10);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
 
 struct Pair {
     QTextDocument qt, own;
@@ -34,11 +41,9 @@ struct Pair {
 
     Pair(const QString& text, qreal width, qreal eager = 0)
     {
-        QFont font(QStringLiteral("Courier"), 10);
-        font.setStyleStrategy(QFont::PreferNoShaping);
         for (QTextDocument* d : {&qt, &own}) {
             d->setUndoRedoEnabled(false);
-            d->setDefaultFont(font);
+            d->setDefaultFont(textFont());
         }
         layout = new ParagraphLayout(&own);
         layout->setEagerHeight(eager);
@@ -200,6 +205,26 @@ void TestParagraphLayout::laysOutOnlyWhatIsAsked()
     QVERIFY(laidOut() < 20);
     QCOMPARE(own.documentLayout()->blockBoundingRect(own.lastBlock()),
              pair.qt.documentLayout()->blockBoundingRect(pair.qt.lastBlock()));
+}
+
+void TestParagraphLayout::heightFallingShortIsToldBeforeScrolling()
+{
+    // Lines 11 characters wide, words of 6: one word a line, where the
+    // estimate counts nearly two.
+    QString text;
+    for (int i = 0; i < 40; ++i)
+        text += QStringLiteral("abcdef abcdef abcdef abcdef abcdef abcdef\n");
+    Pair pair(text, 8 + 11 * QFontMetricsF(textFont()).averageCharWidth(), 50);
+    const qreal exact = pair.qt.documentLayout()->documentSize().height();
+    QAbstractTextDocumentLayout* own = pair.own.documentLayout();
+    QVERIFY(own->documentSize().height() < exact);
+
+    // Asked where the last paragraph is (the caret sent to the end), the
+    // layout tells the view the real height before the view scrolls there.
+    QSignalSpy resized(own, &QAbstractTextDocumentLayout::documentSizeChanged);
+    own->blockBoundingRect(pair.own.lastBlock());
+    QCOMPARE(resized.count(), 1);
+    QCOMPARE(own->documentSize().height(), exact);
 }
 
 QTEST_MAIN(TestParagraphLayout)
