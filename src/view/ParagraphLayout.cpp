@@ -41,7 +41,7 @@ bool ParagraphLayout::isComplete() const
     return !document()->pageSize().isNull() && !next_.isValid();
 }
 
-ParagraphLayout::Margins ParagraphLayout::margins() const
+ParagraphLayout::Margins ParagraphLayout::pageMargins() const
 {
     const QTextFrameFormat f = document()->rootFrame()->frameFormat();
     const qreal edge = f.border() + f.padding();
@@ -55,17 +55,18 @@ qreal ParagraphLayout::pageWidth() const
 
 void ParagraphLayout::restart()
 {
+    margins_ = pageMargins();
     placed_.clear();
     next_ = document()->begin();
-    bottom_ = margins().top;
+    bottom_ = margins_.top;
     contentsWidth_ = 0;
 }
 
-void ParagraphLayout::layOutNext() const
+void ParagraphLayout::layOutNext(bool keepGlyphs) const
 {
     const QTextBlock block = next_;
     const QTextBlockFormat format = block.blockFormat();
-    const Margins page = margins();
+    const Margins& page = margins_;
     const bool wraps = pageWidth() >= 0 && !format.nonBreakableLines();
     const Qt::LayoutDirection direction = block.textDirection();
 
@@ -90,6 +91,9 @@ void ParagraphLayout::layOutNext() const
                         - (ltr ? 0 : indent);
 
     QTextLayout* layout = block.layout();
+    // A paragraph laid out to be shown keeps its shaped text for the paint
+    // that follows, which would otherwise shape it again.
+    layout->setCacheEnabled(keepGlyphs);
     layout->setTextOption(option);
     layout->beginLayout();
     qreal y = 0;
@@ -123,11 +127,11 @@ void ParagraphLayout::layOutTo(qreal y, int block, Announce announce) const
     if (document()->pageSize().isNull())
         return;
     while (next_.isValid() && (bottom_ < y || int(placed_.size()) <= block))
-        layOutNext();
+        layOutNext(true);
     // Laid out past the height the view was told (the estimate fell short):
     // the view hears of the real height before it scrolls to what was asked
     // for, or, from inside a paint, as soon as the paint is done.
-    if (bottom_ <= announced_.height() - margins().bottom)
+    if (bottom_ <= announced_.height() - margins_.bottom)
         return;
     auto* self = const_cast<ParagraphLayout*>(this);
     if (announce == Announce::Now)
@@ -145,7 +149,7 @@ int ParagraphLayout::placedAt(qreal y) const
 
 QSizeF ParagraphLayout::estimatedSize() const
 {
-    const Margins page = margins();
+    const Margins& page = margins_;
     qreal height = bottom_;
     if (next_.isValid()) {
         // The paragraphs not yet laid out, at the default font's average
@@ -203,7 +207,8 @@ void ParagraphLayout::timerEvent(QTimerEvent* event)
         QElapsedTimer slice;
         slice.start();
         while (next_.isValid() && slice.elapsed() < kSliceMs)
-            layOutTo(bottom_, int(placed_.size()) + 15);
+            for (int i = 0; i < 16 && next_.isValid(); ++i)
+                layOutNext(false);
         if (next_.isValid())
             idle_.start(0, this);
         else

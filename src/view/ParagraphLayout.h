@@ -52,20 +52,21 @@ private:
         qreal left = 0, top = 0, right = 0, bottom = 0;
     };
 
-    Margins margins() const;
+    Margins pageMargins() const;
     qreal pageWidth() const;
     void restart();
     enum class Announce { Now, Later };
     // Lays out paragraphs in order until `y` is passed, or the one numbered
     // `block` is done, or the end.
     void layOutTo(qreal y, int block = -1, Announce announce = Announce::Now) const;
-    void layOutNext() const;
+    void layOutNext(bool keepGlyphs) const;
     // The number of the laid-out paragraph at `y` (the nearest one above or
     // below when `y` is outside them).
     int placedAt(qreal y) const;
     QSizeF estimatedSize() const;
     void announceSize();
 
+    Margins margins_;
     mutable std::vector<Placed> placed_; // by block number, from the first
     mutable QTextBlock next_;            // the first paragraph not laid out
     mutable qreal bottom_ = 0;           // below the last laid-out paragraph
