@@ -14,11 +14,11 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QResizeEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextDocument>
@@ -364,8 +364,7 @@ void orvaneIntMain::showInterpretation()
     // The view keeps its document and its layout; the text is replaced with
     // the layout paused (a null page), which then starts again from the top
     // as for a new document: what the view shows now, the rest once the
-    // window is idle. Laid out while being edited, each paragraph would be
-    // laid out as it went in.
+    // window is idle.
     const QSizeF page = doc->pageSize();
     doc->setPageSize(QSizeF(0, 0));
     if (shown.found)
