@@ -31,6 +31,7 @@
 #include "ui/MainWindow.h"
 #include "app/Controller.h"
 #include "app/ProgramState.h"
+#include "app/ResultsModel.h"
 #include "support/DrawnColours.h"
 #include "support/ScriptedPlatform.h"
 #include "support/WindowControls.h"
@@ -502,6 +503,43 @@ void benchAllSectionsListing(benchmark::State& state)
     selectMeasuredSection();
 }
 
+// The list alone: a list like the window's, of its size and font, over a
+// model of its own, given the same rows and showing the first as current.
+// Nothing else in the window moves, so this is what relisting costs in the
+// view itself, the part no change to the window can take away.
+void benchListAlone(benchmark::State& state)
+{
+    app::Controller& c = g->w->controller();
+    ui::ListView* shown = results();
+    c.chooseAllSections();
+    settle();
+    const QList<view::ResultRow> all = c.rows();
+    const QIcon icon = shown->rowIndex(0).data(Qt::DecorationRole).value<QIcon>();
+    selectMeasuredSection();
+    const QList<view::ResultRow> section = c.rows();
+
+    app::ResultsModel model([](int) { return QString(); });
+    model.setLook({shown->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), icon, icon});
+    ui::ListView list;
+    list.setFont(shown->font());
+    list.setModel(&model);
+    list.resize(shown->size());
+    list.show();
+    settle();
+    for (auto _ : state) {
+        state.PauseTiming();
+        model.setRows(section);
+        list.setCurrentRow(0);
+        settle();
+        state.ResumeTiming();
+        model.setRows(all);
+        list.setCurrentRow(0);
+        settle();
+    }
+    if (list.rowCount() != g->allSectionRows)
+        fail(state, "the list alone holds " + std::to_string(list.rowCount()) + " rows");
+}
+
 // The same keyword search over one section and over all of them.
 void benchKeywordSearch(benchmark::State& state, bool all)
 {
@@ -725,6 +763,10 @@ void printSummary(const Collector& c)
             Ratio{"KeywordSearch/AllSections", 0.1, "all-sections search"});
     const auto one = t("KeywordSearch/OneSection");
     const auto all = t("KeywordSearch/AllSections");
+    if (const auto v = t("AllSections/ListAlone"))
+        line("  of which the list alone", ms(*v),
+             all && all->cpuMs > 0 ? fmt("report (%.2f x the search)", v->cpuMs / all->cpuMs) : std::string("report"),
+             std::nullopt);
     if (one && all) {
         line("keyword search, one section", ms(*one), "report", std::nullopt);
         line("keyword search, all sections", ms(*all), fmt("< 40 ms, < 12 x one (%.1f x)", all->cpuMs / one->cpuMs),
@@ -839,6 +881,7 @@ int main(int argc, char** argv)
     reg("Statement/Lookup", guarded([=](benchmark::State& st) { benchStatement(st, lookupSql, 1); }));
     reg("ThousandWords", guarded(benchThousandWords));
     reg("AllSections/Listing", guarded(benchAllSectionsListing));
+    reg("AllSections/ListAlone", guarded(benchListAlone));
     reg("KeywordSearch/OneSection", guarded([](benchmark::State& st) { benchKeywordSearch(st, false); }));
     reg("KeywordSearch/AllSections", guarded([](benchmark::State& st) { benchKeywordSearch(st, true); }));
     reg("PrintAllFound", guarded(benchPrintAllFound))->Iterations(1);
