@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 namespace orvane::db {
 
@@ -173,9 +174,102 @@ void jetLikeListFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
         "a run of LIKE patterns");
 }
 
-struct Statement {
-    sqlite3_stmt* s = nullptr;
-    ~Statement() { sqlite3_finalize(s); }
+// Statements prepared once and run again: their texts are bound, so a
+// lookup of another identifier or a search for other words reads the same
+// and skips parsing and planning. A statement is lent to one run at a time;
+// a run that finds it lent (a callback running another statement) prepares
+// one of its own, which is not kept.
+class PreparedStatements {
+public:
+    PreparedStatements() = default;
+    PreparedStatements(const PreparedStatements&) = delete;
+    PreparedStatements& operator=(const PreparedStatements&) = delete;
+    ~PreparedStatements() { clear(); }
+
+    class Lease {
+    public:
+        Lease(PreparedStatements* owner, sqlite3_stmt* s) : owner_(owner), s_(s) {}
+        Lease(const Lease&) = delete;
+        Lease& operator=(const Lease&) = delete;
+        ~Lease()
+        {
+            if (owner_)
+                owner_->giveBack(s_);
+            else
+                sqlite3_finalize(s_);
+        }
+        sqlite3_stmt* get() const { return s_; }
+
+    private:
+        PreparedStatements* owner_;
+        sqlite3_stmt* s_;
+    };
+
+    // The kept statement for `sql`, or nullptr when there is none free.
+    sqlite3_stmt* take(const QByteArray& sql)
+    {
+        const auto it = kept_.find(sql);
+        if (it == kept_.end() || it->lent)
+            return nullptr;
+        it->lent = true;
+        it->lastUse = ++uses_;
+        return it->s;
+    }
+
+    // Keeps a statement just prepared, lent to its first run; false when it
+    // is not kept (its text is kept already, or every kept one is lent).
+    bool keep(const QByteArray& sql, sqlite3_stmt* s)
+    {
+        if (kept_.contains(sql))
+            return false;
+        if (kept_.size() >= kKept) {
+            auto oldest = kept_.end();
+            for (auto it = kept_.begin(); it != kept_.end(); ++it)
+                if (!it->lent && (oldest == kept_.end() || it->lastUse < oldest->lastUse))
+                    oldest = it;
+            if (oldest == kept_.end())
+                return false;
+            sqlite3_finalize(oldest->s);
+            kept_.erase(oldest);
+        }
+        kept_.insert(sql, {s, true, ++uses_});
+        return true;
+    }
+
+    // Finalizes the statements not lent out (all of them between runs).
+    void clear()
+    {
+        for (auto it = kept_.begin(); it != kept_.end();) {
+            if (it->lent) {
+                ++it;
+                continue;
+            }
+            sqlite3_finalize(it->s);
+            it = kept_.erase(it);
+        }
+    }
+
+private:
+    static constexpr int kKept = 32;
+
+    struct Kept {
+        sqlite3_stmt* s = nullptr;
+        bool lent = false;
+        quint64 lastUse = 0;
+    };
+
+    // Ready for its next run.
+    void giveBack(sqlite3_stmt* s)
+    {
+        sqlite3_reset(s);
+        sqlite3_clear_bindings(s);
+        for (Kept& k : kept_)
+            if (k.s == s)
+                k.lent = false;
+    }
+
+    QHash<QByteArray, Kept> kept_;
+    quint64 uses_ = 0;
 };
 
 } // namespace
@@ -190,11 +284,13 @@ struct Database::Impl {
     LoadedTables tables;              // loaded, waiting for SQLite to take them
     QHash<QString, TableDamage> damaged; // case-folded stored name -> what was left out
     DamageReport statementDamage;  // of the tables the running statement read
+    PreparedStatements prepared;
 
     ~Impl() { closeConnection(); }
 
     void closeConnection()
     {
+        prepared.clear();
         if (db)
             sqlite3_close_v2(db);
         db = nullptr;
@@ -407,20 +503,30 @@ struct Database::Impl {
         try {
             runStatement(jetSql, header, cell, rowEnd);
         } catch (const std::bad_alloc&) {
+            prepared.clear();
             failResources("while collecting rows");
+        } catch (const JetError& e) {
+            // What the kept statements hold goes back to a statement that
+            // ran out of memory.
+            if (e.number() == kSystemResourceExceeded)
+                prepared.clear();
+            throw;
         }
     }
 
-    template <typename Header, typename Cell, typename RowEnd>
-    void runStatement(const QString& jetSql, Header& header, Cell& cell, RowEnd& rowEnd)
+    // The prepared statement for `sql`: a kept one, or one prepared now and
+    // checked to be a single read-only statement.
+    PreparedStatements::Lease prepare(const QByteArray& sql)
     {
-        const JetSqlTranslation t =
-            translateJetSql(jetSql, [this](const QString& name) { return ensureTable(name); }, joinLikeRuns);
-
-        const QByteArray sql = t.sql.toUtf8();
-        Statement st;
+        if (sqlite3_stmt* kept = prepared.take(sql))
+            return PreparedStatements::Lease(&prepared, kept);
+        struct Unkept {
+            sqlite3_stmt* s = nullptr;
+            ~Unkept() { sqlite3_finalize(s); }
+        } st;
         const char* tail = nullptr;
-        const int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st.s, &tail);
+        const int rc =
+            sqlite3_prepare_v3(db, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &st.s, &tail);
         if (outOfMemory(rc))
             failResources("while preparing a statement");
         if (rc != SQLITE_OK) {
@@ -434,14 +540,36 @@ struct Database::Impl {
         for (const char* p = tail; p && *p; ++p)
             if (!std::strchr(" \t\r\n", *p))
                 failSyntax();
+        sqlite3_stmt* const s = std::exchange(st.s, nullptr);
+        return PreparedStatements::Lease(prepared.keep(sql, s) ? &prepared : nullptr, s);
+    }
 
-        const int width = sqlite3_column_count(st.s);
+    template <typename Header, typename Cell, typename RowEnd>
+    void runStatement(const QString& jetSql, Header& header, Cell& cell, RowEnd& rowEnd)
+    {
+        const JetSqlTranslation t = translateJetSql(
+            jetSql, [this](const QString& name) { return ensureTable(name); }, joinLikeRuns, true);
+
+        const PreparedStatements::Lease lease = prepare(t.sql.toUtf8());
+        sqlite3_stmt* const st = lease.get();
+        if (sqlite3_bind_parameter_count(st) != t.texts.size())
+            failSyntax();
+        for (int i = 0; i < t.texts.size(); ++i) {
+            const QByteArray value = t.texts[i].toUtf8();
+            const int rc = sqlite3_bind_text(st, i + 1, value.constData(), int(value.size()), SQLITE_TRANSIENT);
+            if (outOfMemory(rc))
+                failResources("while binding a statement's texts");
+            if (rc != SQLITE_OK)
+                failSyntax();
+        }
+
+        const int width = sqlite3_column_count(st);
         QStringList columns;
         for (int c = 0; c < width; ++c)
-            columns << QString::fromUtf8(sqlite3_column_name(st.s, c));
+            columns << QString::fromUtf8(sqlite3_column_name(st, c));
         header(std::move(columns));
         for (;;) {
-            const int step = sqlite3_step(st.s);
+            const int step = sqlite3_step(st);
             if (step == SQLITE_DONE)
                 break;
             if (outOfMemory(step))
@@ -450,12 +578,12 @@ struct Database::Impl {
                 failSyntax();
             for (int c = 0; c < width; ++c) {
                 // Text is read where it lies, as utf8Of does.
-                const int type = sqlite3_column_type(st.s, c);
+                const int type = sqlite3_column_type(st, c);
                 if (type == SQLITE_NULL) {
                     cell(nullptr, 0);
                 } else {
-                    const void* p = type == SQLITE_TEXT ? sqlite3_column_blob(st.s, c) : sqlite3_column_text(st.s, c);
-                    cell(p ? static_cast<const char*>(p) : "", sqlite3_column_bytes(st.s, c));
+                    const void* p = type == SQLITE_TEXT ? sqlite3_column_blob(st, c) : sqlite3_column_text(st, c);
+                    cell(p ? static_cast<const char*>(p) : "", sqlite3_column_bytes(st, c));
                 }
             }
             rowEnd();

@@ -287,7 +287,8 @@ const QStringList& jetSqlAllowedFunctions()
     return list;
 }
 
-JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver& resolve, bool joinLikeRuns)
+JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver& resolve, bool joinLikeRuns,
+                                  bool bindTexts)
 {
     std::vector<Token> toks = tokenize(jetSql);
     if (!toks.empty() && toks.back().kind == Tok::Semicolon)
@@ -298,7 +299,17 @@ JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver&
     JetSqlTranslation result;
     QStringList parts;
     std::vector<From> frames{From::None};   // one per open parenthesis
+    // Per parenthesis too: between SELECT and its FROM. A parenthesis opened
+    // there (a function's arguments) is still in the list.
+    std::vector<bool> inSelectList{false};
     QSet<QString> seenTables;
+
+    auto text = [&](const QString& value) {
+        if (!bindTexts || inSelectList.back())
+            return quoteText(value);
+        result.texts << value;
+        return QStringLiteral("?");
+    };
 
     auto emitTable = [&](const Token& t) {
         const QString written = t.text;
@@ -323,7 +334,7 @@ JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver&
                 JetLikePattern check(p);   // throws 3075 when invalid
             parts << QStringLiteral("%1(%2, %3)")
                          .arg(run->second.all ? QLatin1String("jet_like_all") : QLatin1String("jet_like_any"),
-                              quoteText(JetLikeList::pack(run->second.patterns)),
+                              text(JetLikeList::pack(run->second.patterns)),
                               quoteIdentifier(run->second.column));
             k = run->second.end - 1;
             continue;
@@ -351,7 +362,7 @@ JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver&
 
         switch (t.kind) {
         case Tok::Text:
-            parts << quoteText(t.text);
+            parts << text(t.text);
             break;
         case Tok::Number:
             parts << t.text;
@@ -372,7 +383,10 @@ JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver&
                 break;
             }
             const QString& kw = t.upper;
+            if (kw == QLatin1String("SELECT"))
+                inSelectList.back() = true;
             if (kw == QLatin1String("FROM")) {
+                inSelectList.back() = false;
                 state = From::ExpectTable;
             } else if (kw == QLatin1String("JOIN")) {
                 if (state == From::AfterTable || state == From::JoinCondition)
@@ -416,11 +430,13 @@ JetSqlTranslation translateJetSql(const QString& jetSql, const JetTableResolver&
                 // "FROM (a INNER JOIN b ON ...)": the parenthesis holds tables.
                 frames.push_back(state == From::ExpectTable && !subquery ? From::ExpectTable
                                                                          : From::None);
+                inSelectList.push_back(inSelectList.back());
                 parts << sym;
             } else if (sym == QLatin1String(")")) {
                 if (frames.size() == 1)
                     syntaxError(QStringLiteral("Unbalanced parenthesis."));
                 frames.pop_back();
+                inSelectList.pop_back();
                 if (frames.back() == From::ExpectTable)
                     frames.back() = From::AfterTable;
                 parts << sym;

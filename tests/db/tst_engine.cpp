@@ -119,6 +119,7 @@ private slots:
     void errors();
     void engineStaysReadOnly();
     void closedDatabase();
+    void statementsRunAgain();
     void tableReadOutOfMemory();
     void compactRowsKeepEveryValue();
 
@@ -360,6 +361,36 @@ void TestEngine::closedDatabase()
     db->close();
     QVERIFY(!db->isOpen());
     QCOMPARE(errorOf(*db, "SELECT * FROM INT09"), 3420);
+}
+
+void TestEngine::statementsRunAgain()
+{
+    // A statement run again with other texts (kept prepared, the texts
+    // bound): each run answers for its own texts, also after a run that a
+    // caller broke off, and while a run of the same statement is under way.
+    const QString lookup = QStringLiteral("SELECT * FROM [INT09] WHERE INTER_STR = \"%1\"");
+    const auto textOf = [&](const QString& id) { return column(db->execute(lookup.arg(id)), 1); };
+    QCOMPARE(textOf("IX-92-01"), QStringList{"Subject: preheat maintenance"});
+    QCOMPARE(textOf("IX-95-30"), QStringList{"Subject: the minimum thickness"});
+    QCOMPARE(textOf("IX-00-00"), QStringList());
+
+    const QString all = QStringLiteral("SELECT INTER_STR FROM INT09 WHERE INTER_STR <> \"x\" ORDER BY INTER_STR");
+    struct Stop {};
+    QVERIFY_THROWS_EXCEPTION(Stop, db->stream(all, [](const QStringList&) {}, [](const RowCells&) { throw Stop(); }));
+    QCOMPARE(column(db->execute(all)).size(), 6);
+
+    QStringList outer, inner;
+    db->stream(all, [](const QStringList&) {}, [&](const RowCells& row) {
+        outer << QString::fromUtf8(row[0]->data(), qsizetype(row[0]->size()));
+        if (outer.size() == 2)
+            inner = column(db->execute(all));
+    });
+    QCOMPARE(outer, column(db->execute(all)));
+    QCOMPARE(inner, outer);
+
+    // A text in the select list still names its column.
+    QCOMPARE(db->execute("SELECT \"v\", INTER_STR FROM INT08 WHERE INTER_STR = \"VIII-1-83-100\"").columns,
+             (QStringList{"'v'", "INTER_STR"}));
 }
 
 void TestEngine::tableReadOutOfMemory()

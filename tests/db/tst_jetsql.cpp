@@ -15,6 +15,8 @@ private slots:
     void programStatements();
     void literalsStayLiterals_data();
     void literalsStayLiterals();
+    void textsBound_data();
+    void textsBound();
     void resolverRenamesTablesOnly();
     void tablesInJoinsAndLists();
     void likeRuns_data();
@@ -110,6 +112,41 @@ void TestJetSql::literalsStayLiterals()
     QFETCH(QString, jet);
     QFETCH(QString, sqlite);
     QCOMPARE(translateJetSql(jet).sql, sqlite);
+}
+
+void TestJetSql::textsBound_data()
+{
+    QTest::addColumn<QString>("jet");
+    QTest::addColumn<QString>("sqlite");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("lookup") << "SELECT * FROM [INT08] WHERE INTER_STR = \"VIII-1 \"\"A\"\"\""
+                            << "SELECT * FROM \"INT08\" WHERE \"INTER_STR\" = ?" << QStringList{"VIII-1 \"A\""};
+    QTest::newRow("search") << "SELECT DISTINCT [INTER_STR] FROM INX09 WHERE [Reference] = \"QW-406\" AND [INTER_STR] "
+                               "IN (SELECT [INTER_STR] FROM INT09 WHERE [INTER_TEXT] LIKE \"*a*\" AND [INTER_TEXT] "
+                               "LIKE 'it''s')"
+                            << "SELECT DISTINCT \"INTER_STR\" FROM \"INX09\" WHERE \"Reference\" = ? AND \"INTER_STR\" IN "
+                               "( SELECT \"INTER_STR\" FROM \"INT09\" WHERE jet_like_all(?, \"INTER_TEXT\") )"
+                            << QStringList{"QW-406", "3:*a*4:it's"};
+    // In a select list, at any depth of parentheses, a literal also names
+    // its column: it stays written in. After FROM, and in the WHERE of a
+    // sub-query of the list, texts are bound again.
+    QTest::newRow("select lists")
+        << "SELECT \"x\", UCASE(\"y\" & k), (SELECT \"z\" FROM u WHERE v = \"w\") FROM t WHERE k IN (\"a\", \"b\") "
+           "ORDER BY \"c\""
+        << "SELECT 'x' , upper ( 'y' || \"k\" ) , ( SELECT 'z' FROM \"u\" WHERE \"v\" = ? ) FROM \"t\" WHERE \"k\" IN "
+           "( ? , ? ) ORDER BY ?"
+        << QStringList{"w", "a", "b", "c"};
+}
+
+void TestJetSql::textsBound()
+{
+    QFETCH(QString, jet);
+    QFETCH(QString, sqlite);
+    QFETCH(QStringList, texts);
+    const JetSqlTranslation t = translateJetSql(jet, {}, true, true);
+    QCOMPARE(t.sql, sqlite);
+    QCOMPARE(t.texts, texts);
+    QCOMPARE(t.sql.count(u'?'), texts.size());
 }
 
 void TestJetSql::resolverRenamesTablesOnly()
