@@ -199,6 +199,8 @@ private:
         for (std::size_t i = 1; i < 7; ++i)
             labels_[i]->setGeometry(at.items[i].left - groupLeft, labels_[i]->y(),
                                     at.items[i].width, labels_[i]->height());
+        // No repaint asked for here: a label repaints itself when its text
+        // or its size changes, and only those decide whether it is elided.
         for (std::size_t i = 0; i < 7; ++i) {
             if (!mayElide(i))
                 continue;
@@ -206,7 +208,6 @@ private:
             const QString tip = composedToolTip(l);
             if (l->toolTip() != tip)
                 l->setToolTip(tip);
-            l->update();
         }
         busy_ = false;
     }
